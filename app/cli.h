@@ -1,0 +1,33 @@
+#pragma once
+
+#include "store/session.h"
+
+#include <QString>
+#include <QStringList>
+#include <cstdio>
+
+namespace brela::cli {
+
+enum Exit { Done = 0, Failed = 1, BadUsage = 2 };
+
+struct Context {
+    Session& session;
+    QStringList args;   // the command's own arguments
+    QString port;       // --port N|DEVICE, empty when not given
+};
+
+using Command = int (*)(Context&);
+
+// Each command file registers itself; main() dispatches by name.
+struct Registrar {
+    Registrar(const char* name, const char* usage, Command command);
+};
+
+void out(const QString& text);   // a line on stdout
+void err(const QString& text);   // a line on stderr
+int usageError(const QString& text);
+
+// The stored form named or numbered `name`; 0 after telling the operator.
+qint16 resolveForm(Context& context, const QString& name);
+
+} // namespace brela::cli

@@ -1,0 +1,125 @@
+#include "cli.h"
+
+#include "common/console_operator.h"
+#include "common/paths.h"
+#include "store/copy.h"
+#include "store/db.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <map>
+
+namespace brela::cli {
+namespace {
+
+struct Entry {
+    const char* usage;
+    Command command;
+};
+
+std::map<QString, Entry>& commands()
+{
+    static std::map<QString, Entry> table;
+    return table;
+}
+
+void printUsage()
+{
+    err(QStringLiteral("uso: brela-cli [--folder DIR] [--port N|DEVICE] [--yes|--no] COMMAND [ARGS]"));
+    for (const auto& [name, entry] : commands())
+        err(QStringLiteral("  ") + QString::fromUtf8(entry.usage));
+}
+
+} // namespace
+
+Registrar::Registrar(const char* name, const char* usage, Command command)
+{
+    commands()[QString::fromUtf8(name)] = {usage, command};
+}
+
+void out(const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+void err(const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+}
+
+int usageError(const QString& text)
+{
+    err(text);
+    printUsage();
+    return BadUsage;
+}
+
+qint16 resolveForm(Context& context, const QString& name)
+{
+    const qint16 id = findForm(context.session.db, name);
+    if (id == 0)
+        err(QStringLiteral("No existe el formulario \"%1\".").arg(name));
+    return id;
+}
+
+} // namespace brela::cli
+
+using namespace brela;
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    QString folder;
+    QString port;
+    ConsoleOperator::Preset preset = ConsoleOperator::Preset::None;
+
+    while (!args.isEmpty() && args.first().startsWith(QStringLiteral("--"))) {
+        const QString option = args.takeFirst();
+        if ((option == QStringLiteral("--folder") || option == QStringLiteral("--port")) && args.isEmpty())
+            return cli::usageError(QStringLiteral("Falta el valor de %1.").arg(option));
+        if (option == QStringLiteral("--folder"))
+            folder = args.takeFirst();
+        else if (option == QStringLiteral("--port"))
+            port = args.takeFirst();
+        else if (option == QStringLiteral("--yes"))
+            preset = ConsoleOperator::Preset::Yes;
+        else if (option == QStringLiteral("--no"))
+            preset = ConsoleOperator::Preset::No;
+        else if (option == QStringLiteral("--help"))
+            return cli::usageError(QString());
+        else
+            return cli::usageError(QStringLiteral("Opción desconocida: %1").arg(option));
+    }
+    if (args.isEmpty())
+        return cli::usageError(QStringLiteral("Falta el comando."));
+
+    const QString name = args.takeFirst();
+    const auto found = cli::commands().find(name);
+    if (found == cli::commands().end())
+        return cli::usageError(QStringLiteral("Comando desconocido: %1").arg(name));
+
+    if (folder.isEmpty())
+        folder = programFolder();
+    if (!QDir().mkpath(folder)) {
+        cli::err(QStringLiteral("No se puede usar la carpeta %1.").arg(folder));
+        return cli::Failed;
+    }
+
+    ConsoleOperator op(preset);
+    SystemClock clock;
+    QSqlDatabase db;
+    try {
+        db = openDatabase(folder);
+    } catch (const DbError& error) {
+        cli::err(QStringLiteral("No se puede abrir la base de datos %1: %2").arg(databasePath(folder), error.text));
+        return cli::Failed;
+    }
+    Session session(db, op, clock, folder);
+    cli::Context context{session, args, port};
+    return found->second.command(context);
+}

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Brela needs (only those missing) and builds it
+# into build/. Safe to run again: a second run only rebuilds what changed.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(cmake g++ ninja-build libgtest-dev qt6-base-dev qt6-serialport-dev
+          libqt6sql6-sqlite qt6-translations-l10n xvfb xauth)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "Instalando: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j "$(nproc)"

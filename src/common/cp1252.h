@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace brela {
+
+// Scripts and the serial line carry Windows-1252, one byte per character.
+// A character the code page cannot hold becomes '?'.
+QByteArray toCp1252(const QString& text);
+QString fromCp1252(const QByteArray& bytes);
+
+} // namespace brela

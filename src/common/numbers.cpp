@@ -1,0 +1,58 @@
+#include "common/numbers.h"
+
+#include <cfenv>
+#include <cmath>
+
+namespace brela {
+
+double textToNumber(const QString& text)
+{
+    int i = 0;
+    const int n = text.size();
+    while (i < n && (text[i] == QLatin1Char(' ') || text[i] == QLatin1Char('\t')))
+        ++i;
+    const int start = i;
+    if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-')))
+        ++i;
+    int digits = 0;
+    while (i < n && text[i].isDigit() && text[i].unicode() < 128) {
+        ++i;
+        ++digits;
+    }
+    if (i < n && text[i] == QLatin1Char('.')) {
+        int j = i + 1;
+        int fraction = 0;
+        while (j < n && text[j].isDigit() && text[j].unicode() < 128) {
+            ++j;
+            ++fraction;
+        }
+        if (fraction > 0 || digits > 0) {
+            i = j;
+            digits += fraction;
+        }
+    }
+    if (digits == 0)
+        return 0.0;
+    bool ok = false;
+    const double value = text.mid(start, i - start).toDouble(&ok);
+    return ok ? value : 0.0;
+}
+
+long roundHalfEven(double value)
+{
+    // nearbyint follows the current rounding mode; make sure it is the default.
+    const int saved = std::fegetround();
+    std::fesetround(FE_TONEAREST);
+    const double rounded = std::nearbyint(value);
+    std::fesetround(saved);
+    return static_cast<long>(rounded);
+}
+
+QString zeroPad(long value, int width)
+{
+    if (value < 0)
+        return QStringLiteral("-") + QString::number(-value).rightJustified(width - 1, QLatin1Char('0'));
+    return QString::number(value).rightJustified(width, QLatin1Char('0'));
+}
+
+} // namespace brela

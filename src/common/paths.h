@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+namespace brela {
+
+// Where Facturas.db, Valida.txt, Brela.ZON and the logs live: the executable's
+// folder, or the per-user data folder when that one is not writable.
+QString programFolder();
+
+// A file in the given folder ("Facturas.db" -> "/opt/brela/Facturas.db").
+QString folderFile(const QString& folder, const QString& name);
+
+} // namespace brela

@@ -1,0 +1,190 @@
+#include "store/copy.h"
+
+#include "store/db.h"
+#include "store/rows.h"
+
+namespace brela {
+namespace {
+
+const QString kLockedText = QStringLiteral(
+    "El formulario de sistema o predefinido no puede ser modificado por el usuario.");
+
+void deleteDefinition(QSqlDatabase& db, qint16 formId)
+{
+    run(db, QStringLiteral("DELETE FROM Forms WHERE FormID=?"), {formId});
+    run(db, QStringLiteral("DELETE FROM Zone WHERE FormID=?"), {formId});
+    run(db, QStringLiteral("DELETE FROM Message WHERE FormID=?"), {formId});
+}
+
+const QString kZoneColumns = QStringLiteral(
+    "ZoneID, ZoneDescr, ZoneTop, ZoneBot, ZoneLeft, ZoneRight, "
+    "ZoneMinHeight, ZoneMinWidth, ZoneRequiered, ZoneHoriFree, ZoneVisible");
+const QString kMessageColumns = QStringLiteral(
+    "ZoneID, MsgID, MsgDesc, MsgText, MsgMaxLength, MsgVisible, "
+    "MsgRequiered, MsgSystem, MsgIDOut, MsgHide");
+
+void copyMessages(QSqlDatabase& db, qint16 source, qint16 destination)
+{
+    run(db, QStringLiteral("INSERT INTO Message (FormID, %1) SELECT ?, %1 FROM Message WHERE FormID=?")
+                .arg(kMessageColumns),
+        {destination, source});
+}
+
+// Steps 1 and 2: where to copy to, and whether the operator lets us.
+bool chooseDestination(Session& s, const QString& nameB, qint16& destination)
+{
+    bool ok = true;
+    if (destination == 0) {
+        QSqlQuery byName = run(s.db,
+            QStringLiteral("SELECT FormID, FormLock, FormDescr FROM Forms WHERE FormID<>9999 AND FormDescr=?"),
+            {nameB});
+        if (!byName.next()) {
+            QSqlQuery highest = run(s.db, QStringLiteral("SELECT MAX(FormID) FROM Forms WHERE FormID<9999"));
+            destination = 1;
+            if (highest.next() && !highest.value(0).isNull())
+                destination = static_cast<qint16>(highest.value(0).toInt() + 1);
+        } else if (asBool(byName.value(1))) {
+            s.op.message(kLockedText + QStringLiteral("\r\n\r\nSi lo desea, guarde el formulario con otro nombre."),
+                         Icon::Information, QStringLiteral("ATENCION"));
+            ok = false;
+        } else {
+            const Answer answer = s.op.ask(
+                QStringLiteral("Ya existe un formulario con el nombre:\r\n--> %1 <--\r\n\r\n¿ Desea reemplazarlo ?.")
+                    .arg(byName.value(2).toString()),
+                Buttons::OkCancel, Icon::Question, QStringLiteral("GUARDAR"));
+            if (answer == Answer::Ok)
+                destination = static_cast<qint16>(byName.value(0).toInt());
+            else
+                ok = false;
+        }
+    }
+    if (destination != kWorkingCopy) {
+        QSqlQuery existing = run(s.db, QStringLiteral("SELECT FormDescr, FormLock FROM Forms WHERE FormID=?"),
+                                 {destination});
+        if (existing.next()) {
+            if (asBool(existing.value(1))) {
+                s.op.message(kLockedText, Icon::Information, QStringLiteral("ATENCION"));
+                ok = false;
+            } else {
+                const Answer answer = s.op.ask(
+                    QStringLiteral("Desea reemplazar el formulario existente \r\n") + existing.value(0).toString(),
+                    Buttons::OkCancel, Icon::Question, QStringLiteral("GUARDAR"));
+                if (answer != Answer::Ok)
+                    ok = false;
+            }
+        }
+    }
+    return ok;
+}
+
+} // namespace
+
+bool CopiaFormulario(Session& s, qint16 source, const QString& /*nameA*/, const QString& nameB,
+                     qint16& destination, bool dropWorkingCopy)
+{
+    try {
+        if (!chooseDestination(s, nameB, destination))
+            return false;
+
+        bool locked = false;
+        {
+            Transaction transaction(s.db);
+            deleteDefinition(s.db, destination);
+            run(s.db,
+                QStringLiteral("INSERT INTO Forms (FormID, FormDescr, FormHeight, FormWidth, FormUnit, FormCPI, "
+                               "FormMarTop, FormMarBot, FormMarLeft, FormMarRight, FormLock, FormItemOrder, FormPrModel) "
+                               "SELECT ?, ?, FormHeight, FormWidth, FormUnit, FormCPI, "
+                               "FormMarTop, FormMarBot, FormMarLeft, FormMarRight, 0, FormItemOrder, FormPrModel "
+                               "FROM Forms WHERE FormID=?"),
+                {destination, nameB, source});
+            run(s.db, QStringLiteral("INSERT INTO Zone (FormID, %1, ZoneParent) SELECT ?, %1, ZoneParent "
+                                     "FROM Zone WHERE FormID=?").arg(kZoneColumns),
+                {destination, source});
+            copyMessages(s.db, source, destination);
+            QSqlQuery lock = run(s.db, QStringLiteral("SELECT FormLock FROM Forms WHERE FormID=?"), {source});
+            locked = lock.next() && asBool(lock.value(0));
+            if (destination != kWorkingCopy && dropWorkingCopy)
+                deleteDefinition(s.db, kWorkingCopy);
+            transaction.commit();
+        }
+
+        s.form.FormBloqueado = locked;
+        if (destination != kWorkingCopy)
+            s.form.FormIDActual = destination;
+
+        if (destination != 0 && destination != kWorkingCopy && s.menus) {
+            QSqlQuery model = run(s.db, QStringLiteral("SELECT FormPrModel FROM Forms WHERE FormID=?"), {destination});
+            if (model.next())
+                s.menus->addForm(isFirstModel(model.value(0).toString()), destination, nameB);
+        }
+        return true;
+    } catch (const DbError& error) {
+        s.op.message(error.text, Icon::Critical, QString());
+        return false;
+    }
+}
+
+qint16 CopiaPlantilla(Session& s, bool firstModel)
+{
+    QSqlQuery templates = run(s.db,
+        QStringLiteral("SELECT FormID FROM Forms WHERE FormID<>9999 AND FormLock<>0 AND ") +
+            (firstModel ? QStringLiteral("FormPrModel='QM210'") : QStringLiteral("FormPrModel<>'QM210'")) +
+            QStringLiteral(" ORDER BY FormID"));
+    qint16 templateId = 0;
+    if (templates.next()) {
+        templateId = static_cast<qint16>(templates.value(0).toInt());
+    } else {
+        QSqlQuery any = run(s.db, QStringLiteral("SELECT FormID FROM Forms WHERE FormID<>9999 ORDER BY FormID"));
+        if (!any.next()) {
+            s.op.message(QStringLiteral("ERROR No hay ningún formulario como plantilla"), Icon::None,
+                         QStringLiteral("ATENCION"));
+            return 0;
+        }
+        templateId = static_cast<qint16>(any.value(0).toInt());
+    }
+
+    Transaction transaction(s.db);
+    deleteDefinition(s.db, kWorkingCopy);
+    run(s.db,
+        QStringLiteral("INSERT INTO Forms (FormID, FormDescr, FormHeight, FormWidth, FormUnit, FormCPI, "
+                       "FormMarTop, FormMarBot, FormMarLeft, FormMarRight, FormLock, FormItemOrder, FormPrModel) "
+                       "SELECT 9999, 'Actual Impresora', FormHeight, FormWidth, FormUnit, 12, "
+                       "FormMarTop, FormMarBot, FormMarLeft, FormMarRight, 0, FormItemOrder, FormPrModel "
+                       "FROM Forms WHERE FormID=?"),
+        {templateId});
+    run(s.db, QStringLiteral("INSERT INTO Zone (FormID, %1) SELECT 9999, %1 FROM Zone WHERE FormID=?")
+                  .arg(kZoneColumns),
+        {templateId});
+    copyMessages(s.db, templateId, kWorkingCopy);
+    transaction.commit();
+    return templateId;
+}
+
+std::vector<FormSummary> listForms(QSqlDatabase& db)
+{
+    QSqlQuery q = run(db, QStringLiteral("SELECT FormID, FormPrModel, FormCPI, FormLock, FormDescr FROM Forms "
+                                         "WHERE FormID<>9999 ORDER BY FormID"));
+    std::vector<FormSummary> forms;
+    while (q.next())
+        forms.push_back({static_cast<qint16>(q.value(0).toInt()), q.value(1).toString(),
+                         static_cast<qint16>(q.value(2).toInt()), asBool(q.value(3)), q.value(4).toString()});
+    return forms;
+}
+
+qint16 findForm(QSqlDatabase& db, const QString& name)
+{
+    QSqlQuery byName = run(db, QStringLiteral("SELECT FormID FROM Forms WHERE FormID<>9999 AND FormDescr=?"),
+                           {name});
+    if (byName.next())
+        return static_cast<qint16>(byName.value(0).toInt());
+    bool isNumber = false;
+    const int id = name.trimmed().toInt(&isNumber);
+    if (isNumber && id > 0 && id < kWorkingCopy) {
+        QSqlQuery byId = run(db, QStringLiteral("SELECT FormID FROM Forms WHERE FormID=?"), {id});
+        if (byId.next())
+            return static_cast<qint16>(id);
+    }
+    return 0;
+}
+
+} // namespace brela

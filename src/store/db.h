@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+#include <initializer_list>
+#include <stdexcept>
+
+namespace brela {
+
+// A failed statement; `text` is what the database said, for the operator.
+class DbError : public std::runtime_error {
+public:
+    explicit DbError(const QString& text) : std::runtime_error(text.toStdString()), text(text) {}
+    QString text;
+};
+
+// Prepares and runs a statement with bound values; throws DbError on failure.
+QSqlQuery run(QSqlDatabase& db, const QString& sql, std::initializer_list<QVariant> values = {});
+
+// Commits on `commit()`, rolls back otherwise: a multi-statement operation
+// happens whole or not at all.
+class Transaction {
+public:
+    explicit Transaction(QSqlDatabase& db);
+    ~Transaction();
+    void commit();
+
+private:
+    QSqlDatabase& db_;
+    bool open_ = false;
+};
+
+// Opens Facturas.db in `folder`, creating it from the shipped SQL when it is
+// missing. Each call opens its own connection. Throws DbError.
+QSqlDatabase openDatabase(const QString& folder);
+QString databasePath(const QString& folder);
+
+// The SQL the program ships: the schema and the predefined forms.
+QString shippedSchemaSql();
+QString shippedFormsSql();
+
+// Runs a script of ';'-terminated statements (no ';' inside literals).
+void runScript(QSqlDatabase& db, const QString& script);
+
+} // namespace brela
