@@ -28,17 +28,22 @@ QString readResource(const QString& path)
     return QString::fromUtf8(file.readAll());
 }
 
+DbError failure(const QSqlError& error)
+{
+    return DbError(errorText(error), error.nativeErrorCode().toInt());
+}
+
 } // namespace
 
 QSqlQuery run(QSqlDatabase& db, const QString& sql, std::initializer_list<QVariant> values)
 {
     QSqlQuery query(db);
     if (!query.prepare(sql))
-        throw DbError(errorText(query.lastError()));
+        throw failure(query.lastError());
     for (const QVariant& value : values)
         query.addBindValue(value);
     if (!query.exec())
-        throw DbError(errorText(query.lastError()));
+        throw failure(query.lastError());
     return query;
 }
 

@@ -12,8 +12,10 @@ namespace brela {
 // A failed statement; `text` is what the database said, for the operator.
 class DbError : public std::runtime_error {
 public:
-    explicit DbError(const QString& text) : std::runtime_error(text.toStdString()), text(text) {}
+    explicit DbError(const QString& text, int number = 0)
+        : std::runtime_error(text.toStdString()), text(text), number(number) {}
     QString text;
+    int number;   // the engine's own error code, 0 when it gave none
 };
 
 // Prepares and runs a statement with bound values; throws DbError on failure.

@@ -1,0 +1,56 @@
+#include "common/paths.h"
+#include "common/version.h"
+#include "store/db.h"
+#include "store/session.h"
+#include "ui/frm_main.h"
+#include "ui/frm_splash.h"
+#include "ui/qt_operator.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLibraryInfo>
+#include <QMessageBox>
+#include <QTranslator>
+
+using namespace brela;
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(applicationTitle());
+    QApplication::setApplicationName(applicationTitle());
+    QApplication::setApplicationVersion(versionText());
+
+    // Standard buttons read Aceptar, Cancelar, Sí, No.
+    QTranslator qtSpanish;
+    if (qtSpanish.load(QStringLiteral("qtbase_es"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&qtSpanish);
+
+    {
+        frmSplash splash;
+        splash.exec();
+    }
+
+    const QString folder = programFolder();
+    QSqlDatabase db;
+    try {
+        db = openDatabase(folder);
+    } catch (const DbError& error) {
+        QMessageBox::critical(nullptr, applicationTitle(),
+                              QStringLiteral("No se puede abrir la base de datos %1:\n%2")
+                                  .arg(databasePath(folder), error.text));
+        return 1;
+    }
+
+    QtOperator op;
+    SystemClock clock;
+    Session session(db, op, clock, folder);
+    session.units.CPIActual = 12;
+    CalculaEscala(session.units, false);
+
+    frmMain main(session);
+    op.setParent(&main);
+    op.setStatusSink([&main](const QString& text) { main.panel(1)->setText(text); });
+    main.show();
+    return app.exec();
+}

@@ -1,0 +1,320 @@
+#include "ui/frm_main.h"
+
+#include "common/version.h"
+#include "store/copy.h"
+#include "store/db.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QScreen>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTextBrowser>
+#include <QTime>
+#include <QTimer>
+
+static void initHelpResource() { Q_INIT_RESOURCE(help); }
+
+namespace brela {
+namespace {
+
+const QString kNoFormHint = QStringLiteral("Seleccione en el menu : Archivo, Abrir, nombre");
+
+int twipsToPixels(int twips, int dpi)
+{
+    return twips * dpi / 1440;
+}
+
+} // namespace
+
+Placement readPlacementSettings()
+{
+    QSettings settings;
+    settings.beginGroup(QStringLiteral("Settings"));
+    Placement p;
+    p.left = settings.value(QStringLiteral("MainLeft"), p.left).toInt();
+    p.top = settings.value(QStringLiteral("MainTop"), p.top).toInt();
+    p.width = settings.value(QStringLiteral("MainWidth"), p.width).toInt();
+    p.height = settings.value(QStringLiteral("MainHeight"), p.height).toInt();
+    return p;
+}
+
+frmMain::frmMain(Session& session, QWidget* parent)
+    : QMainWindow(parent), session_(session), detail_(session.db, kWorkingCopy)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    mdi_ = new QMdiArea(this);
+    mdi_->setObjectName(QStringLiteral("MDIArea"));
+    setCentralWidget(mdi_);
+    buildMenus();
+    buildStatusBar();
+    readPlacement();
+    session_.menus = this;
+}
+
+frmMain::~frmMain()
+{
+    if (session_.menus == this)
+        session_.menus = nullptr;
+}
+
+QAction* frmMain::addControl(QMenu* menu, const QString& name, const QString& caption)
+{
+    QAction* action = caption == QStringLiteral("-") ? menu->addSeparator() : menu->addAction(caption);
+    action->setObjectName(name);
+    controls_[name] = action;
+    return action;
+}
+
+QMenu* frmMain::addSubmenu(QMenu* parent, const QString& name, const QString& caption)
+{
+    QMenu* menu = parent ? parent->addMenu(caption) : menuBar()->addMenu(caption);
+    menu->setObjectName(name);
+    menu->menuAction()->setObjectName(name);
+    controls_[name] = menu->menuAction();
+    return menu;
+}
+
+void frmMain::buildMenus()
+{
+    QMenu* file = addSubmenu(nullptr, QStringLiteral("MnuFile"), QStringLiteral("&Archivo"));
+    QMenu* open = addSubmenu(file, QStringLiteral("mnuFileOpenG"), QStringLiteral("A&brir..."));
+    QMenu* open210 = addSubmenu(open, QStringLiteral("MnuQm210"), QStringLiteral("QM210F"));
+    QMenu* open540 = addSubmenu(open, QStringLiteral("MnuQm540"), QStringLiteral("QM210F+, QM540F"));
+    list(List::OpenQm210) = {open210, addControl(open210, QStringLiteral("mnuFileOpenQm210"), QStringLiteral("Modelo QM210")), {}};
+    list(List::OpenQm540) = {open540, addControl(open540, QStringLiteral("mnuFileOpenQm540"), QStringLiteral("Modelo QM540")), {}};
+    addControl(file, QStringLiteral("mnuFileClose"), QStringLiteral("&Cerrar"));
+    addControl(file, QStringLiteral("mnuFileKill"), QStringLiteral("&Eliminar"));
+    addControl(file, QStringLiteral("mnuFileBar1"), QStringLiteral("-"));
+    addControl(file, QStringLiteral("mnuFileSave"), QStringLiteral("&Guardar"));
+    addControl(file, QStringLiteral("mnuFileSaveAs"), QStringLiteral("G&uardar como..."));
+    addControl(file, QStringLiteral("mnuFileBar2"), QStringLiteral("-"));
+    addControl(file, QStringLiteral("mnuFileGenerate"), QStringLiteral("&Generar"));
+    addControl(file, QStringLiteral("MnuEnviar"), QStringLiteral("Enviar a impresora"));
+    addControl(file, QStringLiteral("mnuFileBar4"), QStringLiteral("-"));
+    addControl(file, QStringLiteral("MnuLeeFormImpre"), QStringLiteral("Leer desde impresora"));
+    addControl(file, QStringLiteral("mnuFileBar3"), QStringLiteral("-"));
+    connect(addControl(file, QStringLiteral("mnuFileExit"), QStringLiteral("&Salir")), &QAction::triggered,
+            this, &QWidget::close);
+
+    QMenu* fast = addSubmenu(nullptr, QStringLiteral("mnuFileFastG"), QStringLiteral("&Configuración rápida"));
+    QMenu* fast210 = addSubmenu(fast, QStringLiteral("MnuQm2102"), QStringLiteral("QM210F"));
+    QMenu* fast540 = addSubmenu(fast, QStringLiteral("MnuQm5402"), QStringLiteral("QM210F+, QM540F"));
+    list(List::FastQm210) = {fast210, addControl(fast210, QStringLiteral("mnuFileFastQM210"), QStringLiteral("Rapida QM210")), {}};
+    list(List::FastQm540) = {fast540, addControl(fast540, QStringLiteral("MnuFileFastQm540"), QStringLiteral("Rapida Qm540")), {}};
+
+    // Top-level entries that act directly are menu-bar actions, as on the original frame.
+    auto topLevel = [this](const QString& name, const QString& caption) {
+        QAction* action = menuBar()->addAction(caption);
+        action->setObjectName(name);
+        controls_[name] = action;
+        return action;
+    };
+    topLevel(QStringLiteral("MnuUtil"), QStringLiteral("&Utilidades"));
+    topLevel(QStringLiteral("MnuConfig"), QStringLiteral("&Configuración aplicación"));
+    topLevel(QStringLiteral("mnuImprimirForm"), QStringLiteral("&Imprimir Formulario"));
+    connect(topLevel(QStringLiteral("mnuAyuda"), QStringLiteral("Ayuda")), &QAction::triggered, this,
+            &frmMain::Brela_help);
+}
+
+void frmMain::buildStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("sbStatusBar"));
+    const QString designTexts[5] = {QString(), QStringLiteral("Linea"), QStringLiteral("Columna"), QString(), QString()};
+    for (int i = 0; i < 5; ++i) {
+        panels_[i] = new QLabel(designTexts[i], this);
+        panels_[i]->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
+        panels_[i]->setFrameShape(QFrame::StyledPanel);
+        panels_[i]->setFrameShadow(QFrame::Sunken);
+        panels_[i]->setMinimumWidth(i == 0 ? 200 : 60);
+        if (i == 0)
+            bar->addWidget(panels_[i], 1);
+        else
+            bar->addPermanentWidget(panels_[i]);
+    }
+    clock_ = new QTimer(this);
+    auto tick = [this] { panels_[4]->setText(QTime::currentTime().toString(QStringLiteral("HH:mm"))); };
+    connect(clock_, &QTimer::timeout, this, tick);
+    tick();
+    clock_->start(1000);
+}
+
+void frmMain::readPlacement()
+{
+    const Placement p = readPlacementSettings();
+    const int dpi = screen() ? static_cast<int>(screen()->logicalDotsPerInch()) : 96;
+    resize(twipsToPixels(p.width, dpi), twipsToPixels(p.height, dpi));
+    move(twipsToPixels(p.left, dpi), twipsToPixels(p.top, dpi));
+}
+
+QAction* frmMain::control(const QString& name) const
+{
+    const auto found = controls_.find(name);
+    return found == controls_.end() ? nullptr : found->second;
+}
+
+QLabel* frmMain::panel(int number) const
+{
+    return number >= 1 && number <= 5 ? panels_[number - 1] : nullptr;
+}
+
+QMenu* frmMain::listMenu(List which) const
+{
+    return list(which).menu;
+}
+
+QAction* frmMain::listEntry(List which, qint16 index) const
+{
+    if (index == 0)
+        return list(which).design;
+    const auto found = list(which).entries.find(index);
+    return found == list(which).entries.end() ? nullptr : found->second;
+}
+
+QList<qint16> frmMain::listedForms(List which) const
+{
+    QList<qint16> ids;
+    for (const auto& [id, action] : list(which).entries)
+        if (action->isVisible())
+            ids << id;
+    return ids;
+}
+
+void frmMain::addEntry(List which, qint16 formId, const QString& caption)
+{
+    FormList& target = list(which);
+    QAction*& action = target.entries[formId];
+    if (!action) {
+        action = target.menu->addAction(caption);
+        const bool quick = which == List::FastQm210 || which == List::FastQm540;
+        const QString model = which == List::OpenQm210 || which == List::FastQm210 ? kFirstModel : kSecondModel;
+        connect(action, &QAction::triggered, this, [this, formId, quick, model] {
+            if (quick)
+                emit quickConfigurationRequested(formId);
+            else
+                emit openRequested(formId, model);
+        });
+    }
+    action->setText(caption);
+    action->setVisible(true);
+}
+
+void frmMain::addForm(bool firstModel, qint16 formId, const QString& caption)
+{
+    addEntry(firstModel ? List::OpenQm210 : List::OpenQm540, formId, caption);
+    addEntry(firstModel ? List::FastQm210 : List::FastQm540, formId, caption);
+}
+
+void frmMain::removeForm(qint16 formId)
+{
+    for (FormList& target : lists_) {
+        const auto found = target.entries.find(formId);
+        if (found != target.entries.end()) {
+            delete found->second;
+            target.entries.erase(found);
+        }
+    }
+}
+
+void frmMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!activatedOnce_)
+        QTimer::singleShot(0, this, &frmMain::Form_Activate);
+}
+
+void frmMain::showActivationError(int number, const QString& description)
+{
+    session_.op.message(QStringLiteral("Ha ocurrido el error número %1 que sería %2 .").arg(number).arg(description),
+                        Icon::Critical, QString());
+}
+
+void frmMain::Form_Activate()
+{
+    if (activatedOnce_)
+        return;
+    setWindowTitle(applicationTitle());
+    try {
+        for (const FormSummary& form : listForms(session_.db)) {
+            if (form.FormPrModel == kFirstModel)
+                addForm(true, form.FormID, form.FormDescr);
+            else if (form.FormPrModel == kSecondModel)
+                addForm(false, form.FormID, form.FormDescr);
+        }
+    } catch (const DbError& error) {
+        showActivationError(error.number, error.text);
+        close();
+        QApplication::exit(1);
+        return;
+    }
+    for (FormList& target : lists_)
+        target.design->setVisible(false);
+    session_.form.FormIDActual = 0;
+    EnabMenu();
+    if (portOpener_ && !portOpener_()) {
+        close();
+        QApplication::exit(1);
+        return;
+    }
+    activatedOnce_ = true;
+}
+
+void frmMain::EnabMenu()
+{
+    const bool open = session_.form.FormIDActual != 0;
+    const bool editable = open && !session_.form.FormBloqueado;
+    control(QStringLiteral("mnuFileFastG"))->setEnabled(!open);
+    control(QStringLiteral("mnuFileOpenG"))->setEnabled(!open);
+    control(QStringLiteral("MnuLeeFormImpre"))->setEnabled(!open);
+    control(QStringLiteral("mnuFileClose"))->setEnabled(open);
+    control(QStringLiteral("mnuFileGenerate"))->setEnabled(open);
+    control(QStringLiteral("mnuFileSaveAs"))->setEnabled(open);
+    control(QStringLiteral("mnuImprimirForm"))->setEnabled(open);
+    control(QStringLiteral("mnuFileKill"))->setEnabled(editable);
+    control(QStringLiteral("mnuFileSave"))->setEnabled(editable);
+    control(QStringLiteral("MnuEnviar"))->setEnabled(!utilWindowOpen_);
+    control(QStringLiteral("MnuUtil"))->setEnabled(!scriptWindowOpen_);
+    panels_[0]->setText(open ? QStringLiteral("Zona") : kNoFormHint);
+}
+
+void frmMain::setScriptWindowOpen(bool open)
+{
+    scriptWindowOpen_ = open;
+    EnabMenu();
+}
+
+void frmMain::setUtilWindowOpen(bool open)
+{
+    utilWindowOpen_ = open;
+    EnabMenu();
+}
+
+void frmMain::ArmaDetalle(qint16 formId)
+{
+    detail_ = FormRows(session_.db, formId);
+    emit detailChanged(formId);
+}
+
+void frmMain::Brela_help()
+{
+    if (!help_) {
+        initHelpResource();
+        help_ = new QTextBrowser(this);
+        help_->setWindowFlag(Qt::Window);
+        help_->setObjectName(QStringLiteral("BrelaHelp"));
+        help_->setWindowTitle(QStringLiteral("%1 - Ayuda").arg(applicationTitle()));
+        help_->setOpenExternalLinks(false);
+        help_->setSource(QUrl(QStringLiteral("qrc:/help/index.html")));
+        help_->resize(720, 640);
+    }
+    help_->show();
+    help_->raise();
+    help_->activateWindow();
+}
+
+} // namespace brela

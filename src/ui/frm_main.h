@@ -1,0 +1,109 @@
+#pragma once
+
+#include "store/rows.h"
+#include "store/session.h"
+
+#include <QMainWindow>
+#include <functional>
+#include <map>
+
+class QAction;
+class QLabel;
+class QMdiArea;
+class QMenu;
+class QTextBrowser;
+class QTimer;
+
+namespace brela {
+
+// The main window: menus, the five-panel status bar and the MDI area in
+// which the sheet view opens. It lists every stored form under its model.
+class frmMain : public QMainWindow, public FormMenus {
+    Q_OBJECT
+public:
+    explicit frmMain(Session& session, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // Runs once, at the first activation: lists the forms, enables the menus
+    // and opens the serial port. Later activations do nothing.
+    void Form_Activate();
+    void EnabMenu();
+    void ArmaDetalle(qint16 formId);
+    void Brela_help();
+
+    // Working-copy rows the windows read and edit (the main window's data links).
+    FormRows& detail() { return detail_; }
+
+    // Open flags of the script window and the document utilities window.
+    void setScriptWindowOpen(bool open);
+    void setUtilWindowOpen(bool open);
+    bool scriptWindowOpen() const { return scriptWindowOpen_; }
+    bool utilWindowOpen() const { return utilWindowOpen_; }
+
+    // Opens the serial port at the first activation; false ends the program.
+    void setPortOpener(std::function<bool()> opener) { portOpener_ = std::move(opener); }
+
+    void addForm(bool firstModel, qint16 formId, const QString& caption) override;
+    void removeForm(qint16 formId) override;
+
+    QAction* control(const QString& name) const;
+    QLabel* panel(int number) const;   // 1..5
+    QMdiArea* mdiArea() const { return mdi_; }
+    bool activatedOnce() const { return activatedOnce_; }
+    QString openModel;   // model code of the last form opened through the File menu
+
+    // The four per-model lists: entries keyed by FormID (index 0 is the design entry).
+    enum class List { OpenQm210, OpenQm540, FastQm210, FastQm540 };
+    QMenu* listMenu(List list) const;
+    QAction* listEntry(List list, qint16 index) const;
+    QList<qint16> listedForms(List list) const;
+
+signals:
+    void detailChanged(qint16 formId);
+    void openRequested(qint16 formId, const QString& model);
+    void quickConfigurationRequested(qint16 formId);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    struct FormList {
+        QMenu* menu = nullptr;
+        QAction* design = nullptr;
+        std::map<qint16, QAction*> entries;
+    };
+
+    void buildMenus();
+    void buildStatusBar();
+    void readPlacement();
+    QAction* addControl(QMenu* menu, const QString& name, const QString& caption);
+    QMenu* addSubmenu(QMenu* parent, const QString& name, const QString& caption);
+    FormList& list(List which) { return lists_[static_cast<int>(which)]; }
+    const FormList& list(List which) const { return lists_[static_cast<int>(which)]; }
+    void addEntry(List which, qint16 formId, const QString& caption);
+    void showActivationError(int number, const QString& description);
+
+    Session& session_;
+    FormRows detail_;
+    QMdiArea* mdi_;
+    std::map<QString, QAction*> controls_;
+    FormList lists_[4];
+    QLabel* panels_[5] = {};
+    QTimer* clock_ = nullptr;
+    QTextBrowser* help_ = nullptr;
+    bool activatedOnce_ = false;
+    bool scriptWindowOpen_ = false;
+    bool utilWindowOpen_ = false;
+    std::function<bool()> portOpener_;
+};
+
+// Main window placement from the per-user settings, in twips.
+struct Placement {
+    int left = 1000;
+    int top = 1000;
+    int width = 8500;
+    int height = 6500;
+};
+Placement readPlacementSettings();
+
+} // namespace brela
