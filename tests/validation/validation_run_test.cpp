@@ -19,6 +19,8 @@ TEST_F(ValidationRun, EmptyLogGetsTheHeaderAndAFilledOneDoesNot)
     EXPECT_EQ(env.op.statuses, QStringList({QStringLiteral("Validando Form."), QString()}));
     // Events are let through after each of the 201 grid rows and each of the 40 zones.
     EXPECT_EQ(env.op.eventPumps, 201 + 40);
+    EXPECT_EQ(state.grid.at(19, 0), 61);  // 060 and 070 cover it too, but are not visible
+    EXPECT_EQ(state.grid.at(19, 7), 0);   // the blank column between 061 and 062
 
     QString earlier = QStringLiteral("previo\r\n");
     EXPECT_TRUE(ValidaFormulario(*env.session, state, earlier, corrected));
@@ -35,17 +37,6 @@ TEST_F(ValidationRun, EveryPredefinedFormValidatesCleanly)
         EXPECT_FALSE(corrected);
         EXPECT_TRUE(env.op.boxes.empty());
     }
-}
-
-TEST_F(ValidationRun, GridHoldsTheFirstVisibleZoneOfEachCell)
-{
-    set(96, QStringLiteral("ZoneVisible=1, ZoneTop=49, ZoneBot=49, ZoneRight=73, ZoneMinWidth=0"));
-    findings();
-    EXPECT_EQ(state.grid.at(19, 0), 61);    // 060 and 070 cover it too, but are not visible
-    EXPECT_EQ(state.grid.at(19, 7), 0);     // the blank column between 061 and 062
-    EXPECT_EQ(state.grid.at(49, 72), 96);   // 097 overlaps 096 there and does not take the cell
-    EXPECT_EQ(state.grid.at(50, 72), 97);
-    EXPECT_EQ(state.limits.at(81).left, 37);  // invisible zones still fill the table
 }
 
 // A zone that a rule names and the working copy lacks reads as zeros,
