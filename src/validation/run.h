@@ -1,0 +1,45 @@
+#pragma once
+
+// Shared by the validation run and its rule groups; not for other subsystems.
+
+#include "store/rows.h"
+#include "validation/validation.h"
+
+#include <functional>
+
+namespace brela::validation {
+
+inline const QString kCrLf = QStringLiteral("\r\n");
+
+// Zone numbers, rows and columns in the log: "060".
+inline QString fmt3(int value) { return QString::number(value).rightJustified(3, QLatin1Char('0')); }
+inline QString num(int value) { return QString::number(value); }
+
+class Run {
+public:
+    Run(Session& session, ValidationState& state, QString& log, bool& corrected)
+        : session(session), state(state), log(log), corrected(corrected) {}
+
+    void add(const QString& text) { log += text; }
+    void fail() { problem = true; }
+    ZoneLimits& zone(int n) { return state.limits.at(n); }
+
+    // Every correction goes through here: finds zone n of the working copy,
+    // lets `edit` set the fields to change and stores the row. A missing row
+    // is reported and nothing is written. True when the row was written.
+    bool correct(int n, const std::function<void(ZoneRow&)>& edit);
+
+    Session& session;
+    ValidationState& state;
+    QString& log;
+    bool& corrected;
+    bool problem = false;
+};
+
+// "La zona 60 tiene coordenadas Inicial X=0 Y=19 , Final X=86 Y=47"
+QString coordinates(Run& run, int zone);
+
+void applyFixedZoneRules(Run& run);   // groups B to F, with E6 between E and F
+void applyPositionRules(Run& run);    // group G
+
+} // namespace brela::validation

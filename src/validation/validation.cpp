@@ -1,0 +1,193 @@
+#include "validation/validation.h"
+
+#include "common/version.h"
+#include "validation/run.h"
+
+namespace brela {
+namespace validation {
+namespace {
+
+const QString kZones = QStringLiteral(" zonas ");
+
+QString header(Session& s)
+{
+    return QStringLiteral("Validación de formulario -> ") + s.form.NombreActual + QStringLiteral(" <- realizada el ")
+           + s.clock.now().toString(QStringLiteral("dd/MM/yyyy hh:mm:ss")) + QStringLiteral(" .") + kCrLf
+           + QStringLiteral("Software: ") + programName() + QStringLiteral(".exe   Versión:")
+           + num(BRELA_VERSION_MAJOR) + QLatin1Char('.') + num(BRELA_VERSION_MINOR) + QLatin1Char('.')
+           + num(BRELA_VERSION_PATCH) + QStringLiteral("  .") + kCrLf + kCrLf;
+}
+
+QString closingBlock()
+{
+    const QString stars(59, QLatin1Char('*'));
+    return kCrLf + stars + kCrLf
+           + QStringLiteral(" Hubo problemas de zonas, la aplicación no pudo") + kCrLf
+           + QStringLiteral(" corregir el diseño, es probable que no se pueda") + kCrLf
+           + QStringLiteral(" abrir comprobantes.") + kCrLf
+           + QStringLiteral(" Arregle las zonas afectadas o utilice alguno de ") + kCrLf
+           + QStringLiteral(" los ejemplos para crear uno nuevo.         ") + kCrLf
+           + stars + kCrLf;
+}
+
+const QString kRowsOf110 = QStringLiteral(
+    "Las zonas 110,111 y 112 tienen %1 filas y esto puede dar error en\r\n"
+    "algun formulario al querer emitir un recibo oficial.\r\n"
+    "Si necesita emitir dichos comprobantes le aconsejamos que lo intente\r\n"
+    "y si le da error aumente hasta 6 líneas el tamaño de estas zonas.\r\n"
+    "En los formularios por omisión no se hizo porque esto reduce el espacio \r\n"
+    "para otras zonas");
+
+// A zone the grid and the table cannot hold would be written out of bounds;
+// it is reported and left out of the run instead.
+bool withinLimits(Run& run, const ZoneRow& z)
+{
+    const bool rows = z.ZoneTop >= 0 && z.ZoneTop <= MapaOcupacion::kLastRow && z.ZoneBot >= 0
+                      && z.ZoneBot <= MapaOcupacion::kLastRow;
+    const bool columns = z.ZoneLeft >= 0 && z.ZoneLeft <= MapaOcupacion::kLastColumn && z.ZoneRight >= 0
+                         && z.ZoneRight <= MapaOcupacion::kLastColumn;
+    if (LimitesZona::contains(z.ZoneID) && rows && columns)
+        return true;
+    run.add(QStringLiteral("La zona %1 (filas %2 a %3, columnas %4 a %5) está fuera de los límites de la "
+                           "impresora (zonas 0 a 200, filas 0 a 200, columnas 0 a 180) y no se puede validar.")
+                .arg(LimitesZona::contains(z.ZoneID) ? fmt3(z.ZoneID) : num(z.ZoneID))
+                .arg(z.ZoneTop)
+                .arg(z.ZoneBot)
+                .arg(z.ZoneLeft)
+                .arg(z.ZoneRight)
+            + kCrLf + kCrLf);
+    run.fail();
+    return false;
+}
+
+// Blank column (A1) and overlap (A2) for one row of a visible zone.
+void checkGridRow(Run& run, const ZoneRow& z, int r, bool& blankReported)
+{
+    MapaOcupacion& grid = run.state.grid;
+    const int n = z.ZoneID;
+    const int beside = z.ZoneLeft - z.ZoneHoriFree;
+    if (!blankReported && z.ZoneHoriFree > 0 && beside > 0 && !grid.isFree(r, beside)) {
+        run.add(kZones + fmt3(grid.at(r, beside)) + QStringLiteral(" y ") + fmt3(n)
+                + QStringLiteral(", debe haber una columna en blanco.") + kCrLf);
+        blankReported = true;
+    }
+
+    bool overlapping = false;
+    for (int c = z.ZoneLeft; c <= z.ZoneRight; ++c) {
+        if (!grid.isFree(r, c)) {
+            if (!overlapping)
+                run.add(kZones + fmt3(grid.at(r, c)) + QStringLiteral(" y ") + fmt3(n)
+                        + QStringLiteral(" superposición Fila ") + fmt3(r) + QStringLiteral(",Columna ") + fmt3(c));
+            overlapping = true;
+            run.fail();
+        } else {
+            if (overlapping)
+                run.add(QStringLiteral(" hasta Columna ") + fmt3(c - 1) + kCrLf);
+            overlapping = false;
+            grid.set(r, c, static_cast<qint16>(n));
+        }
+    }
+    if (overlapping)
+        run.add(QStringLiteral(" hasta Columna ") + fmt3(z.ZoneRight) + kCrLf + kCrLf);
+}
+
+void checkZone(Run& run, const ZoneRow& z)
+{
+    const int n = z.ZoneID;
+    if (z.ZoneVisible) {
+        bool blankReported = false;
+        for (int r = z.ZoneTop; r <= z.ZoneBot; ++r)
+            checkGridRow(run, z, r, blankReported);
+    }
+
+    const int rows = z.ZoneBot - z.ZoneTop + 1;
+    if (rows < z.ZoneMinHeight)
+        run.add(QStringLiteral("La zona ") + fmt3(n) + QStringLiteral(" tiene ") + num(rows)
+                + QStringLiteral(" filas y debe tener como mínimo ") + num(z.ZoneMinHeight) + QStringLiteral(" filas  ")
+                + kCrLf + kCrLf);
+
+    if (n == 110 && rows < 6) {
+        const QString text = kRowsOf110.arg(rows);
+        run.session.op.message(text, Icon::Information, QStringLiteral("ATENCION"));
+        run.add(kCrLf + kCrLf + text + kCrLf + kCrLf);
+    }
+
+    const int columns = z.ZoneRight - z.ZoneLeft + 1;
+    if (columns < z.ZoneMinWidth) {
+        run.add(QStringLiteral("La zona ") + fmt3(n) + QStringLiteral(" tiene ") + num(columns)
+                + QStringLiteral(" columnas y debe tener como mínimo ") + num(z.ZoneMinWidth)
+                + QStringLiteral(" columnas. ") + kCrLf + kCrLf);
+        run.fail();
+    }
+}
+
+// Leaves the status bar clean however the run ends, database errors included.
+struct StatusGuard {
+    Operator& op;
+    ~StatusGuard() { op.status(QString()); }
+};
+
+} // namespace
+
+bool Run::correct(int n, const std::function<void(ZoneRow&)>& edit)
+{
+    FormRows rows(session.db, kWorkingCopy);
+    std::optional<ZoneRow> row = rows.zone(n);
+    if (!row) {
+        session.op.message(QStringLiteral("Falta la zona ") + fmt3(n), Icon::Critical,
+                           QStringLiteral("Error de integridad de la base de datos."));
+        return false;
+    }
+    edit(*row);
+    rows.update(*row);
+    corrected = true;
+    return true;
+}
+
+QString coordinates(Run& run, int k)
+{
+    const ZoneLimits& z = run.zone(k);
+    return QStringLiteral("La zona ") + num(k) + QStringLiteral(" tiene coordenadas Inicial X=") + num(z.left)
+           + QStringLiteral(" Y=") + num(z.top) + QStringLiteral(" , Final X=") + num(z.right)
+           + QStringLiteral(" Y=") + num(z.bot) + kCrLf;
+}
+
+} // namespace validation
+
+bool ValidaFormulario(Session& session, ValidationState& state, QString& log, bool& corrected)
+{
+    using namespace validation;
+    corrected = false;
+    Run run(session, state, log, corrected);
+    session.op.status(QStringLiteral("Validando Form."));
+    StatusGuard statusGuard{session.op};
+
+    if (log.isEmpty())
+        run.add(header(session));
+
+    for (int r = 0; r <= MapaOcupacion::kLastRow; ++r) {
+        state.grid.clearRow(r);
+        session.op.processEvents();
+    }
+    // A fresh table: no result may depend on a form validated earlier.
+    state.limits.clear();
+
+    for (const ZoneRow& z : FormRows(session.db, kWorkingCopy).zones()) {
+        if (withinLimits(run, z)) {
+            state.limits.at(z.ZoneID) = {static_cast<qint16>(z.ZoneTop),   static_cast<qint16>(z.ZoneBot),
+                                         static_cast<qint16>(z.ZoneLeft),  static_cast<qint16>(z.ZoneRight),
+                                         z.ZoneHoriFree,                  static_cast<qint16>(z.ZoneMinWidth)};
+            checkZone(run, z);
+        }
+        session.op.processEvents();
+    }
+
+    applyFixedZoneRules(run);
+    applyPositionRules(run);
+
+    if (run.problem)
+        run.add(closingBlock());
+    return !run.problem;
+}
+
+} // namespace brela
