@@ -127,14 +127,19 @@ bool writeAll(int fd, const QByteArray& bytes)
     return true;
 }
 
-// Gives the host a moment to read the last answer before the line dies.
+// Gives the host a moment to read the last answer before the line dies:
+// hanging up the pty throws away what the other side has not read yet. The
+// bytes reach the other side's queue a little after the write, so the queue
+// must be seen empty twice in a row.
 void drain(int slave)
 {
-    for (int i = 0; i < 100; ++i) {
-        int waiting = 0;
-        if (ioctl(slave, FIONREAD, &waiting) != 0 || waiting == 0)
-            return;
+    int emptySeen = 0;
+    for (int i = 0; i < 100 && emptySeen < 2; ++i) {
         usleep(20000);
+        int waiting = 0;
+        if (ioctl(slave, FIONREAD, &waiting) != 0)
+            return;
+        emptySeen = waiting == 0 ? emptySeen + 1 : 0;
     }
 }
 
