@@ -78,9 +78,9 @@ bool parseModel(const QString& text, Model& model)
     return true;
 }
 
-bool parseFault(const QString& spec, Fault& fault)
+bool parseFault(const QString& description, Fault& fault)
 {
-    const QString text = spec.trimmed().toLower();
+    const QString text = description.trimmed().toLower();
     const qsizetype colon = text.indexOf(QLatin1Char(':'));
     const QString name = colon < 0 ? text : text.left(colon);
     const QString arg = colon < 0 ? QString() : text.mid(colon + 1);
@@ -380,7 +380,9 @@ bool Emulator::loadState(QString& error)
     }
     QJsonParseError parseError;
     const QJsonDocument json = QJsonDocument::fromJson(file.readAll(), &parseError);
-    QString why = parseError.errorString();
+    QString why = parseError.error == QJsonParseError::NoError
+                      ? QStringLiteral("no es un objeto JSON")
+                      : parseError.errorString();
     if (json.isObject() && printer_.fromJson(json.object(), why)) {
         for (const Fault& fault : stateFaults_)
             applyStateFault(fault);

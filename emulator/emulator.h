@@ -37,7 +37,7 @@ struct Fault {
 // "garbage", "battery", "open", "open:T", "pendingclose", "hangup:2"; false
 // when unknown. A count defaults to 1, busy to 5 seconds; "hangup:0" kills
 // the line at the first frame, before any answer.
-bool parseFault(const QString& spec, Fault& fault);
+bool parseFault(const QString& description, Fault& fault);
 // "qm210" or "qm540", any case.
 bool parseModel(const QString& text, Model& model);
 

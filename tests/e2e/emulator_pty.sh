@@ -60,8 +60,8 @@ def read_answer(deadline):
             data += chunk
     return data
 
-for spec in sys.argv[2:]:
-    command, *fields = spec.split("|")
+for request in sys.argv[2:]:
+    command, *fields = request.split("|")
     seq += 2
     try:
         os.write(fd, frame(seq, int(command), [f.encode("latin-1") for f in fields]))

@@ -11,10 +11,10 @@ using wire::frame;
 
 namespace {
 
-Options withFault(const char* spec)
+Options withFault(const char* description)
 {
     Fault fault{Fault::Nak};
-    EXPECT_TRUE(emu::parseFault(QString::fromLatin1(spec), fault)) << spec;
+    EXPECT_TRUE(emu::parseFault(QString::fromLatin1(description), fault)) << description;
     Options options;
     options.faults.push_back(fault);
     return options;
@@ -97,10 +97,6 @@ TEST(Faults, StateFaultsShowInTheStatusWords)
     wire::Host p{pending};
     EXPECT_EQ(p.send(42).fiscal(), "0E00");
     EXPECT_EQ(p.send(57, {"Z", "P"}).fiscal(), "0600");
-
-    Emulator open(withFault("open"));
-    wire::Host o{open};
-    EXPECT_EQ(o.send(42, {"D"}).fields.mid(1, 2), (QList<QByteArray>{"3600", "F"}));
 }
 
 TEST(Faults, HangUpKillsTheLineAfterTheGivenNumberOfAnswers)
