@@ -1,15 +1,17 @@
 #pragma once
 
+#include "printer.h"
+
 #include <QByteArray>
+#include <QList>
 #include <QString>
+#include <optional>
 #include <vector>
 
 // The fiscal printer emulator, written from the printer's side: it frames,
 // checks and answers like a QM210F or QM540F would. Time is given by the
 // caller (monotonic seconds), so tests drive it without real waiting.
 namespace emu {
-
-enum class Model { QM210, QM540 };
 
 struct Fault {
     enum Kind {
@@ -28,17 +30,40 @@ struct Fault {
     Kind kind;
     int count = 1;
     double seconds = 0;
+    char document = 'F';   // DocumentOpen: the type letter of the document left open
 };
 
 // "nak", "nak:3", "silence:2", "busy:5", "badsum", "wrongseq", "wrongcmd",
-// "garbage", "battery", "open", "pendingclose", "hangup:2"; false when unknown.
-bool parseFault(const QString& spec, Fault& fault);
+// "garbage", "battery", "open", "open:T", "pendingclose", "hangup:2"; false
+// when unknown. A count defaults to 1, busy to 5 seconds; "hangup:0" kills
+// the line at the first frame, before any answer.
+bool parseFault(const QString& description, Fault& fault);
+// "qm210" or "qm540", any case.
+bool parseModel(const QString& text, Model& model);
 
 struct Options {
     Model model = Model::QM540;
     std::vector<Fault> faults;
     QString stateFile;   // state saved here after every command when set
+    int documentsBeforeClose = 200;   // then a Z close is required
+    double xCloseSeconds = 2;         // how long each close keeps the printer busy
+    double zCloseSeconds = 3;
 };
+
+// One frame from the host that arrived with a good checksum.
+struct Request {
+    int sequence = 0;
+    int command = 0;
+    QList<QByteArray> fields;
+};
+
+namespace ctl {
+constexpr char STX = 0x02;
+constexpr char ETX = 0x03;
+constexpr char DC2 = 0x12;
+constexpr char NAK = 0x15;
+constexpr char FS = 0x1C;
+} // namespace ctl
 
 class Emulator {
 public:
@@ -55,6 +80,66 @@ public:
 
     void addFault(const Fault& fault);
     Model model() const;
+
+    // The printer behind the line: configuration and fiscal state.
+    const Printer& printer() const { return printer_; }
+    // Every well-formed frame received, whatever was done with it.
+    const std::vector<Request>& requests() const { return requests_; }
+    int answersSent() const { return answers_; }
+
+    // Loads Options::stateFile; a missing file is a fresh printer. Faults
+    // that set a state (battery, open, pendingclose) apply on top.
+    bool loadState(QString& error);
+    bool saveState(QString& error) const;
+    // The last failure to save the state after a command; empty when none.
+    QString takeStateError();
+
+private:
+    QByteArray frameComplete(double now);
+    QByteArray deliver(QByteArray answer, double busySeconds, double now);
+    QByteArray sent(const QByteArray& answer);
+    std::optional<Fault> takeFault(Fault::Kind kind);
+    void applyStateFault(const Fault& fault);
+
+    Options options_;
+    Printer printer_;
+    std::vector<Fault> pending_;       // line faults still to fire
+    std::vector<Fault> stateFaults_;   // re-applied after loading a state
+
+    enum class Rx { Idle, Body, Checksum } rx_ = Rx::Idle;
+    QByteArray body_;
+    QByteArray checksum_;
+
+    bool busy_ = false;
+    double nextDc2_ = 0;
+    double busyUntil_ = 0;
+    QByteArray delayed_;
+
+    QByteArray lastBody_;
+    QByteArray lastAnswer_;
+    std::vector<Request> requests_;
+    int answers_ = 0;
+    int hangUpAt_ = -1;   // answers after which the line dies; -1 never
+    bool hungUp_ = false;
+    QString stateError_;
+};
+
+// Spreads bytes over time as a serial line of `baud` bits per second would
+// (ten bits a byte: start, eight data, stop). A baud of 0 sends at once.
+class Pacer {
+public:
+    explicit Pacer(int baud) : baud_(baud) {}
+    void push(const QByteArray& bytes, double now);
+    // The bytes that have fully gone out by `now`.
+    QByteArray take(double now);
+    // When the next queued byte will have gone out; negative when none is queued.
+    double nextAt() const;
+    bool empty() const { return queue_.isEmpty(); }
+
+private:
+    int baud_;
+    QByteArray queue_;
+    double start_ = 0;   // when the first queued byte started
 };
 
 } // namespace emu
