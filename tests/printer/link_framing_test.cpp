@@ -153,28 +153,6 @@ TEST_F(Framing, WaitingSleepsOnTheLineAndLetsWindowEventsRun)
     EXPECT_EQ(link.PFRespuesta[5], QStringLiteral(" "));
 }
 
-TEST_F(Framing, TooShortAnswerIsReportedAndRetried)
-{
-    line.onWrite = [](const QByteArray& written, double) {
-        QByteArray framed("\x02");
-        framed += written.at(1);
-        framed += '\x03';
-        return framed + checksumText(framed);
-    };
-    EXPECT_FALSE(send(42, {}, 3));
-    EXPECT_EQ(env.op.transcript(), QStringList({QStringLiteral("MSG[none] * *  E R R O R  * *:  String muy Corto "),
-                                                QStringLiteral("MSG[none] * *  E R R O R  * *:  String muy Corto "),
-                                                kCommError}));
-}
-
-TEST_F(Framing, SilencedErrorsShowNothing)
-{
-    link.PFMostrarErrores = false;
-    line.onWrite = [](const QByteArray&, double) { return QByteArray(); };
-    EXPECT_FALSE(send(42, {}, 3));
-    EXPECT_TRUE(env.op.boxes.empty());
-}
-
 TEST_F(Framing, FieldCountDecidesHowManyFieldsAreExtracted)
 {
     answerWith({"0080", "0600", "a", "", "c", "d", "e", "f", "g", "h", "i", "j", "k"});
@@ -235,18 +213,6 @@ TEST_F(Framing, HangUpFailsTheCommandAndTheNextOneReportsTheDeadPort)
     EXPECT_EQ(env.op.transcript().last(),
               QStringLiteral("MSG[critical] Brela: El port serie COM1 no se puede usar: está cerrado o se perdió la "
                              "conexión con la impresora fiscal.\r\nRevise las conecciones y la configuración del port serie."));
-}
-
-TEST_F(Framing, GarbageBeforeTheAnswerIsDiscardedAndTheAttemptRetried)
-{
-    int calls = 0;
-    line.onWrite = [&](const QByteArray& written, double) {
-        const QByteArray answer = frame(written.at(1), written.at(2), {"0080", "0000"});
-        // Stray bytes arriving with the answer take it with them when discarded.
-        return ++calls == 1 ? QByteArray("\xff\xfe") + answer : answer;
-    };
-    EXPECT_TRUE(send(42, {}, 3));
-    EXPECT_EQ(calls, 2);
 }
 
 } // namespace

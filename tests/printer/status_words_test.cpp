@@ -86,16 +86,10 @@ TEST_F(StatusWords, BreakdownOfPrinterWordC080)
                         {QStringLiteral(" PR Bit:7 Printer Buffer VACIO ")}));
     EXPECT_EQ(PF_ANALIZASTATUS(link, QStringLiteral("c080"), 1), PF_ANALIZASTATUS(link, QStringLiteral("C080"), 1));
     EXPECT_TRUE(env.op.boxes.empty());
-
-    EXPECT_EQ(PF_ANALIZASTATUS(link, QStringLiteral("0000"), 3), QStringLiteral("NO IMPLEMENTADO"));
-    EXPECT_EQ(PF_ANALIZASTATUS(link, QStringLiteral("0000"), 7), QStringLiteral("NO IMPLEMENTADO"));
-    EXPECT_EQ(env.op.texts(), QStringList({QStringLiteral("Funcion no implementada"),
-                                           QStringLiteral("Opcion no contemplada en PF_ANALIZASTATUS")}));
 }
 
 TEST_F(StatusWords, HexDigitsToBits)
 {
-    EXPECT_EQ(PFHexABinario(env.op, QStringLiteral("0")), QStringLiteral("0000"));
     EXPECT_EQ(PFHexABinario(env.op, QStringLiteral("A")), QStringLiteral("1010"));
     EXPECT_EQ(PFHexABinario(env.op, QStringLiteral("f")), QStringLiteral("1111"));
     EXPECT_EQ(PFHexABinario(env.op, QStringLiteral(" ")), QStringLiteral(" "));
@@ -103,15 +97,6 @@ TEST_F(StatusWords, HexDigitsToBits)
     EXPECT_TRUE(env.op.boxes.empty());
     EXPECT_EQ(PFHexABinario(env.op, QStringLiteral("G")), QString());
     EXPECT_EQ(env.op.texts(), QStringList{QStringLiteral("Se ha Ingresado un NUMERO que no se puede convertir a HEXADECIMAL")});
-}
-
-TEST_F(StatusWords, JudgedAfterARealExchange)
-{
-    answerWith({"0080", "0020"});
-    ASSERT_TRUE(send(90, {QStringLiteral("P")}, 3));
-    EXPECT_FALSE(PFAnalizaEstado(link, 90));
-    ASSERT_EQ(env.op.boxes.size(), 1u);
-    EXPECT_TRUE(env.op.boxes[0].text.contains(QStringLiteral(" PF Bit:5 Comando Invalido para el Estado Lógico del Equipo\r\n")));
 }
 
 } // namespace
