@@ -38,8 +38,14 @@ void QtSerialLine::onError(QSerialPort::SerialPortError error)
 {
     // Only these mean the device went away; Qt would otherwise repeat them
     // at full speed. Open-time errors are read from the port by open().
-    if (error == QSerialPort::ReadError || error == QSerialPort::WriteError || error == QSerialPort::ResourceError)
-        broken_ = port_.isOpen();
+    if (error != QSerialPort::ReadError && error != QSerialPort::WriteError && error != QSerialPort::ResourceError)
+        return;
+    if (!port_.isOpen() || broken_)
+        return;
+    broken_ = true;
+    // Closing inside Qt's own notification is unsafe; the event loop closes
+    // it next, and a waiting call closes it on return.
+    QMetaObject::invokeMethod(&port_, [this] { closeIfBroken(); }, Qt::QueuedConnection);
 }
 
 bool QtSerialLine::closeIfBroken()

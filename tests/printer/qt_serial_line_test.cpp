@@ -1,6 +1,8 @@
 #include "printer/qt_serial_line.h"
 #include "printer_fixture.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <fcntl.h>
 #include <pty.h>
 #include <termios.h>
@@ -68,6 +70,19 @@ TEST_F(PtyLine, OpensWithoutModemLinesExchangesAndClosesOnHangUp)
     EXPECT_LT(timer.elapsed(), 2000);   // the dead line fails at once, no time-out
     EXPECT_FALSE(line.isOpen());
     EXPECT_EQ(env.op.transcript(), QStringList{kCommError});
+}
+
+TEST_F(PtyLine, HangUpWhileIdleClosesThePortFromTheEventLoop)
+{
+    ASSERT_TRUE(line.open({1, device, QStringLiteral("9600,N,8,1"), 1024}).ok());
+    ::close(master);
+    master = -1;
+    QElapsedTimer timer;
+    timer.start();
+    while (line.isOpen() && timer.elapsed() < 2000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_FALSE(line.isOpen());
+    EXPECT_TRUE(line.lost());
 }
 
 TEST_F(PtyLine, OpeningFailuresAreClassified)
