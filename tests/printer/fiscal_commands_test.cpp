@@ -21,14 +21,6 @@ TEST_F(Commands, OpenDocumentSendsNineteenFieldsAndFixesAnUnknownPitch)
     EXPECT_EQ(received.at(0).fields,
               QList<QByteArray>({"F", "C", "B", "1", "F", "12", "I", "F", "CLIENTE DE PRUEBA", del, "CUIL", "20123456786",
                                  "N", "  RIVADAVIA 123410", del, del, "  REMITO Nro. 2345", del, "G"}));
-
-    cpi = 17;
-    ASSERT_TRUE(PFAbreComprobante(link, QStringLiteral("F"), QStringLiteral("A"), cpi));
-    const QList<QByteArray>& a = received.at(1).fields;
-    EXPECT_EQ(a.at(5), "17");
-    EXPECT_EQ(a.at(6), "I");
-    EXPECT_EQ(a.at(7), "I");
-    EXPECT_EQ(a.at(10), "CUIT");
 }
 
 TEST_F(Commands, PaymentAmountInHundredthsAndUnknownTransportOption)
@@ -42,14 +34,6 @@ TEST_F(Commands, PaymentAmountInHundredthsAndUnknownTransportOption)
     EXPECT_FALSE(PFTransporte(link, QStringLiteral("open")));
     EXPECT_EQ(received.size(), 2u);
     EXPECT_EQ(env.op.texts(), QStringList{QStringLiteral("Opcion 'open' no contemplada en Transporte")});
-}
-
-TEST_F(Commands, RejectedStatusFailsAJudgedCommand)
-{
-    answerWith(status("0010"));
-    EXPECT_FALSE(PFTextoCotizacion(link, QStringLiteral("Linea 1")));
-    EXPECT_EQ(received.at(0).command, 73);
-    EXPECT_EQ(env.op.boxes.size(), 1u);
 }
 
 TEST_F(Commands, ModelProbeReadsFieldTen)
