@@ -1,0 +1,114 @@
+#include "cli.h"
+
+#include "common/version.h"
+#include "printer/fiscal_commands.h"
+#include "printer/port_settings.h"
+#include "printer/qt_serial_line.h"
+#include "printer/status_words.h"
+#include "store/db.h"
+
+namespace brela::cli {
+namespace {
+
+// The serial port and the link for one command of brela-cli.
+struct Printer {
+    explicit Printer(Session& session) : link(session, line)
+    {
+        link.PFMostrarErrores = true;
+        PFCargaTextosEstado(link);
+    }
+
+    QtSerialLine line;
+    PrinterLink link;
+};
+
+// --port N opens port N, --port DEVICE that device; without it the stored port.
+bool connect(Context& context, Printer& printer)
+{
+    Session& session = context.session;
+    PortConfig config;
+    try {
+        config = loadPortConfig(session.db);
+    } catch (const DbError& error) {
+        session.op.message(errorReport(0, error.text), Icon::Critical, applicationTitle());
+        return false;
+    }
+    PortRequest request{config.PortNmb, QString(), config.PORTCFG, 1024};
+    if (!context.port.isEmpty()) {
+        bool number = false;
+        const int port = context.port.toInt(&number);
+        if (number)
+            request.number = port;
+        else
+            request.device = context.port;
+    }
+    printer.link.portNumber = request.number;
+    const OpenResult result = printer.line.open(request);
+    if (result.ok())
+        return true;
+    const QString name = request.device.isEmpty() ? portLabel(request.number) : request.device;
+    session.op.message(QStringLiteral("No se puede abrir el port serie %1: %2").arg(name, result.description),
+                       Icon::Critical, applicationTitle());
+    return false;
+}
+
+void printLines(const QString& text)
+{
+    QString plain = text;
+    plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    while (plain.endsWith(QLatin1Char('\n')))
+        plain.chop(1);
+    out(plain);
+}
+
+int status(Context& context)
+{
+    if (!context.args.isEmpty())
+        return usageError(QStringLiteral("status no lleva argumentos."));
+    Printer printer(context.session);
+    if (!connect(context, printer) || !PFConsultaEstado(printer.link, QStringLiteral("N")))
+        return Failed;
+    PrinterLink& link = printer.link;
+    const auto answer = link.PFRespuesta;
+    // Only the words themselves: the request's own fields are not part of the fiscal breakdown.
+    link.PFRespuesta[3] = pf::kFieldMissing;
+    link.PFRespuesta[4] = pf::kFieldMissing;
+    out(QStringLiteral("Estado de la impresora: ") + answer[1]);
+    printLines(PF_ANALIZASTATUS(link, answer[1], 1));
+    out(QStringLiteral("Estado fiscal: ") + answer[2]);
+    printLines(PF_ANALIZASTATUS(link, answer[2], 2));
+    link.PFRespuesta = answer;
+    out(QStringLiteral("Modelo: ")
+        + (isQM210ModelAnswer(answer[10]) ? QStringLiteral("QM210F") : QStringLiteral("QM210F+, QM540F")));
+    return Done;
+}
+
+int sync(Context& context)
+{
+    if (!context.args.isEmpty())
+        return usageError(QStringLiteral("sync no lleva argumentos."));
+    Printer printer(context.session);
+    if (!connect(context, printer) || !PFI_Sincronizar(printer.link))
+        return Failed;
+    out(QStringLiteral("La impresora no tiene comprobantes abiertos ni cierres pendientes."));
+    return Done;
+}
+
+int close(Context& context)
+{
+    const QString kind = context.args.value(0).toUpper();
+    if (context.args.size() != 1 || (kind != QStringLiteral("X") && kind != QStringLiteral("Z")))
+        return usageError(QStringLiteral("close lleva X o Z."));
+    Printer printer(context.session);
+    if (!connect(context, printer) || !PFCierreDiario(printer.link, kind))
+        return Failed;
+    out(QStringLiteral("Cierre %1 realizado.").arg(kind));
+    return Done;
+}
+
+const Registrar statusRegistrar("status", "status                         estado de la impresora: ambas palabras con su detalle, y el modelo", &status);
+const Registrar syncRegistrar("sync", "sync                           cancela un comprobante que quedó abierto", &sync);
+const Registrar closeRegistrar("close", "close X|Z                      cierre X o Z", &close);
+
+} // namespace
+} // namespace brela::cli

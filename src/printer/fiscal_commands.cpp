@@ -1,0 +1,196 @@
+#include "printer/fiscal_commands.h"
+
+#include "common/numbers.h"
+#include "common/version.h"
+#include "printer/status_words.h"
+
+#include <initializer_list>
+
+namespace brela {
+namespace {
+
+constexpr int kStatusRequest = 42;
+constexpr int kDailyClose = 57;
+constexpr int kCancelTicket = 68;
+constexpr int kQuotationText = 73;
+constexpr int kCloseNonFiscal = 74;
+constexpr int kFormQuery = 91;
+constexpr int kTransport = 92;
+constexpr int kOpenDocument = 96;
+constexpr int kItem = 98;
+constexpr int kPayment = 100;
+constexpr int kCloseDocument = 101;
+
+constexpr unsigned kCloseRequired = 0x0800;
+constexpr unsigned kDocumentOpen = 0x2000;
+constexpr unsigned kAnyOpen = 0x3800;
+
+const QString kDel = QString(QChar(pf::DEL));
+
+bool send(PrinterLink& link, int command, std::initializer_list<QString> fields, int fieldCount)
+{
+    PFIniciaComando(link);
+    for (const QString& field : fields)
+        PFAgregaCampo(link, field);
+    return PFEnviaComando(link, command, fieldCount);
+}
+
+// The exchange and then the status words: both must be good.
+bool sendJudged(PrinterLink& link, int command, std::initializer_list<QString> fields, int fieldCount)
+{
+    return send(link, command, fields, fieldCount) && PFAnalizaEstado(link, command);
+}
+
+bool isOneOf(const QString& letter, const QString& letters)
+{
+    return letter.size() == 1 && letters.contains(letter);
+}
+
+} // namespace
+
+bool PFConsultaEstado(PrinterLink& link, const QString& letter)
+{
+    PFIniciaComando(link);
+    if (letter != QStringLiteral("T")) {
+        if (!isOneOf(letter, QStringLiteral("NPCAD")))
+            link.session.op.message(QStringLiteral("Se va a enviar una letra que no esta contemplada "), Icon::None,
+                                    applicationTitle());
+        PFAgregaCampo(link, letter);
+    }
+    return PFEnviaComando(link, kStatusRequest, 14);
+}
+
+bool isQM210ModelAnswer(const QString& field10)
+{
+    return QStringLiteral("54!7C").contains(field10);
+}
+
+bool PFEsModeloQM210(PrinterLink& link)
+{
+    return PFConsultaEstado(link, QStringLiteral("N")) && isQM210ModelAnswer(link.PFRespuesta[10]);
+}
+
+bool PFVerificaFormulario(PrinterLink& link, qint16 cpi)
+{
+    if (!send(link, kFormQuery, {QStringLiteral("P"), QStringLiteral("P"), QStringLiteral("S")}, 4))
+        return false;
+    if (!PFAnalizaEstado(link, kFormQuery))
+        return true;
+    const long width = static_cast<long>(textToNumber(link.PFRespuesta[4]));
+    if (width == 0) {
+        link.session.op.message(QStringLiteral("El impresor fiscal no tiene configurado el formulario"), Icon::Critical,
+                                QStringLiteral("ATENCION"));
+        return true;
+    }
+    const double perInch = static_cast<double>(width) / cpi;
+    return perInch >= 6 && perInch <= 8;
+}
+
+bool PFAbreComprobante(PrinterLink& link, const QString& type, const QString& letter, qint16& cpi)
+{
+    if (cpi != 10 && cpi != 12 && cpi != 17)
+        cpi = 12;
+    const bool letterA = letter == QStringLiteral("A");
+    return sendJudged(link, kOpenDocument,
+                      {type, QStringLiteral("C"), letter, QStringLiteral("1"), QStringLiteral("F"),
+                       QString::number(cpi), letter == QStringLiteral("C") ? QStringLiteral("R") : QStringLiteral("I"),
+                       letterA ? QStringLiteral("I") : QStringLiteral("F"), QStringLiteral("CLIENTE DE PRUEBA"), kDel,
+                       letterA ? QStringLiteral("CUIT") : QStringLiteral("CUIL"), QStringLiteral("20123456786"),
+                       QStringLiteral("N"), QStringLiteral("  RIVADAVIA 123410"), kDel, kDel,
+                       QStringLiteral("  REMITO Nro. 2345"), kDel, QStringLiteral("G")},
+                      4);
+}
+
+bool PFItemComprobante(PrinterLink& link, const QString& first, const QString& second)
+{
+    return sendJudged(link, kItem,
+                      {first, QStringLiteral("00001000"), QStringLiteral("000000001"), QStringLiteral("2100"),
+                       QStringLiteral("M"), QStringLiteral("1"), QStringLiteral("00000000"), second, kDel, kDel,
+                       QStringLiteral("1050")},
+                      4);
+}
+
+bool PFTextoCotizacion(PrinterLink& link, const QString& text)
+{
+    return sendJudged(link, kQuotationText, {text}, 4);
+}
+
+bool PFPagoComprobante(PrinterLink& link, const QString& text, double amount)
+{
+    return sendJudged(link, kPayment, {text, zeroPad(roundHalfEven(amount * 100), 9), QStringLiteral("T")}, 3);
+}
+
+bool PFCierraComprobante(PrinterLink& link, const QString& type, const QString& letter)
+{
+    return sendJudged(link, kCloseDocument, {type, letter, QStringLiteral("FINAL")}, 3);
+}
+
+bool PFTransporte(PrinterLink& link, const QString& option)
+{
+    QString last;
+    if (option == QStringLiteral("OPEN"))
+        last = QStringLiteral("O");
+    else if (option == QStringLiteral("CLOSE"))
+        last = QStringLiteral("T");
+    else {
+        link.session.op.message(QStringLiteral("Opcion '") + option + QStringLiteral("' no contemplada en Transporte"),
+                                Icon::None, applicationTitle());
+        return false;
+    }
+    return sendJudged(link, kTransport, {QStringLiteral("D"), QStringLiteral("P"), QStringLiteral("T"), last}, 3);
+}
+
+bool PFCierreDiario(PrinterLink& link, const QString& kind)
+{
+    return sendJudged(link, kDailyClose, {kind, QStringLiteral("P")}, 10);
+}
+
+bool PFCancelaPrueba(PrinterLink& link)
+{
+    return sendJudged(link, kPayment, {QStringLiteral("CANCELA PRUEBA"), QStringLiteral("0000000"), QStringLiteral("C")}, 3);
+}
+
+bool PFI_Sincronizar(PrinterLink& link)
+{
+    Operator& op = link.session.op;
+    if (PFConsultaEstado(link, QStringLiteral("D"))) {
+        op.processEvents();
+        const unsigned fiscal = hexValue(link.PFRespuesta[2].trimmed());
+        QString type = link.PFRespuesta[3];
+        // Only a single known letter names a document; anything else is guessed from the word.
+        if (!isOneOf(type, QStringLiteral("TFIDRNECLOH")))
+            type = fiscal != 0 ? QStringLiteral("T") : QStringLiteral("O");
+
+        if (fiscal & kAnyOpen) {
+            // The corrective command's own status is not judged: the final request decides.
+            if (fiscal & kDocumentOpen) {
+                if (isOneOf(type, QStringLiteral("TFIDRNECL")))
+                    send(link, type == QStringLiteral("T") ? kCancelTicket : kPayment,
+                         {QStringLiteral("CANCELA"), QStringLiteral("000000000"), QStringLiteral("C")}, 3);
+                else
+                    send(link, kCloseNonFiscal, {QStringLiteral("T")}, 3);
+            } else if (fiscal & kCloseRequired) {
+                send(link, kDailyClose, {QStringLiteral("Z"), QStringLiteral("P")}, 3);
+            }
+            op.processEvents();
+        }
+    }
+
+    if (!PFConsultaEstado(link, QStringLiteral("T")))
+        return false;
+    if (hexValue(link.PFRespuesta[2].trimmed()) & kAnyOpen) {
+        op.message(QStringLiteral("Si se llego a este sitio, es porque no se pueden\r"
+                                  "cancelar los comprobantes en esta impresora.\r"
+                                  "\r"
+                                  "PFI_Sincronizar forzará un cierre de comprobante\r"
+                                  "    ESTA ES UNA SITUACION ANORMAL \r"
+                                  "\r"
+                                  "Puede existir un problema de funcionamiento en \r"
+                                  "la Impresora Fiscal o ser un problema de Comunicación.\r"),
+                   Icon::None, QStringLiteral("Función PFI_Sincronizar"));
+        return false;
+    }
+    return true;
+}
+
+} // namespace brela

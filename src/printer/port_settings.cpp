@@ -1,0 +1,149 @@
+#include "printer/port_settings.h"
+
+#include "common/numbers.h"
+#include "common/version.h"
+#include "store/db.h"
+
+#include <cmath>
+
+namespace brela {
+namespace {
+
+constexpr int kInputBuffer = 1024;
+
+bool needsAnotherPort(PortFailure failure)
+{
+    return failure == PortFailure::NoSuchPort || failure == PortFailure::InUse || failure == PortFailure::CannotOpen;
+}
+
+// The answer of the replacement dialogue as a port number, 0 when it is none.
+int chosenPort(const std::optional<QString>& answer)
+{
+    if (!answer)
+        return 0;
+    const double value = textToNumber(*answer);
+    for (int port = 1; port <= 4; ++port) {
+        if (value == port)
+            return port;
+    }
+    return 0;
+}
+
+} // namespace
+
+PortConfig loadPortConfig(QSqlDatabase& db)
+{
+    PortConfig config;
+    QSqlQuery query = run(db, QStringLiteral("SELECT PortNmb, PORTCFG FROM PortConfig LIMIT 1"));
+    if (query.next()) {
+        config.PortNmb = query.value(0).toInt();
+        config.PORTCFG = query.value(1).toString();
+    }
+    return config;
+}
+
+namespace {
+
+void storeRow(QSqlDatabase& db, const PortConfig& config)
+{
+    Transaction transaction(db);
+    QSqlQuery count = run(db, QStringLiteral("SELECT COUNT(*) FROM PortConfig"));
+    if (count.next() && count.value(0).toInt() > 0)
+        run(db, QStringLiteral("UPDATE PortConfig SET PortNmb = ?, PORTCFG = ?"), {config.PortNmb, config.PORTCFG});
+    else
+        run(db, QStringLiteral("INSERT INTO PortConfig (PortNmb, PORTCFG) VALUES (?, ?)"), {config.PortNmb, config.PORTCFG});
+    transaction.commit();
+}
+
+} // namespace
+
+void storePortNumber(QSqlDatabase& db, int number)
+{
+    PortConfig config = loadPortConfig(db);
+    config.PortNmb = number;
+    storeRow(db, config);
+}
+
+void storePortConfig(QSqlDatabase& db, const PortConfig& config)
+{
+    storeRow(db, config);
+}
+
+QString portPanelText(int number)
+{
+    return QStringLiteral("Usando COM") + QString::number(number);
+}
+
+QString errorReport(int code, const QString& description)
+{
+    return QStringLiteral("Ha ocurrido el error número ") + QString::number(code) + QStringLiteral(" que sería ")
+           + description + QStringLiteral(" .");
+}
+
+bool openPortAtStartup(PrinterLink& link, const PortPanel& setPortPanel)
+{
+    Operator& op = link.session.op;
+    try {
+        const PortConfig config = loadPortConfig(link.session.db);
+        if (link.line.isOpen())
+            link.line.close();
+        int number = config.PortNmb;
+        link.portNumber = number;
+        setPortPanel(portPanelText(number));
+        for (;;) {
+            const OpenResult result = link.line.open({number, QString(), config.PORTCFG, kInputBuffer});
+            if (result.ok())
+                return true;
+            if (!needsAnotherPort(result.failure)) {
+                op.message(errorReport(result.code, result.description), Icon::Critical, applicationTitle());
+                return false;
+            }
+            op.message(QStringLiteral("Esta definido el Port Serie COM") + QString::number(number)
+                           + QStringLiteral("  y en esta PC no existe ó esta siendo usado por otro programa."),
+                       Icon::Critical, applicationTitle());
+            const int replacement = chosenPort(op.input(QStringLiteral("Por favor, ingrese un nuevo port serie."),
+                                                        QStringLiteral("Redefinicón de Port Serie"),
+                                                        QString::number(number == 1 ? 2 : 1)));
+            if (replacement == 0) {
+                op.message(QStringLiteral("Se ha ingresa un Port serie que no existe, se interrumpe el programa"),
+                           Icon::None, applicationTitle());
+                return false;
+            }
+            number = replacement;
+            storePortNumber(link.session.db, number);
+            link.portNumber = number;
+            setPortPanel(portPanelText(number));
+        }
+    } catch (const DbError& error) {
+        op.message(errorReport(0, error.text), Icon::Critical, applicationTitle());
+        return false;
+    }
+}
+
+bool applyPortSettings(PrinterLink& link, const PortConfig& chosen, const PortPanel& setPortPanel)
+{
+    Operator& op = link.session.op;
+    try {
+        storePortConfig(link.session.db, chosen);
+    } catch (const DbError& error) {
+        op.message(errorReport(0, error.text), Icon::Critical, applicationTitle());
+        return false;
+    }
+    if (link.line.isOpen())
+        link.line.close();
+    link.portNumber = chosen.PortNmb;
+    setPortPanel(portPanelText(chosen.PortNmb));
+    // The same input buffer as at start-up: a one-byte buffer would drop answers.
+    const OpenResult result = link.line.open({chosen.PortNmb, QString(), chosen.PORTCFG, kInputBuffer});
+    if (result.ok())
+        return true;
+    if (result.failure == PortFailure::NoSuchPort)
+        op.message(QStringLiteral("Esta cambiando al Port Serie COM") + QString::number(chosen.PortNmb)
+                       + QStringLiteral("  y en esta PC no existe."),
+                   Icon::Critical, applicationTitle());
+    else
+        op.message(errorReport(result.code, result.description), Icon::Critical, applicationTitle());
+    return false;
+}
+
+} // namespace brela

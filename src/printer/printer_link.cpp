@@ -1,0 +1,341 @@
+#include "printer/printer_link.h"
+
+#include "common/cp1252.h"
+#include "common/version.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace brela {
+namespace {
+
+constexpr int kPassed = -1;
+constexpr int kFailed = 0;
+constexpr int kRejected = 21;
+constexpr double kAnswerWait = 3.0;   // seconds for each receiving step
+constexpr double kBusyGrace = 1.0;    // added by every DC2 and every stray byte
+
+void pumpEvents(PrinterLink& link, int times = 4)
+{
+    for (int i = 0; i < times; ++i)
+        link.session.op.processEvents();
+}
+
+double now(PrinterLink& link)
+{
+    return link.clock.monotonicSeconds();
+}
+
+// Sleeps on the line in short slices, letting window events run between
+// them, until a byte is waiting. False once the deadline has passed or the
+// line is gone: a dead line must never turn the wait into a busy loop.
+bool awaitInput(PrinterLink& link, double deadline)
+{
+    for (;;) {
+        if (!link.line.isOpen())
+            return false;
+        const double current = now(link);
+        if (current > deadline)
+            return false;
+        if (link.line.bytesWaiting() > 0)
+            return true;
+        const int ms = std::clamp(static_cast<int>(std::ceil((deadline - current) * 1000)), 1, link.waitSliceMs);
+        link.line.waitForInput(ms);
+        link.session.op.processEvents();
+    }
+}
+
+// One byte, or -1 when the line gave nothing (it has just been closed).
+int readByte(PrinterLink& link)
+{
+    const QByteArray byte = link.line.read(1);
+    return byte.isEmpty() ? -1 : static_cast<unsigned char>(byte.at(0));
+}
+
+void PFMuestraError(PrinterLink& link, const QString& text)
+{
+    if (link.PFMostrarErrores)
+        link.session.op.message(text, Icon::None, QStringLiteral("* *  E R R O R  * *"));
+}
+
+double nextRandom(PrinterLink& link)
+{
+    link.randomState = (link.randomState * 1140671485u + 12820163u) & 0xFFFFFFu;
+    return link.randomState / 16777216.0;
+}
+
+int PFArmaPaquete(PrinterLink& link, int command, const QByteArray& data)
+{
+    Operator& op = link.session.op;
+    bool refused = false;
+    if (command > pf::kMaxCommand || command < 0) {
+        op.message(QStringLiteral(" Valor de Comando muy Grande"), Icon::None, applicationTitle());
+        refused = true;
+    }
+    if (data.size() > pf::kMaxData) {
+        op.message(QStringLiteral("String de Datos demasiado grande- Verifique "), Icon::None, applicationTitle());
+        refused = true;
+    }
+    if (!data.isEmpty() && data.at(0) != pf::FS) {
+        op.message(QStringLiteral("El string a ENVIAR debe tener un limitador en el Primer Caracter para ser "
+                                  "interpretado por el Impresor Fiscal "),
+                   Icon::None, applicationTitle());
+        refused = true;
+    }
+    if (refused)
+        return kFailed;
+
+    QByteArray packet;
+    packet += pf::STX;
+    packet += static_cast<char>(PFNumeroPaquete(link, QStringLiteral("P")));
+    packet += static_cast<char>(command);
+    packet += data;
+    packet += pf::ETX;
+    packet += PFCalculaCRC(packet).toLatin1();
+    link.PFUltimoPaquete = packet;
+    return link.line.write(packet) ? kPassed : kFailed;
+}
+
+int PFEsperaInicio(PrinterLink& link)
+{
+    link.PFRecibido.clear();
+    double deadline = now(link) + kAnswerWait;
+    while (awaitInput(link, deadline)) {
+        const int c = readByte(link);
+        if (c < 0)
+            continue;
+        if (c == pf::STX)
+            return kPassed;
+        if (c == pf::NAK)
+            return kRejected;
+        if (c != pf::DC2)
+            link.line.discardInput();
+        deadline += kBusyGrace;
+    }
+    return kFailed;
+}
+
+int PFLeeRespuesta(PrinterLink& link)
+{
+    double deadline = now(link) + kAnswerWait;
+    while (awaitInput(link, deadline)) {
+        const int c = readByte(link);
+        if (c < 0)
+            continue;
+        switch (c) {
+        case pf::ETX:
+            return kPassed;
+        case pf::STX:
+            link.PFRecibido.clear();
+            return kRejected;
+        case pf::DC2:
+            deadline += kBusyGrace;
+            break;
+        case pf::NAK:
+            break;
+        default:
+            link.PFRecibido += static_cast<char>(c);
+        }
+    }
+    return kFailed;
+}
+
+int PFVerificaRespuesta(PrinterLink& link)
+{
+    pumpEvents(link);
+    QByteArray checksum;
+    double deadline = now(link) + kAnswerWait;
+    while (checksum.size() < 4) {
+        if (!awaitInput(link, deadline))
+            return kFailed;
+        // Everything already waiting is taken, so bytes that trail the
+        // checksum spoil the comparison instead of waiting for the next answer.
+        while (link.line.bytesWaiting() > 0) {
+            const int c = readByte(link);
+            if (c < 0 || c == pf::STX || c == pf::NAK)
+                continue;
+            if (c == pf::ETX)
+                return kRejected;
+            if (c == pf::DC2)
+                deadline += kBusyGrace;
+            else
+                checksum += static_cast<char>(c);
+        }
+    }
+
+    if (link.PFRecibido.size() < 3) {
+        PFMuestraError(link, QStringLiteral(" String muy Corto "));
+        return kFailed;
+    }
+    const QByteArray framed = pf::STX + link.PFRecibido + pf::ETX;
+    if (checksum != PFCalculaCRC(framed).toLatin1()) {
+        link.PFRecibido.clear();
+        return kRejected;
+    }
+    if (link.PFRecibido.at(0) != link.PFUltimoPaquete.at(1)) {
+        link.PFRecibido.clear();
+        return kRejected;
+    }
+    if (link.PFRecibido.at(1) != link.PFUltimoPaquete.at(2)) {
+        if (!link.PFEstadoEnlace.Sincronizado)
+            PFNumeroPaquete(link, QStringLiteral("P"));
+        link.PFRecibido.clear();
+        return kRejected;
+    }
+    PFNumeroPaquete(link, QStringLiteral("P"));
+    link.PFEstadoEnlace.Sincronizado = true;
+    return kPassed;
+}
+
+void fillFailure(PrinterLink& link, int n)
+{
+    for (int i = 1; i <= n; ++i)
+        link.PFRespuesta[i] = QStringLiteral(" ");
+    link.PFRespuesta[0] = QStringLiteral("0");
+    link.PFRespuesta[1].clear();
+    link.PFRespuesta[2].clear();
+    link.PFRespuesta[3].clear();
+}
+
+struct BusyGuard {
+    explicit BusyGuard(bool& flag) : flag(flag) { flag = true; }
+    ~BusyGuard() { flag = false; }
+    bool& flag;
+};
+
+} // namespace
+
+QString PFCalculaCRC(const QByteArray& packet)
+{
+    unsigned sum = 0;
+    for (char c : packet)
+        sum += static_cast<unsigned char>(c);
+    return QStringLiteral("%1").arg(sum & 0xFFFFu, 4, 16, QLatin1Char('0')).toUpper();
+}
+
+int PFNumeroPaquete(PrinterLink& link, const QString& mode)
+{
+    qint16& number = link.PFEstadoEnlace.Secuencia;
+    if (number == 0)
+        number = static_cast<qint16>(32 + static_cast<int>(nextRandom(link) * 20));
+    if (mode.compare(QStringLiteral("P"), Qt::CaseInsensitive) == 0)
+        ++number;
+    if (number > 127)
+        number = 32;
+    return number;
+}
+
+void PFIniciaComando(PrinterLink& link)
+{
+    link.PFCampos.clear();
+    link.PFRespuesta[0] = QStringLiteral("0");
+    for (int i = 1; i <= 7; ++i)
+        link.PFRespuesta[i].clear();
+}
+
+void PFAgregaCampo(PrinterLink& link, const QString& text)
+{
+    link.PFCampos += pf::FS;
+    link.PFCampos += toCp1252(text);
+}
+
+bool PFEnviaComando(PrinterLink& link, int command, int fieldCount)
+{
+    Operator& op = link.session.op;
+    // The answer fields never reach past the array.
+    const int n = std::min(fieldCount <= 3 ? 2 : fieldCount, pf::kAnswerFields - 2);
+
+    if (link.busy) {
+        op.message(QStringLiteral("La impresora fiscal está atendiendo otro comando. Espere a que termine y reintente."),
+                   Icon::Exclamation, applicationTitle());
+        return false;
+    }
+    BusyGuard guard(link.busy);
+
+    // A port that was never opened, or closed when the far end went away:
+    // say so at once instead of waiting out two attempts.
+    if (!link.line.isOpen()) {
+        fillFailure(link, n);
+        if (link.PFMostrarErrores) {
+            const QString name = link.line.name().isEmpty() ? portLabel(link.portNumber) : link.line.name();
+            op.message(QStringLiteral("El port serie %1 no se puede usar: está cerrado o se perdió la conexión con la "
+                                      "impresora fiscal.\r\nRevise las conecciones y la configuración del port serie.")
+                           .arg(name),
+                       Icon::Critical, programName());
+        }
+        return false;
+    }
+
+    pumpEvents(link);
+    link.PFEstadoEnlace.Intentos = 0;
+    bool ok = false;
+    while (link.PFEstadoEnlace.Intentos < 2 && !ok) {
+        int step = PFArmaPaquete(link, command, link.PFCampos);
+        if (step == kPassed) {
+            pumpEvents(link);
+            step = PFEsperaInicio(link);
+        }
+        if (step == kPassed) {
+            pumpEvents(link);
+            step = PFLeeRespuesta(link);
+        }
+        if (step == kPassed) {
+            pumpEvents(link);
+            step = PFVerificaRespuesta(link);
+        }
+        ok = step == kPassed;
+        if (!ok)
+            ++link.PFEstadoEnlace.Intentos;
+    }
+
+    if (ok) {
+        const QString answer = fromCp1252(link.PFRecibido) + QChar(0);
+        for (int i = 1; i <= n + 1; ++i)
+            link.PFRespuesta[i] = UPRN_sacarcampo(op, answer, i);
+        link.PFRespuesta[0] = QString::number(n + 1);
+        return true;
+    }
+    fillFailure(link, n);
+    if (link.PFMostrarErrores)
+        op.message(QStringLiteral("ERROR de COMUNICACION con la Impresora Fiscal.\r\n\r\n"
+                                  "Revise las conecciones, si el equipo esta encendido y si usa la puerta serie correcta."),
+                   Icon::Critical, programName());
+    return false;
+}
+
+QString UPRN_sacarcampo(Operator& op, const QString& text, int n)
+{
+    if (n < 1) {
+        op.message(QStringLiteral("Error, se pide un campo menor a 1"), Icon::None, applicationTitle());
+        return QStringLiteral("ERROR en sacar campo");
+    }
+    const QChar fs(pf::FS);
+    int found = 0;
+    int last = -1;
+    int pos = 0;
+    while (found < n) {
+        const int at = text.indexOf(fs, pos);
+        if (at < 0)
+            break;
+        ++found;
+        last = at;
+        pos = at + 1;
+        if (pos >= text.size() - 1)
+            break;
+    }
+    if (found < n)
+        return pf::kFieldMissing;
+
+    const int start = last + 1;
+    int end = text.indexOf(fs, start);
+    if (end < 0)
+        end = text.indexOf(QChar(0), start);
+    if (end < 0) {
+        // The field runs to the end of the text: keep it whole rather than lose it.
+        op.message(QStringLiteral("Error en UPRN_sacarcampo - No hallo el fin del String "), Icon::None, applicationTitle());
+        return text.mid(start);
+    }
+    return text.mid(start, end - start);
+}
+
+} // namespace brela

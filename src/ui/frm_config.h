@@ -1,0 +1,38 @@
+#pragma once
+
+#include "printer/port_settings.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QPushButton;
+
+namespace brela {
+
+// The port settings window: the port and the line settings, stored and
+// applied when accepted.
+class FrmConfig : public QDialog {
+    Q_OBJECT
+
+public:
+    FrmConfig(PrinterLink& link, PortPanel setPortPanel, QWidget* parent = nullptr);
+
+    QComboBox* portList() const { return combo_[0]; }
+    QComboBox* settingsList() const { return combo_[1]; }
+    QPushButton* cancelButton() const { return command_[0]; }
+    QPushButton* acceptButton() const { return command_[1]; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void selectStored();
+    void acceptSettings();
+
+    PrinterLink& link_;
+    PortPanel setPortPanel_;
+    QComboBox* combo_[2];
+    QPushButton* command_[2];
+};
+
+} // namespace brela

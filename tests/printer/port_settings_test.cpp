@@ -1,0 +1,115 @@
+#include "printer/port_settings.h"
+#include "printer_fixture.h"
+
+namespace brela::test {
+namespace {
+
+struct PortOpening : LinkFixture {
+    PortOpening() { line.close(); }
+
+    bool startUp() { return openPortAtStartup(link, [this](const QString& text) { panel << text; }); }
+    int storedPort() { return env.count(QStringLiteral("SELECT PortNmb FROM PortConfig")); }
+
+    QStringList panel;
+};
+
+const QString kAbsentCom1 = QStringLiteral(
+    "MSG[critical] Brela: Esta definido el Port Serie COM1  y en esta PC no existe ó esta siendo usado por otro programa.");
+const QString kAsk = QStringLiteral("INPUT[none] Redefinicón de Port Serie: Por favor, ingrese un nuevo port serie.");
+const QString kEnd = QStringLiteral("MSG[none] Brela: Se ha ingresa un Port serie que no existe, se interrumpe el programa");
+
+TEST_F(PortOpening, StoredPortOpensWithStoredSettingsAndFixedBuffer)
+{
+    env.exec(QStringLiteral("UPDATE PortConfig SET PortNmb = 3, PORTCFG = '19200, N, 8, 1'"));
+    ASSERT_TRUE(startUp());
+    EXPECT_TRUE(line.isOpen());
+    EXPECT_EQ(panel, QStringList{QStringLiteral("Usando COM3")});
+    EXPECT_EQ(line.opens.back().number, 3);
+    EXPECT_EQ(line.opens.back().settings, QStringLiteral("19200, N, 8, 1"));
+    EXPECT_EQ(line.opens.back().inputBuffer, 1024);
+    EXPECT_TRUE(env.op.boxes.empty());
+}
+
+TEST_F(PortOpening, AbsentPortIsReplacedByTheOperatorsAnswer)
+{
+    line.presentPorts = {2};
+    env.op.queueInput(QStringLiteral("2"));
+    ASSERT_TRUE(startUp());
+    EXPECT_EQ(env.op.transcript(), QStringList({kAbsentCom1, kAsk + QStringLiteral(" -> Ok")}));
+    EXPECT_EQ(storedPort(), 2);
+    EXPECT_EQ(panel, QStringList({QStringLiteral("Usando COM1"), QStringLiteral("Usando COM2")}));
+    EXPECT_EQ(link.portNumber, 2);
+}
+
+TEST_F(PortOpening, ProposalAndRepeatedFailures)
+{
+    // An unscripted input box takes the proposal: 2 for COM1, 1 for any other port.
+    line.presentPorts = {2};
+    ASSERT_TRUE(startUp());
+    EXPECT_EQ(line.opens.back().number, 2);
+
+    line.close();
+    line.presentPorts = {1};
+    ASSERT_TRUE(startUp());
+    EXPECT_EQ(line.opens.back().number, 1);
+    EXPECT_EQ(storedPort(), 1);
+
+    // A port in use fails like an absent one, and each new failure asks again.
+    env.op.boxes.clear();
+    line.close();
+    line.presentPorts = {1, 2, 3, 4};
+    line.busyPorts = {1, 2};
+    env.op.queueInput(QStringLiteral("2.0"));
+    env.op.queueInput(QStringLiteral(" 4"));
+    ASSERT_TRUE(startUp());
+    EXPECT_EQ(env.op.transcript(),
+              QStringList({kAbsentCom1, kAsk + QStringLiteral(" -> Ok"),
+                           QStringLiteral("MSG[critical] Brela: Esta definido el Port Serie COM2  y en esta PC no existe ó "
+                                          "esta siendo usado por otro programa."),
+                           kAsk + QStringLiteral(" -> Ok")}));
+    EXPECT_EQ(storedPort(), 4);
+}
+
+TEST_F(PortOpening, AnswersOutsideOneToFourEndTheProgram)
+{
+    for (const std::optional<QString>& answer : {std::optional<QString>(QStringLiteral("0")),
+                                                 std::optional<QString>(QStringLiteral("COM2")), std::optional<QString>()}) {
+        line.presentPorts = {};
+        env.op.boxes.clear();
+        env.op.queueInput(answer);
+        EXPECT_FALSE(startUp()) << answer.value_or(QStringLiteral("(cancel)")).toStdString();
+        EXPECT_EQ(env.op.transcript().last(), kEnd);
+        EXPECT_EQ(storedPort(), 1);
+    }
+}
+
+TEST_F(PortOpening, UnreadableSettingsEndTheProgramWithTheErrorReport)
+{
+    env.exec(QStringLiteral("UPDATE PortConfig SET PORTCFG = 'rapido'"));
+    EXPECT_FALSE(startUp());
+    ASSERT_EQ(env.op.boxes.size(), 1u);
+    EXPECT_TRUE(env.op.transcript().at(0).startsWith(QStringLiteral("MSG[critical] Brela: Ha ocurrido el error número ")));
+    EXPECT_TRUE(env.op.transcript().at(0).endsWith(QStringLiteral("\"rapido\" .")));
+}
+
+TEST_F(PortOpening, AcceptedSettingsAreStoredEvenWhenThePortIsMissing)
+{
+    line.open({1, QString(), QStringLiteral("9600,N,8,1"), 1024});
+    line.presentPorts = {1};
+    EXPECT_FALSE(applyPortSettings(link, {3, QStringLiteral("4800, N, 8, 1")}, [this](const QString& t) { panel << t; }));
+    EXPECT_FALSE(line.isOpen());
+    EXPECT_EQ(panel, QStringList{QStringLiteral("Usando COM3")});
+    EXPECT_EQ(env.op.transcript(),
+              QStringList{QStringLiteral("MSG[critical] Brela: Esta cambiando al Port Serie COM3  y en esta PC no existe.")});
+    EXPECT_EQ(storedPort(), 3);
+    EXPECT_EQ(loadPortConfig(env.session->db).PORTCFG, QStringLiteral("4800, N, 8, 1"));
+
+    // A port in use is another kind of error.
+    line.busyPorts = {1};
+    env.op.boxes.clear();
+    EXPECT_FALSE(applyPortSettings(link, {1, QStringLiteral("9600, N, 8, 1")}, [](const QString&) {}));
+    EXPECT_TRUE(env.op.texts().at(0).startsWith(QStringLiteral("Ha ocurrido el error número 2 que sería ")));
+}
+
+} // namespace
+} // namespace brela::test

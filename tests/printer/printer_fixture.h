@@ -1,0 +1,98 @@
+#pragma once
+
+#include "printer/fiscal_commands.h"
+#include "printer/memory_line.h"
+#include "printer/printer_link.h"
+#include "printer/status_words.h"
+#include "test_env.h"
+
+#include <QList>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace brela::test {
+
+// Answer frames are built here byte by byte, apart from the link's own framing.
+inline QByteArray checksumText(const QByteArray& framed, bool lowerCase = false)
+{
+    unsigned sum = 0;
+    for (char c : framed)
+        sum += static_cast<unsigned char>(c);
+    QByteArray hex = QByteArray::number(sum % 65536, 16).rightJustified(4, '0');
+    return lowerCase ? hex.toLower() : hex.toUpper();
+}
+
+inline QByteArray frame(char sequence, char command, const QList<QByteArray>& fields, bool lowerCase = false)
+{
+    QByteArray framed;
+    framed += '\x02';
+    framed += sequence;
+    framed += command;
+    for (const QByteArray& field : fields)
+        framed += '\x1c' + field;
+    framed += '\x03';
+    return framed + checksumText(framed, lowerCase);
+}
+
+// A command as the printer saw it.
+struct Received {
+    char sequence;
+    int command;
+    QList<QByteArray> fields;
+};
+
+inline Received parsePacket(const QByteArray& packet)
+{
+    Received received{packet.at(1), static_cast<unsigned char>(packet.at(2)), {}};
+    const QByteArray body = packet.mid(3, packet.indexOf('\x03') - 3);
+    if (!body.isEmpty())
+        received.fields = body.mid(1).split('\x1c');
+    return received;
+}
+
+// A link on the in-memory line, open on COM1, showing its errors.
+struct LinkFixture : ::testing::Test {
+    LinkFixture()
+    {
+        line.open({1, QString(), QStringLiteral("9600,N,8,1"), 1024});
+        link.PFMostrarErrores = true;
+        PFCargaTextosEstado(link);
+    }
+
+    // The far end answers every packet with its own sequence and command and these fields.
+    void answerWith(const QList<QByteArray>& fields)
+    {
+        reply = [fields](const Received&) { return fields; };
+        installPrinter();
+    }
+
+    // The far end answers through `reply`, keeping what it received.
+    void installPrinter()
+    {
+        line.onWrite = [this](const QByteArray& written, double) {
+            const Received request = parsePacket(written);
+            received.push_back(request);
+            return frame(request.sequence, static_cast<char>(request.command), reply(request));
+        };
+    }
+
+    bool send(int command, const QStringList& fields, int fieldCount)
+    {
+        PFIniciaComando(link);
+        for (const QString& field : fields)
+            PFAgregaCampo(link, field);
+        return PFEnviaComando(link, command, fieldCount);
+    }
+
+    TestEnv env;
+    MemoryLine line{env.clock};
+    PrinterLink link{*env.session, line};
+    std::function<QList<QByteArray>(const Received&)> reply;
+    std::vector<Received> received;
+};
+
+inline const QString kCommError = QStringLiteral(
+    "MSG[critical] Brela: ERROR de COMUNICACION con la Impresora Fiscal.\r\n\r\n"
+    "Revise las conecciones, si el equipo esta encendido y si usa la puerta serie correcta.");
+
+} // namespace brela::test

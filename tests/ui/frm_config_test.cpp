@@ -1,0 +1,105 @@
+#include "printer/memory_line.h"
+#include "test_env.h"
+#include "ui/frm_config.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+namespace brela::test {
+namespace {
+
+struct FrmConfigTest : ::testing::Test {
+    FrmConfigTest() { line.open({1, QString(), QStringLiteral("9600, N, 8, 1"), 1024}); }
+
+    void store(int port, const QString& settings)
+    {
+        env.exec(QStringLiteral("UPDATE PortConfig SET PortNmb = %1, PORTCFG = '%2'").arg(port).arg(settings));
+    }
+    PortConfig stored() { return loadPortConfig(env.session->db); }
+
+    TestEnv env;
+    MemoryLine line{env.clock};
+    PrinterLink link{*env.session, line};
+    QStringList panel;
+    FrmConfig window{link, [this](const QString& text) { panel << text; }};
+};
+
+TEST_F(FrmConfigTest, StoredSettingsWithoutBlanksMatchNoEntryAndAcceptingStoresTheLast)
+{
+    store(2, QStringLiteral("9600,N,8,1"));
+    window.show();
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Configuración del Port Serie."));
+    EXPECT_EQ(window.portList()->currentText(), QStringLiteral("2 Com2"));
+    EXPECT_EQ(window.settingsList()->currentText(), QStringLiteral("4800, N, 8, 1"));
+
+    window.acceptButton()->click();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(stored().PortNmb, 2);
+    EXPECT_EQ(stored().PORTCFG, QStringLiteral("4800, N, 8, 1"));
+    EXPECT_TRUE(line.isOpen());
+    EXPECT_EQ(line.opens.back().number, 2);
+    EXPECT_EQ(line.opens.back().settings, QStringLiteral("4800, N, 8, 1"));
+    EXPECT_EQ(panel, QStringList{QStringLiteral("Usando COM2")});
+    EXPECT_TRUE(env.op.boxes.empty());
+}
+
+TEST_F(FrmConfigTest, SelectionComparesSettingsInUpperCaseAndFallsBackToTheLastPort)
+{
+    store(3, QStringLiteral("19200, n, 8, 1"));
+    window.show();
+    EXPECT_EQ(window.portList()->currentText(), QStringLiteral("3 Com3"));
+    EXPECT_EQ(window.settingsList()->currentText(), QStringLiteral("19200, N, 8, 1"));
+    window.hide();
+
+    store(9, QStringLiteral("38400, N, 8, 1"));
+    window.show();
+    EXPECT_EQ(window.portList()->currentText(), QStringLiteral("4 Com4"));
+    EXPECT_EQ(window.settingsList()->currentText(), QStringLiteral("38400, N, 8, 1"));
+}
+
+TEST_F(FrmConfigTest, BlankEntryKeepsTheWindowOpenAndCancelChangesNothing)
+{
+    window.show();
+    window.settingsList()->setEditText(QStringLiteral("   "));
+    window.acceptButton()->click();
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(env.op.transcript(), QStringList{QStringLiteral("MSG[none] Brela: Complete los datos y reintente")});
+
+    window.portList()->setCurrentIndex(3);
+    window.cancelButton()->click();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(stored().PortNmb, 1);
+    EXPECT_EQ(line.opens.size(), 1u);
+    EXPECT_TRUE(panel.isEmpty());
+}
+
+TEST_F(FrmConfigTest, MissingPortIsReportedStoredAndLeftClosed)
+{
+    line.presentPorts = {1};
+    window.show();
+    window.portList()->setCurrentIndex(2);
+    window.acceptButton()->click();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(env.op.transcript(),
+              QStringList{QStringLiteral("MSG[critical] Brela: Esta cambiando al Port Serie COM3  y en esta PC no existe.")});
+    EXPECT_EQ(stored().PortNmb, 3);
+    EXPECT_FALSE(line.isOpen());
+}
+
+// The window keeps its fixed size; BRELA_SHOT_DIR, when set, gets a picture of it.
+TEST_F(FrmConfigTest, DrawsAtItsFixedSize)
+{
+    window.show();
+    const QPixmap picture = window.grab();
+    EXPECT_EQ(picture.size(), QSize(260, 146));
+    const QString folder = qEnvironmentVariable("BRELA_SHOT_DIR");
+    if (!folder.isEmpty()) {
+        QDir().mkpath(folder);
+        EXPECT_TRUE(picture.save(QDir(folder).filePath(QStringLiteral("frmConfig.png"))));
+    }
+}
+
+} // namespace
+} // namespace brela::test
