@@ -1,0 +1,419 @@
+#include "script/generator.h"
+
+#include "common/cp1252.h"
+#include "common/numbers.h"
+#include "common/paths.h"
+#include "common/version.h"
+#include "store/db.h"
+#include "store/rows.h"
+#include "script/script_format.h"
+
+#include <QDir>
+#include <QSaveFile>
+#include <algorithm>
+#include <vector>
+
+namespace brela {
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+constexpr int kMergeLineLength = 255;
+
+// A failure that ends the run; `text` is the system's description.
+struct GenerationError {
+    QString text;
+};
+
+// The script under construction: a temporary file next to the final one,
+// renamed over it by commit(). Dropped unrenamed when the run fails.
+class ScriptFile {
+public:
+    explicit ScriptFile(const QString& name) : file_(name)
+    {
+        if (!file_.open(QIODevice::WriteOnly))
+            throw GenerationError{file_.errorString()};
+    }
+
+    void line(const QString& text = QString())
+    {
+        const QByteArray bytes = toCp1252(text) + "\r\n";
+        if (file_.write(bytes) != bytes.size())
+            throw GenerationError{file_.errorString()};
+    }
+
+    void commit()
+    {
+        if (!file_.commit())
+            throw GenerationError{file_.errorString()};
+    }
+
+private:
+    QSaveFile file_;
+};
+
+QString rightTrimmed(const QString& text)
+{
+    qsizetype end = text.size();
+    while (end > 0 && text[end - 1] == QLatin1Char(' '))
+        --end;
+    return text.left(end);
+}
+
+// Every line end of the text becomes CR LF, as in the rest of the script.
+QString withCrLf(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('\n') && (i == 0 || text[i - 1] != QLatin1Char('\r')))
+            out += QLatin1Char('\r');
+        out += text[i];
+    }
+    return out;
+}
+
+// Writes `text` into `line` from position `start` (counted from 1); what falls
+// before position 1 or after the end of the line is dropped.
+void place(QString& line, qsizetype start, const QString& text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype position = start + i;
+        if (position < 1)
+            continue;
+        if (position > line.size())
+            break;
+        line[position - 1] = text[i];
+    }
+}
+
+// One text of a multi-zone header with its zone's columns.
+struct HeaderPiece {
+    int group;
+    bool visible;
+    QString text;
+    int zoneId;
+    int left;
+    int right;
+};
+
+void closeGroup(QSqlDatabase& db, int group, const QString& line, qsizetype start)
+{
+    start = std::clamp<qsizetype>(start, 1, line.size() + 1);
+    const QString merged = rightTrimmed(line.mid(start - 1));
+    if (merged.isEmpty())
+        run(db, QStringLiteral("UPDATE Message SET MsgVisible=0, MsgText='' WHERE FormID=? AND MsgID=?"),
+            {kWorkingCopy, group});
+    else
+        run(db, QStringLiteral("UPDATE Message SET MsgVisible=1, MsgText=? WHERE FormID=? AND MsgID=?"),
+            {merged, kWorkingCopy, group});
+}
+
+// The texts with MsgIDOut above 0 are laid side by side, each at its zone's
+// columns, and become the text of the header numbered MsgIDOut. All of it or
+// none of it reaches the working copy.
+void mergeHeaderTexts(QSqlDatabase& db)
+{
+    Transaction transaction(db);
+    std::vector<HeaderPiece> pieces;
+    {
+        QSqlQuery q = run(db,
+            QStringLiteral("SELECT M.MsgIDOut, M.MsgVisible, M.MsgText, M.ZoneID, Z.ZoneLeft, Z.ZoneRight "
+                           "FROM Message M, Zone Z WHERE M.FormID=? AND Z.FormID=? AND Z.ZoneID=M.ZoneID "
+                           "AND M.MsgIDOut>0 ORDER BY M.MsgIDOut, Z.ZoneLeft, M.MsgID"),
+            {kWorkingCopy, kWorkingCopy});
+        while (q.next())
+            pieces.push_back({q.value(0).toInt(), asBool(q.value(1)), q.value(2).toString(), q.value(3).toInt(),
+                              q.value(4).toInt(), q.value(5).toInt()});
+    }
+
+    if (!pieces.empty()) {
+        int group = pieces.front().group;
+        QString line(kMergeLineLength, QLatin1Char(' '));
+        qsizetype start = pieces.front().left + 1;
+        for (const HeaderPiece& piece : pieces) {
+            if (piece.group != group) {
+                closeGroup(db, group, line, start);
+                group = piece.group;
+                line = QString(kMergeLineLength, QLatin1Char(' '));
+                start = piece.left + 1;
+            }
+            if (!piece.visible || piece.text.isEmpty())
+                continue;
+            QString text = rightTrimmed(piece.text);
+            if (piece.zoneId >= 63 && piece.zoneId <= 66) {
+                // Amount columns: right-aligned on the zone's last column, cut to its width.
+                text = text.left(std::max(0, piece.right - piece.left + 1));
+                place(line, piece.right + 1 - text.size(), text);
+            } else {
+                place(line, piece.left + 1, text);
+            }
+        }
+        closeGroup(db, group, line, start);
+    }
+    transaction.commit();
+}
+
+struct Rect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
+class Generator {
+public:
+    Generator(Session& session, ScriptFile& out, const FormRow& form, const QString& fileName)
+        : s_(session), out_(out), form_(form), fileName_(fileName)
+    {
+    }
+
+    void run(const QString& validationText)
+    {
+        title();
+        s_.PrimerModelo = isFirstModel(form_.FormPrModel);
+        s_.op.status(QStringLiteral("Abro archivo de Salida."));
+
+        const double columnsPerMm = s_.units.ColumnasPorMM;
+        int columns = static_cast<int>(roundHalfEven(form_.FormWidth * columnsPerMm));
+        const int columns12 = static_cast<int>(roundHalfEven(form_.FormWidth * columnsPerMm * 12 / form_.FormCPI));
+        const int lines = static_cast<int>(roundHalfEven(form_.FormHeight * s_.units.FilasPorMM));
+
+        introduction();
+        const int widest = 8 * form_.FormCPI;
+        if (columns > widest) {
+            out_.line(QStringLiteral("El formulario tiene %1 columnas. Se ajusta a %2 columnas.").arg(columns).arg(widest));
+            columns = widest;
+        }
+        if (!validationText.isEmpty()) {
+            out_.line(withCrLf(validationText));
+            out_.line();
+        }
+
+        fixedCommands(columns, columns12, lines);
+        zones();
+
+        s_.op.status(QStringLiteral("Voy a procesar Encabezados y Colas."));
+        mergeHeaderTexts(s_.db);
+        headers();
+    }
+
+private:
+    QString next() { return zeroPad(++counter_, 5); }
+
+    void title()
+    {
+        out_.line((QStringLiteral("** Formulario: ") + fileName_).leftJustified(60) + QStringLiteral(" Fecha ") +
+                  s_.clock.now().toString(QStringLiteral("dd/MM/yyyy")));
+        out_.line();
+    }
+
+    void introduction()
+    {
+        out_.line(QStringLiteral("** DEFINICION GENERAL DEL FORMULARIO    *****"));
+        out_.line(QStringLiteral("** Se recomienda no editar este Archivo *****"));
+        out_.line();
+        out_.line(QStringLiteral("Hecho con Software: ") + programName() + QStringLiteral(".exe   Versión:") +
+                  versionText() + QStringLiteral("  .") + kCrLf);
+        out_.line();
+        out_.line(QStringLiteral("NOTA IMPORTANTE:"));
+        out_.line(QStringLiteral("Los modelo posteriores a ORVAN QM-210F(HK-512)reconocen "));
+        out_.line(QStringLiteral("nuevos headers que en la QM-210F son fijos. Si se utiliza  "));
+        out_.line(QStringLiteral("un diseño generado para estos modelos en la Impresora "));
+        out_.line(QStringLiteral("Fiscal ORVAN QM-210F(HK-512), cuándo se envián los datos "));
+        out_.line(QStringLiteral("se producirán errores de datos inválidos, pero seleccionando "));
+        out_.line(QStringLiteral("continuar,la impresora quedará correctamente configurada. "));
+        out_.line();
+        out_.line(QStringLiteral("** Se recomienda no editar este Archivo *****"));
+        out_.line();
+    }
+
+    void fixedCommands(int columns, int columns12, int lines)
+    {
+        s_.op.status(QStringLiteral("Proceso el tamaño de la Hoja."));
+        out_.line(QStringLiteral("** Configura el tamaño de la hoja, calculando las líneas para 1/6 de pulgada y"));
+        out_.line(QStringLiteral("** las columnas en %1 caracteres por pulgada").arg(form_.FormCPI));
+        out_.line(QStringLiteral("** @TAMAÑO | nnnnn | Columnas | Lineas "));
+        out_.line(QStringLiteral("@TAMAÑO|%1|%2|%3").arg(next()).arg(columns).arg(lines));
+        out_.line();
+
+        s_.op.status(QStringLiteral("Indico la estación donde se emiten las Facturas."));
+        out_.line(QStringLiteral("** Esta instruccion configura la estacion para la emision Facturas A por Main Sheet"));
+        out_.line(QStringLiteral("** no se debe eliminar"));
+        out_.line(QStringLiteral("** @PREFERENCIA | nnnnn | Impresora | Dispositivo | Hoja principal | Factura | letra | ?? "));
+        out_.line(QStringLiteral("@PREFERENCIA|%1|P|D|M|F|A|N").arg(next()));
+        out_.line();
+
+        out_.line(QStringLiteral("** Esta instruccion configura la estacion para la emision de documento no fiscal,"));
+        out_.line(QStringLiteral("** se calcula en base a 12 CPI fijos con 48 columnas como mínimo y"));
+        out_.line(QStringLiteral("** 6 LPI con 60 filas como mínimo."));
+        out_.line(QStringLiteral("** no debe eliminarse, si es necesario se puede modificar"));
+        out_.line(QStringLiteral("** @PREFERENCIA | nnnnn | Impresora | Papel | Rollo | Tamaño | Usuario | Columnas | Filas"));
+        out_.line(QStringLiteral("@PREFERENCIA|%1|P|P|R|S|U|%2|%3").arg(next()).arg(std::max(columns12, 48)).arg(std::max(lines, 60)));
+        out_.line();
+
+        if (s_.PrimerModelo)
+            return;
+        out_.line(QStringLiteral("** Seteos de CPI en Documentos No Fiscales."));
+        out_.line(QStringLiteral("@PREFERENCIA|%1|P|L|O|N|N|12").arg(next()));
+        out_.line();
+        out_.line(QStringLiteral("** Esta instrucción configura la impresión de la leyenda de Total de sus pagos/Su vuelto."));
+        out_.line(QStringLiteral("** Es recomendable no bloquear la impresión de dichas líneas."));
+        out_.line(QStringLiteral("** Solo funciona en modelos QM540F y posteriores"));
+        out_.line(QStringLiteral("** Instrucción para NO imprimir"));
+        out_.line(QStringLiteral("** @PREFERENCIA|%1|P|T|P|N").arg(next()));
+        out_.line(QStringLiteral("** Instrucción para SI imprimir"));
+        out_.line(QStringLiteral("** @PREFERENCIA|%1|P|T|P|S").arg(next()));
+        out_.line();
+        out_.line(QStringLiteral("** Esta instrucción cambia el mensaje que sale como título de los PAGOS"));
+        out_.line(QStringLiteral("** Es recomendable no modificarla, solo funciona en modelos QM540F y posteriores"));
+        out_.line(QStringLiteral("** @ENCABEZADO|%1|70|RECIBI/MOS").arg(next()));
+        out_.line();
+    }
+
+    void zones()
+    {
+        out_.line(QStringLiteral("** DEFINICION DE ZONAS"));
+        out_.line();
+        out_.line(QStringLiteral("** @ZONA |Linea de referencia (para LOTEADOR) | Número de Zona | "
+                                 "Coordenada X del punto superior Izquiero | Coordenada Y del punto superior Izquiero | "
+                                 "Coordenada X  del punto inferior derecho | Coordenada Y punto inferior derecho"));
+        out_.line(QStringLiteral(" "));
+
+        const std::vector<ZoneRow> rows = FormRows(s_.db, kWorkingCopy).zones();
+        Rect detail;   // zone 060, kept for zone 070
+        for (const ZoneRow& zone : rows) {
+            s_.op.status(QStringLiteral("Proceso Zona %1").arg(zone.ZoneID));
+            s_.op.processEvents();
+
+            Rect r{zone.ZoneLeft, zone.ZoneTop, zone.ZoneRight, zone.ZoneBot};
+            if (zone.ZoneID == 60) {
+                detail = r;
+            } else if (zone.ZoneID == 70) {
+                subtotalOffset(detail.bottom - detail.top + 1);
+                r = detail;
+                if (!s_.PrimerModelo) {
+                    const auto totals = std::find_if(rows.begin(), rows.end(),
+                                                     [](const ZoneRow& z) { return z.ZoneID == 90; });
+                    if (totals != rows.end())
+                        r.bottom = totals->ZoneBot;
+                }
+            }
+
+            const int x1 = static_cast<int>(roundHalfEven(r.left + form_.FormMarLeft));
+            const int y1 = static_cast<int>(roundHalfEven(r.top + form_.FormMarTop));
+            const int x2 = static_cast<int>(roundHalfEven(r.right + form_.FormMarLeft));
+            const int y2 = static_cast<int>(roundHalfEven(r.bottom + form_.FormMarTop));
+            // Concatenated, not arg()-chained: a description may hold "%1".
+            out_.line(QStringLiteral("** ZONA(") + zeroPad(zone.ZoneID, 3) + QStringLiteral(") ") + zone.ZoneDescr +
+                      QStringLiteral(" ** Quedaría Ancho(x)=") + QString::number(x2 - x1 + 1) +
+                      QStringLiteral(" y Altura(y)=") + QString::number(y2 - y1 + 1));
+            out_.line(QStringLiteral("@ZONA|%1|%2|%3|%4|%5|%6")
+                          .arg(next(), zeroPad(zone.ZoneID, 3), zeroPad(x1, 2), zeroPad(y1, 2), zeroPad(x2, 2),
+                               zeroPad(y2, 2)));
+            out_.line();
+        }
+    }
+
+    void subtotalOffset(int detailLines)
+    {
+        out_.line(QStringLiteral("** Esta instruccion configura el offset que se usará para imprimir los subtotales"));
+        out_.line(QStringLiteral("** debe ser menor o igual a las filas de la zona 60, por omisión se toma "));
+        out_.line(QStringLiteral("** las filas de la zona 60"));
+        out_.line(QStringLiteral("** @PREFERENCIA | nnnnn | Impresora | Comando | Offset | 901 | izquierdo | Superior "));
+        out_.line(QStringLiteral("@PREFERENCIA|%1|P|C|O|901|0|%2").arg(next()).arg(detailLines));
+        out_.line();
+    }
+
+    void header(const QString& number, const QString& comment, bool visible, const QString& text)
+    {
+        out_.line(QStringLiteral("** HEADER/TRAILER (%1) %2").arg(number, comment));
+        out_.line(QStringLiteral("@ENCABEZADO|%1|%2|%3").arg(next(), number, visible ? text : QString(kDel)));
+        out_.line();
+    }
+
+    void headers()
+    {
+        out_.line(QStringLiteral("** DEFINICION DE HEADERS y TRAILERS"));
+        out_.line();
+        for (const MessageRow& m : FormRows(s_.db, kWorkingCopy).messages()) {
+            if (m.MsgID >= 200)
+                break;
+            // The first model's headers above 65 are fixed.
+            if (m.MsgID > 65 && s_.PrimerModelo)
+                continue;
+            s_.op.status(QStringLiteral("Proceso Encabezados/Cola %1").arg(m.MsgID));
+            s_.op.processEvents();
+            if (m.MsgSystem)
+                continue;
+            const QString number = zeroPad(m.MsgID, 2);
+            header(number, m.MsgVisible ? m.MsgDesc : m.MsgDesc + QStringLiteral(" - Vacio"), m.MsgVisible, m.MsgText);
+            // The commercial address is also the header of non-fiscal documents.
+            if (m.MsgID >= 50 && m.MsgID <= 52)
+                header(zeroPad(m.MsgID - 44, 2), QStringLiteral("Domicilio comercial para DNF"), m.MsgVisible,
+                       m.MsgText);
+        }
+    }
+
+    Session& s_;
+    ScriptFile& out_;
+    const FormRow& form_;
+    const QString& fileName_;
+    int counter_ = 0;
+};
+
+} // namespace
+
+QString defaultScriptName(const QString& folder, const QString& formName, int cpi, const QString& model)
+{
+    QString name = trimSpaces(formName) + QStringLiteral(" (") + QString::number(cpi) + QStringLiteral("CPI-") + model +
+                   QStringLiteral(").ZON");
+    name.replace(QLatin1Char('/'), QLatin1Char('-'));
+    name.replace(QLatin1Char('\\'), QLatin1Char('-'));
+    return QDir::toNativeSeparators(folderFile(folder, name));
+}
+
+bool GeneraConfig(Session& session, const QString& validationText, QString& fileName, bool quiet)
+{
+    bool failed = false;
+    QString failure;
+    try {
+        const std::optional<FormRow> form = FormRows(session.db, kWorkingCopy).form();
+        if (!form)
+            throw GenerationError{QStringLiteral("No hay ningún formulario abierto.")};
+        if (form->FormCPI == 0)
+            throw GenerationError{QStringLiteral("División por cero.")};
+        if (fileName.isEmpty())
+            fileName = defaultScriptName(session.folder, session.form.NombreActual, form->FormCPI, form->FormPrModel);
+
+        ScriptFile out(fileName);
+        Generator(session, out, *form, fileName).run(validationText);
+        out.commit();
+    } catch (const GenerationError& error) {
+        failed = true;
+        failure = error.text;
+    } catch (const DbError& error) {
+        failed = true;
+        failure = error.text;
+    }
+
+    if (failed) {
+        session.op.message(failure, Icon::Critical, applicationTitle());
+        if (!quiet)
+            session.op.message(QStringLiteral("Hubo error al crear el archivo ") + fileName + QStringLiteral("."),
+                               Icon::None, applicationTitle());
+        session.op.status(QStringLiteral("Errores en la Generación."));
+        return false;
+    }
+
+    if (!quiet)
+        session.op.message(QStringLiteral("Se ha creado el archivo:") + fileName + QStringLiteral(" con exito.") + kCrLf +
+                               kCrLf +
+                               QStringLiteral("El archivo creado esta en formato TEXTO y puede ser usado como "
+                                              "referencia para conocer todos los pasos necesarios para la "
+                                              "configuración de las Zonas."),
+                           Icon::Information, applicationTitle());
+    session.op.status(QStringLiteral("Finalizada la Generación."));
+    return true;
+}
+
+} // namespace brela

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "store/session.h"
+
+#include <QString>
+
+namespace brela {
+
+// Writes the working copy (FormID 9999) as a configuration script.
+//
+// Before calling, set session.units.CPIActual to the form's FormCPI and call
+// CalculaEscala(session.units, false), as the sheet view does when it draws
+// the form: the sheet's columns come from session.units.ColumnasPorMM.
+//
+// `validationText`, when not empty, is copied into the script. `fileName`
+// empty asks for the default name (defaultScriptName), which is handed back.
+// `quiet` leaves out the closing success and failure boxes. Merges the header
+// texts that several zones contribute into the working copy's Message rows
+// (in one transaction) and sets session.PrimerModelo from the form's model.
+//
+// The script is written to a temporary file in the same folder and renamed
+// into place only when complete: on failure an earlier script of that name
+// stays as it was. Returns true when the script was written completely.
+bool GeneraConfig(Session& session, const QString& validationText, QString& fileName, bool quiet);
+
+// "<folder>/<form name> (<cpi>CPI-<model>).ZON": the name trimmed of spaces,
+// with "/" and "\" turned into "-" so the name stays one file in `folder`.
+QString defaultScriptName(const QString& folder, const QString& formName, int cpi, const QString& model);
+
+} // namespace brela
