@@ -279,10 +279,13 @@ TEST_F(Generator, HeadersAreWrittenInOrderSystemTextsLeftOutAndAddressesRepeated
     addMessage(30, 142, QStringLiteral("de sistema"), true, 0, true);
     addMessage(250, 142, QStringLiteral("nunca"), true);
     ASSERT_TRUE(generate());
+    // Header 11 joins the texts of zones 142 (column 0) and 144 at their columns.
+    const QString left = QStringLiteral("Defensa del consumidor: 0800-222-1234");
+    const int gap = env.count(QStringLiteral("SELECT ZoneLeft FROM Zone WHERE FormID=9999 AND ZoneID=144")) - left.size();
     EXPECT_EQ(headerLines(), QStringList({
         QStringLiteral("@ENCABEZADO|01|Gracias por su compra"),
         QStringLiteral("@ENCABEZADO|02|") + kDelText,
-        QStringLiteral("@ENCABEZADO|11|Defensa del consumidor: 0800-222-1234") + QString(48, ' ') +
+        QStringLiteral("@ENCABEZADO|11|") + left + QString(gap, ' ') +
             QStringLiteral("Conserve este comprobante"),
         QStringLiteral("@ENCABEZADO|50|Av. Corrientes 1234"),
         QStringLiteral("@ENCABEZADO|06|Av. Corrientes 1234"),

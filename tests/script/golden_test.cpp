@@ -99,3 +99,25 @@ TEST(GoldenSet, CoversBothModels)
     }
     EXPECT_EQ(firstModel.size(), 2);
 }
+
+// The script adds the margins to every coordinate and may cut the sheet to
+// 8 inches; a predefined zone must still land on the sheet it declares.
+TEST_P(Golden, EveryZoneLiesOnTheDeclaredSheet)
+{
+    open(GetParam());
+    ASSERT_TRUE(generate());
+    const QStringList size = commandsStartingWith(QStringLiteral("@TAMAÑO")).value(0).split(QLatin1Char('|'));
+    ASSERT_EQ(size.size(), 4);
+    const int columns = size[2].toInt();
+    const int lines = size[3].toInt();
+    const QStringList zones = commandsStartingWith(QStringLiteral("@ZONA"));
+    EXPECT_EQ(zones.size(), 40);
+    for (const QString& zone : zones) {
+        const QStringList f = zone.split(QLatin1Char('|'));
+        ASSERT_EQ(f.size(), 7);
+        EXPECT_LT(f[5].toInt(), columns) << zone.toStdString();
+        EXPECT_LT(f[6].toInt(), lines) << zone.toStdString();
+        EXPECT_LE(f[3].toInt(), f[5].toInt()) << zone.toStdString();
+        EXPECT_LE(f[4].toInt(), f[6].toInt()) << zone.toStdString();
+    }
+}
