@@ -1,11 +1,16 @@
 #include "common/paths.h"
+#include "printer/port_settings.h"
+#include "printer/qt_serial_line.h"
+#include "printer/status_words.h"
 #include "common/version.h"
 #include "store/db.h"
 #include "store/session.h"
+#include "ui/frm_config.h"
 #include "ui/frm_main.h"
 #include "ui/frm_splash.h"
 #include "ui/qt_operator.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QLibraryInfo>
@@ -45,12 +50,24 @@ int main(int argc, char** argv)
     QtOperator op;
     SystemClock clock;
     Session session(db, op, clock, folder);
+
+    QtSerialLine line;
+    PrinterLink link(session, line);
+    link.PFMostrarErrores = true;
+    PFCargaTextosEstado(link);
+
     session.units.CPIActual = 12;
     CalculaEscala(session.units, false);
 
     frmMain main(session);
     op.setParent(&main);
     op.setStatusSink([&main](const QString& text) { main.panel(1)->setText(text); });
+    const PortPanel portPanel = [&main](const QString& text) { main.panel(4)->setText(text); };
+    main.setPortOpener([&link, portPanel] { return openPortAtStartup(link, portPanel); });
+    QObject::connect(main.control(QStringLiteral("MnuConfig")), &QAction::triggered, &main, [&] {
+        FrmConfig settings(link, portPanel, &main);
+        settings.exec();
+    });
     main.show();
     return app.exec();
 }
