@@ -216,6 +216,19 @@ TEST_F(Generator, AmountColumnsAreRightAlignedAndCutToTheirZone)
     EXPECT_EQ(message(12).MsgText, QStringLiteral("AB       12345"));
 }
 
+TEST_F(Generator, APlacementOutsideTheLineIsClippedToIt)
+{
+    open(3);
+    setZone(22, -3, 10, 2, 11);
+    setZone(24, 250, 12, 270, 13);
+    addMessage(12, 142, QString(), false);
+    addMessage(210, 22, QStringLiteral("XYZW"), true, 12);
+    addMessage(211, 24, QStringLiteral("abcdefghij"), true, 12);
+    ASSERT_TRUE(generate());
+    // "XYZW" would start at position -2 and the second text runs past 255.
+    EXPECT_EQ(message(12).MsgText, QStringLiteral("W") + QString(249, ' ') + QStringLiteral("abcde"));
+}
+
 TEST_F(Generator, TheMergedTextStartsAtTheLeftmostZoneEvenWhenItsTextIsHidden)
 {
     open(3);
