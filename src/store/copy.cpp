@@ -3,6 +3,8 @@
 #include "store/db.h"
 #include "store/rows.h"
 
+#include <optional>
+
 namespace brela {
 namespace {
 
@@ -22,6 +24,20 @@ const QString kZoneColumns = QStringLiteral(
 const QString kMessageColumns = QStringLiteral(
     "ZoneID, MsgID, MsgDesc, MsgText, MsgMaxLength, MsgVisible, "
     "MsgRequiered, MsgSystem, MsgIDOut, MsgHide");
+
+// The Forms row under another FormID and name, never locked; `cpi`, when
+// given, replaces the pitch.
+void copyFormRow(QSqlDatabase& db, qint16 source, qint16 destination, const QString& name,
+                 std::optional<int> cpi = std::nullopt)
+{
+    run(db,
+        QStringLiteral("INSERT INTO Forms (FormID, FormDescr, FormHeight, FormWidth, FormUnit, FormCPI, "
+                       "FormMarTop, FormMarBot, FormMarLeft, FormMarRight, FormLock, FormItemOrder, FormPrModel) "
+                       "SELECT ?, ?, FormHeight, FormWidth, FormUnit, COALESCE(?, FormCPI), "
+                       "FormMarTop, FormMarBot, FormMarLeft, FormMarRight, 0, FormItemOrder, FormPrModel "
+                       "FROM Forms WHERE FormID=?"),
+        {destination, name, cpi ? QVariant(*cpi) : QVariant(), source});
+}
 
 void copyMessages(QSqlDatabase& db, qint16 source, qint16 destination)
 {
@@ -90,13 +106,7 @@ bool CopiaFormulario(Session& s, qint16 source, const QString& /*nameA*/, const 
         {
             Transaction transaction(s.db);
             deleteDefinition(s.db, destination);
-            run(s.db,
-                QStringLiteral("INSERT INTO Forms (FormID, FormDescr, FormHeight, FormWidth, FormUnit, FormCPI, "
-                               "FormMarTop, FormMarBot, FormMarLeft, FormMarRight, FormLock, FormItemOrder, FormPrModel) "
-                               "SELECT ?, ?, FormHeight, FormWidth, FormUnit, FormCPI, "
-                               "FormMarTop, FormMarBot, FormMarLeft, FormMarRight, 0, FormItemOrder, FormPrModel "
-                               "FROM Forms WHERE FormID=?"),
-                {destination, nameB, source});
+            copyFormRow(s.db, source, destination, nameB);
             run(s.db, QStringLiteral("INSERT INTO Zone (FormID, %1, ZoneParent) SELECT ?, %1, ZoneParent "
                                      "FROM Zone WHERE FormID=?").arg(kZoneColumns),
                 {destination, source});
@@ -145,13 +155,7 @@ qint16 CopiaPlantilla(Session& s, bool firstModel)
 
     Transaction transaction(s.db);
     deleteDefinition(s.db, kWorkingCopy);
-    run(s.db,
-        QStringLiteral("INSERT INTO Forms (FormID, FormDescr, FormHeight, FormWidth, FormUnit, FormCPI, "
-                       "FormMarTop, FormMarBot, FormMarLeft, FormMarRight, FormLock, FormItemOrder, FormPrModel) "
-                       "SELECT 9999, 'Actual Impresora', FormHeight, FormWidth, FormUnit, 12, "
-                       "FormMarTop, FormMarBot, FormMarLeft, FormMarRight, 0, FormItemOrder, FormPrModel "
-                       "FROM Forms WHERE FormID=?"),
-        {templateId});
+    copyFormRow(s.db, templateId, kWorkingCopy, QStringLiteral("Actual Impresora"), 12);
     run(s.db, QStringLiteral("INSERT INTO Zone (FormID, %1) SELECT 9999, %1 FROM Zone WHERE FormID=?")
                   .arg(kZoneColumns),
         {templateId});

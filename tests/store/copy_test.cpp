@@ -51,14 +51,17 @@ protected:
 
 TEST_F(Copy, OpeningAStoredFormAsksNothingAndKeepsItsLock)
 {
-    openForm(1);
+    openForm(3);
     EXPECT_TRUE(env.op.boxes.empty());
-    EXPECT_EQ(env.session->form.FormIDActual, 1);
+    EXPECT_EQ(env.session->form.FormIDActual, 3);
     EXPECT_TRUE(env.session->form.FormBloqueado);
-    EXPECT_EQ(rows(kWorkingCopy), rows(1));
+    EXPECT_EQ(rows(kWorkingCopy), rows(3));
     EXPECT_TRUE(menus.added.isEmpty());
-    // The copy itself is never locked, though the form it came from is.
-    EXPECT_FALSE(FormRows(env.session->db, kWorkingCopy).form()->FormLock);
+    // The copy itself is never locked, though the form it came from is; the rest is as stored.
+    const FormRow copy = *FormRows(env.session->db, kWorkingCopy).form();
+    EXPECT_FALSE(copy.FormLock);
+    EXPECT_EQ(copy.FormCPI, 17);
+    EXPECT_EQ(copy.FormDescr, QStringLiteral("Factura Carta QM540 17 CPI"));
 }
 
 TEST_F(Copy, NewFormIdsFollowTheHighestStoredOneAndStartAtOne)
