@@ -3,31 +3,7 @@
 # X report on both models, and a printer that hangs up on the first frame.
 set -euo pipefail
 
-build="${BRELA_BUILD_DIR:?}"
-work="$(mktemp -d)"
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() { echo "FALLO: $*" >&2; exit 1; }
-
-# Starts the emulator with the given options; sets $pid and $device.
-start() {
-    local out="$work/emu.$RANDOM"
-    "$build/brela-emulator" "$@" >"$out" &
-    pid=$!
-    pids+=("$pid")
-    for _ in $(seq 100); do
-        device="$(head -n1 "$out" 2>/dev/null || true)"
-        [[ -n "$device" && -e "$device" ]] && return 0
-        sleep 0.05
-    done
-    fail "brela-emulator no escribió su dispositivo"
-}
+source "$(dirname "$0")/lib/emulator.sh"
 
 # brela-cli with a fresh program folder; sets $code, output in $work/out and $work/err.
 cli() {

@@ -4,31 +4,7 @@
 # and the state file behave, and a hang-up fault really ends the line.
 set -euo pipefail
 
-emulator="${BRELA_BUILD_DIR:?}/brela-emulator"
-work="$(mktemp -d)"
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() { echo "FALLO: $*" >&2; exit 1; }
-
-# Starts the emulator with the given options; sets $pid and $device.
-start() {
-    local out="$work/out.$RANDOM"
-    "$emulator" "$@" >"$out" &
-    pid=$!
-    pids+=("$pid")
-    for _ in $(seq 100); do
-        device="$(head -n1 "$out" 2>/dev/null || true)"
-        [[ -n "$device" && -e "$device" ]] && return 0
-        sleep 0.05
-    done
-    fail "brela-emulator no escribió su dispositivo"
-}
+source "$(dirname "$0")/lib/emulator.sh"
 
 # A small host: sends one frame per argument ("command|field|field..."),
 # prints each answer's fields joined by "|" and the number of DC2 seen.
@@ -119,7 +95,7 @@ wait "$pid" || fail "brela-emulator terminó con error tras el corte"
 
 # Bad usage is refused with exit 2.
 set +e
-"$emulator" --fault explota >/dev/null 2>"$work/err"; code=$?
+"$build/brela-emulator" --fault explota >/dev/null 2>"$work/err"; code=$?
 set -e
 [[ $code -eq 2 ]] || fail "una falla desconocida debería dar 2, dio $code"
 grep -q "valor no válido para --fault" "$work/err" || fail "sin mensaje de uso"
