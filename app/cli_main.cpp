@@ -60,10 +60,15 @@ int usageError(const QString& text)
 
 qint16 resolveForm(Context& context, const QString& name)
 {
-    const qint16 id = findForm(context.session.db, name);
-    if (id == 0)
-        err(QStringLiteral("No existe el formulario \"%1\".").arg(name));
-    return id;
+    try {
+        const qint16 id = findForm(context.session.db, name);
+        if (id == 0)
+            err(QStringLiteral("No existe el formulario \"%1\".").arg(name));
+        return id;
+    } catch (const DbError& error) {
+        err(error.text);
+        return 0;
+    }
 }
 
 } // namespace brela::cli
