@@ -11,16 +11,9 @@
 #include <gtest/gtest.h>
 #include <ostream>
 
-// Readable texts in failure messages. Every test file of this folder includes
-// this header, so that all of them print texts the same way.
+// Readable texts in failure messages, the same in every file of this folder.
 inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
-inline void PrintTo(const QStringList& list, std::ostream* os)
-{
-    *os << "{ ";
-    for (const QString& text : list)
-        *os << '"' << text.toStdString() << "\" ";
-    *os << '}';
-}
+inline void PrintTo(const QStringList& list, std::ostream* os) { PrintTo(list.join(QStringLiteral("\" \"")), os); }
 
 namespace brela::test {
 
@@ -29,7 +22,7 @@ class ScriptFixture : public ::testing::Test {
 protected:
     FormRows work() { return FormRows(env.session->db, kWorkingCopy); }
 
-    // Opens stored form `id` and sets the units from its CPI, as the sheet view does.
+    // Opens stored form `id` and sets the units from the form's CPI, as the sheet view does.
     void open(qint16 id)
     {
         ASSERT_TRUE(openStoredForm(*env.session, id));
@@ -42,33 +35,24 @@ protected:
         CalculaEscala(env.session->units, false);
     }
 
-    // Changes the working copy's sheet and model, then the units.
-    void setSheet(double width, double height, qint16 cpi, const QString& model, double left = 0, double top = 0)
+    void setSheet(double width, double height, int cpi, const QString& model, double left = 0, double top = 0)
     {
-        FormRow form = *work().form();
-        form.FormWidth = width;
-        form.FormHeight = height;
-        form.FormCPI = cpi;
-        form.FormPrModel = model;
-        form.FormMarLeft = left;
-        form.FormMarTop = top;
-        work().update(form);
+        env.exec(QStringLiteral("UPDATE Forms SET FormWidth=%1, FormHeight=%2, FormCPI=%3, FormPrModel='%4', "
+                                "FormMarLeft=%5, FormMarTop=%6 WHERE FormID=9999")
+                     .arg(width).arg(height).arg(cpi).arg(model).arg(left).arg(top));
         useFormCpi();
     }
 
     void setZone(int zoneId, int left, int top, int right, int bottom)
     {
-        ZoneRow zone = *work().zone(zoneId);
-        zone.ZoneLeft = left;
-        zone.ZoneTop = top;
-        zone.ZoneRight = right;
-        zone.ZoneBot = bottom;
-        work().update(zone);
+        env.exec(QStringLiteral("UPDATE Zone SET ZoneLeft=%1, ZoneTop=%2, ZoneRight=%3, ZoneBot=%4 "
+                                "WHERE FormID=9999 AND ZoneID=%5")
+                     .arg(left).arg(top).arg(right).arg(bottom).arg(zoneId));
     }
 
-    bool generate(const QString& validation = QString(), bool quiet = true)
+    bool generate(const QString& validation = QString(), bool quiet = true, const QString& name = QString())
     {
-        file = QString();
+        file = name;
         return GeneraConfig(*env.session, validation, file, quiet);
     }
 
@@ -80,30 +64,13 @@ protected:
 
     QStringList lines() const { return scriptLines(bytes()); }
 
-    // The line right after the first line equal to `line` (the command under a comment).
-    QString after(const QString& line) const
-    {
-        const QStringList all = lines();
-        const qsizetype at = all.indexOf(line);
-        return at < 0 || at + 1 >= all.size() ? QStringLiteral("<no está: %1>").arg(line) : all[at + 1];
-    }
-
-    // The lines that carry a command, as the sender would see them.
-    QStringList commands() const
-    {
-        QStringList found;
-        for (const QString& line : lines())
-            if (classifyLine(line) != Keyword::None)
-                found << trimSpaces(line);
-        return found;
-    }
-
+    // The command lines starting with `prefix`, as the sender would read them.
     QStringList commandsStartingWith(const QString& prefix) const
     {
         QStringList found;
-        for (const QString& line : commands())
-            if (line.startsWith(prefix))
-                found << line;
+        for (const QString& line : lines())
+            if (classifyLine(line) != Keyword::None && trimSpaces(line).startsWith(prefix))
+                found << trimSpaces(line);
         return found;
     }
 
