@@ -123,8 +123,10 @@ TEST_F(Generator, HeadersMergeTextsFromSeveralZonesAndLeaveOutSystemTextsAndThos
 TEST_F(Generator, ASuccessfulRunCopiesTheValidationTextReportsItsStepsAndTellsTheOperatorUnlessQuiet)
 {
     open(1);
-    ASSERT_TRUE(generate(QStringLiteral("Validación\r\nZona 060 corregida\nFin")));
+    ASSERT_TRUE(generate(QStringLiteral("Validación\r\nZona 060 corregida\nFin"), true, env.path(QStringLiteral("a.ZON"))));
     const QStringList all = lines();
+    // A short name is padded to 60 columns before the date.
+    EXPECT_EQ(all.first(), (QStringLiteral("** Formulario: ") + file).leftJustified(60) + QStringLiteral(" Fecha 14/03/2026"));
     EXPECT_EQ(all.mid(all.indexOf(QStringLiteral("Validación")), 5),
               QStringList({QStringLiteral("Validación"), QStringLiteral("Zona 060 corregida"), QStringLiteral("Fin"),
                            QString(), QStringLiteral("** Configura el tamaño de la hoja, calculando las líneas para "
