@@ -17,21 +17,16 @@ inline QByteArray checksum(const QByteArray& stxToEtx)
     return QByteArray::number(sum % 65536, 16).toUpper().rightJustified(4, '0');
 }
 
+// Requests and answers share this layout: STX, sequence, command, fields, ETX, checksum.
 inline QByteArray frame(int sequence, int command, const QList<QByteArray>& fields)
 {
-    QByteArray packet;
-    packet += '\x02';
+    QByteArray packet("\x02");
     packet += static_cast<char>(sequence);
     packet += static_cast<char>(command);
     for (const QByteArray& field : fields)
         packet += '\x1C' + field;
     packet += '\x03';
     return packet + checksum(packet);
-}
-
-inline QByteArray withoutDc2(QByteArray bytes)
-{
-    return bytes.replace('\x12', QByteArray());
 }
 
 // One answer frame. Field n counts as the host reads it: 1 is the printer
@@ -43,7 +38,6 @@ struct Answer {
     QList<QByteArray> fields;
 
     QByteArray field(int n) const { return n >= 1 && n <= fields.size() ? fields[n - 1] : "<none>"; }
-    QByteArray printer() const { return field(1); }
     QByteArray fiscal() const { return field(2); }
 };
 
@@ -55,9 +49,7 @@ inline Answer parse(const QByteArray& bytes)
     if (bytes.size() < 8 || bytes[0] != '\x02' || etx < 3 || bytes.size() != etx + 5
         || bytes.mid(etx + 1) != checksum(bytes.left(etx + 1)))
         return answer;
-    answer.valid = true;
-    answer.sequence = static_cast<unsigned char>(bytes[1]);
-    answer.command = static_cast<unsigned char>(bytes[2]);
+    answer = {true, static_cast<unsigned char>(bytes[1]), static_cast<unsigned char>(bytes[2]), {}};
     const QByteArray data = bytes.mid(3, etx - 3);
     if (!data.isEmpty() && data[0] == '\x1C')
         answer.fields = data.mid(1).split('\x1C');
@@ -69,9 +61,8 @@ struct Host {
     emu::Emulator& emulator;
     double now = 100;
     int sequence = 40;
-    int dc2 = 0;   // DC2 bytes seen in the last exchange
 
-    QByteArray raw(int command, const QList<QByteArray>& fields = {})
+    Answer send(int command, const QList<QByteArray>& fields = {})
     {
         sequence = sequence >= 127 ? 32 : sequence + 1;
         QByteArray out = emulator.receive(frame(sequence, command, fields), now);
@@ -79,11 +70,8 @@ struct Host {
             now = emulator.nextEventAt();
             out += emulator.poll(now);
         }
-        dc2 = static_cast<int>(out.count('\x12'));
-        now += 0.1;
-        return withoutDc2(out);
+        return parse(out.replace('\x12', QByteArray()));
     }
-    Answer send(int command, const QList<QByteArray>& fields = {}) { return parse(raw(command, fields)); }
 };
 
 } // namespace wire

@@ -71,7 +71,16 @@ inline constexpr int kCleanLayout[][9] = {
     {112, 56, 61, 57, 86, 5, 8, 1, 1},
     {142, 62, 62, 0, 52, 1, 8, 0, 1},
     {144, 62, 62, 57, 86, 1, 8, 1, 1},
+};
 
+// One rule fired on the clean layout: zone changes (zone 0: a statement of
+// its own, to add or remove rows), the exact findings, the rows the
+// corrections wrote ("top,bot,left,right") and the boxes shown.
+struct RuleCase {
+    std::vector<std::pair<int, const char*>> changes;
+    QString findings;
+    std::vector<std::pair<int, const char*>> rows = {};
+    QStringList boxes = {};
 };
 
 // The clean layout in the working copy; each test bends a zone or two to
@@ -105,12 +114,26 @@ protected:
         const qsizetype end = log.indexOf(QStringLiteral("\r\n\r\n"));
         return end < 0 ? log : log.mid(end + 4);
     }
-    ZoneRow zone(int n) { return FormRows(env.session->db, kWorkingCopy).zone(n).value(); }
     // "top,bot,left,right" of the working copy's row
     QString rect(int n)
     {
-        const ZoneRow z = zone(n);
+        const ZoneRow z = FormRows(env.session->db, kWorkingCopy).zone(n).value();
         return QStringLiteral("%1,%2,%3,%4").arg(z.ZoneTop).arg(z.ZoneBot).arg(z.ZoneLeft).arg(z.ZoneRight);
+    }
+
+    // A problem shows as the closing block, a correction as rows written.
+    void check(const RuleCase& c, const QString& prefix = QString())
+    {
+        SCOPED_TRACE(c.findings.toStdString());
+        reopen();
+        for (const auto& [zone, change] : c.changes)
+            zone ? set(zone, prefix + QString::fromUtf8(change)) : env.exec(QString::fromUtf8(change));
+        EXPECT_EQ(findings(), c.findings);
+        EXPECT_EQ(result, !c.findings.endsWith(kClosingBlock));
+        EXPECT_EQ(corrected, !c.rows.empty());
+        EXPECT_EQ(env.op.transcript(), c.boxes);
+        for (const auto& [zone, row] : c.rows)
+            EXPECT_EQ(rect(zone), QString::fromLatin1(row)) << zone;
     }
 
     TestEnv env;
