@@ -22,7 +22,6 @@ TEST_F(PortOpening, StoredPortOpensWithStoredSettingsAndFixedBuffer)
 {
     env.exec(QStringLiteral("UPDATE PortConfig SET PortNmb = 3, PORTCFG = '19200, N, 8, 1'"));
     ASSERT_TRUE(startUp());
-    EXPECT_TRUE(line.isOpen());
     EXPECT_EQ(panel, QStringList{QStringLiteral("Usando COM3")});
     EXPECT_EQ(line.opens.back().number, 3);
     EXPECT_EQ(line.opens.back().settings, QStringLiteral("19200, N, 8, 1"));
@@ -30,34 +29,8 @@ TEST_F(PortOpening, StoredPortOpensWithStoredSettingsAndFixedBuffer)
     EXPECT_TRUE(env.op.boxes.empty());
 }
 
-TEST_F(PortOpening, AbsentPortIsReplacedByTheOperatorsAnswer)
+TEST_F(PortOpening, AbsentOrBusyPortIsReplacedByTheOperatorsAnswer)
 {
-    line.presentPorts = {2};
-    env.op.queueInput(QStringLiteral("2"));
-    ASSERT_TRUE(startUp());
-    EXPECT_EQ(env.op.transcript(), QStringList({kAbsentCom1, kAsk + QStringLiteral(" -> Ok")}));
-    EXPECT_EQ(storedPort(), 2);
-    EXPECT_EQ(panel, QStringList({QStringLiteral("Usando COM1"), QStringLiteral("Usando COM2")}));
-    EXPECT_EQ(link.portNumber, 2);
-}
-
-TEST_F(PortOpening, ProposalAndRepeatedFailures)
-{
-    // An unscripted input box takes the proposal: 2 for COM1, 1 for any other port.
-    line.presentPorts = {2};
-    ASSERT_TRUE(startUp());
-    EXPECT_EQ(line.opens.back().number, 2);
-
-    line.close();
-    line.presentPorts = {1};
-    ASSERT_TRUE(startUp());
-    EXPECT_EQ(line.opens.back().number, 1);
-    EXPECT_EQ(storedPort(), 1);
-
-    // A port in use fails like an absent one, and each new failure asks again.
-    env.op.boxes.clear();
-    line.close();
-    line.presentPorts = {1, 2, 3, 4};
     line.busyPorts = {1, 2};
     env.op.queueInput(QStringLiteral("2.0"));
     env.op.queueInput(QStringLiteral(" 4"));
@@ -68,12 +41,24 @@ TEST_F(PortOpening, ProposalAndRepeatedFailures)
                                           "esta siendo usado por otro programa."),
                            kAsk + QStringLiteral(" -> Ok")}));
     EXPECT_EQ(storedPort(), 4);
+    EXPECT_EQ(link.portNumber, 4);
+    EXPECT_EQ(panel, QStringList({QStringLiteral("Usando COM1"), QStringLiteral("Usando COM2"), QStringLiteral("Usando COM4")}));
+
+    // An unscripted answer takes the proposal: 1 for any port but COM1, 2 for COM1.
+    line.busyPorts.clear();
+    for (int proposed : {1, 2}) {
+        line.presentPorts = {1, 2, 3, 4};
+        line.presentPorts.erase(storedPort());   // any other answer opens, so a wrong proposal shows at once
+        ASSERT_TRUE(startUp());
+        EXPECT_EQ(line.opens.back().number, proposed);
+        EXPECT_EQ(storedPort(), proposed);
+    }
 }
 
 TEST_F(PortOpening, AnswersOutsideOneToFourEndTheProgram)
 {
-    for (const std::optional<QString>& answer : {std::optional<QString>(QStringLiteral("0")),
-                                                 std::optional<QString>(QStringLiteral("COM2")), std::optional<QString>()}) {
+    using Answer = std::optional<QString>;
+    for (const Answer& answer : {Answer(QStringLiteral("0")), Answer(QStringLiteral("COM2")), Answer()}) {
         line.presentPorts = {};
         env.op.boxes.clear();
         env.op.queueInput(answer);

@@ -7,31 +7,22 @@
 #include "test_env.h"
 
 #include <QList>
-#include <functional>
 #include <gtest/gtest.h>
 
 namespace brela::test {
 
 // Answer frames are built here byte by byte, apart from the link's own framing.
-inline QByteArray checksumText(const QByteArray& framed, bool lowerCase = false)
-{
-    unsigned sum = 0;
-    for (char c : framed)
-        sum += static_cast<unsigned char>(c);
-    QByteArray hex = QByteArray::number(sum % 65536, 16).rightJustified(4, '0');
-    return lowerCase ? hex.toLower() : hex.toUpper();
-}
-
 inline QByteArray frame(char sequence, char command, const QList<QByteArray>& fields, bool lowerCase = false)
 {
-    QByteArray framed;
-    framed += '\x02';
-    framed += sequence;
-    framed += command;
+    QByteArray framed = QByteArray("\x02") + sequence + command;
     for (const QByteArray& field : fields)
         framed += '\x1c' + field;
     framed += '\x03';
-    return framed + checksumText(framed, lowerCase);
+    unsigned sum = 0;
+    for (char c : framed)
+        sum += static_cast<unsigned char>(c);
+    const QByteArray hex = QByteArray::number(sum % 65536, 16).rightJustified(4, '0');
+    return framed + (lowerCase ? hex.toLower() : hex.toUpper());
 }
 
 // A command as the printer saw it.
@@ -62,17 +53,9 @@ struct LinkFixture : ::testing::Test {
     // The far end answers every packet with its own sequence and command and these fields.
     void answerWith(const QList<QByteArray>& fields)
     {
-        reply = [fields](const Received&) { return fields; };
-        installPrinter();
-    }
-
-    // The far end answers through `reply`, keeping what it received.
-    void installPrinter()
-    {
-        line.onWrite = [this](const QByteArray& written, double) {
-            const Received request = parsePacket(written);
-            received.push_back(request);
-            return frame(request.sequence, static_cast<char>(request.command), reply(request));
+        line.onWrite = [this, fields](const QByteArray& written, double) {
+            received.push_back(parsePacket(written));
+            return frame(written.at(1), written.at(2), fields);
         };
     }
 
@@ -87,7 +70,6 @@ struct LinkFixture : ::testing::Test {
     TestEnv env;
     MemoryLine line{env.clock};
     PrinterLink link{*env.session, line};
-    std::function<QList<QByteArray>(const Received&)> reply;
     std::vector<Received> received;
 };
 

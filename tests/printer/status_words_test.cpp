@@ -3,92 +3,67 @@
 namespace brela::test {
 namespace {
 
-using StatusWords = LinkFixture;
+struct StatusWords : LinkFixture {
+    // Judges an answer carrying the two status words and, at most, field 4.
+    bool judge(const char* printer, const char* fiscal, const QString& field4 = pf::kFieldMissing)
+    {
+        link.PFRespuesta[1] = QString::fromLatin1(printer);
+        link.PFRespuesta[2] = QString::fromLatin1(fiscal);
+        link.PFRespuesta[3] = pf::kFieldMissing;
+        link.PFRespuesta[4] = field4;
+        return PFAnalizaEstado(link, 42);
+    }
+};
 
-const QString kRule = QString(82, QLatin1Char('-'));
-
-QString breakdown(const QString& hex, const QString& bits, const QStringList& bitLines)
+QString breakdown(const char* hex, const char* bits, const QStringList& bitLines = {})
 {
-    QString text = QStringLiteral(" Hexadecimal Value Error : 0x") + hex + QStringLiteral("\r\n") + kRule
-                   + QStringLiteral("\r\n Binary Value of ERROR:  ") + bits + QStringLiteral("\r\n") + kRule
-                   + QStringLiteral("\r\n");
+    const QString rule = QString(82, QLatin1Char('-')) + QStringLiteral("\r\n");
+    QString text = QStringLiteral(" Hexadecimal Value Error : 0x%1\r\n").arg(QLatin1String(hex)) + rule
+                   + QStringLiteral(" Binary Value of ERROR:  %1\r\n").arg(QLatin1String(bits)) + rule;
     for (const QString& line : bitLines)
         text += line + QStringLiteral("\r\n");
     return text;
 }
 
-void answerStatus(LinkFixture& fixture, const QString& printer, const QString& fiscal)
-{
-    fixture.link.PFRespuesta[1] = printer;
-    fixture.link.PFRespuesta[2] = fiscal;
-    fixture.link.PFRespuesta[3] = pf::kFieldMissing;
-    fixture.link.PFRespuesta[4] = pf::kFieldMissing;
-}
-
 TEST_F(StatusWords, WordsThatDoNotStopACommand)
 {
-    for (const char* fiscal : {"0000", "0600", "1000", "3800", " 0600 "}) {
-        answerStatus(*this, QStringLiteral("0080"), QString::fromLatin1(fiscal));
-        EXPECT_TRUE(PFAnalizaEstado(link, 42)) << fiscal;
-    }
+    for (const char* fiscal : {"0000", "0600", "1000", "3800", " 0600 "})
+        EXPECT_TRUE(judge("0080", fiscal)) << fiscal;
     EXPECT_TRUE(env.op.boxes.empty());
 }
 
 TEST_F(StatusWords, LowBatteryStopsOnlyTheFirstCommandOfTheRun)
 {
-    answerStatus(*this, QStringLiteral("0080"), QStringLiteral("0004"));
-    EXPECT_FALSE(PFAnalizaEstado(link, 42));
-    EXPECT_EQ(env.op.texts(), QStringList{breakdown(QStringLiteral("0004"), QStringLiteral("0000000000000100"),
-                                                    {QStringLiteral(" PF Bit:2 Bateria BAJA ")})});
+    EXPECT_FALSE(judge("0080", "0004"));
+    EXPECT_EQ(env.op.texts(),
+              QStringList{breakdown("0004", "0000000000000100", {QStringLiteral(" PF Bit:2 Bateria BAJA ")})});
     EXPECT_EQ(env.op.boxes.at(0).title, QStringLiteral("Brela"));
-
-    EXPECT_TRUE(PFAnalizaEstado(link, 42));
-    EXPECT_TRUE(PFAnalizaEstado(link, 57));
+    EXPECT_TRUE(judge("0080", "0004"));
+    EXPECT_TRUE(judge("0080", "0004"));
     EXPECT_EQ(env.op.boxes.size(), 1u);
-
     // Other stopping bits still stop once battery is excused.
-    answerStatus(*this, QStringLiteral("0080"), QStringLiteral("0014"));
-    EXPECT_FALSE(PFAnalizaEstado(link, 42));
+    EXPECT_FALSE(judge("0080", "0014"));
 }
 
 TEST_F(StatusWords, PrinterSummaryBitShowsBothBreakdowns)
 {
-    answerStatus(*this, QStringLiteral("8004"), QStringLiteral("0000"));
-    EXPECT_FALSE(PFAnalizaEstado(link, 42));
-    EXPECT_EQ(env.op.texts(),
-              QStringList({breakdown(QStringLiteral("8004"), QStringLiteral("1000000000000100"),
-                                     {QStringLiteral(" PR Bit:15 Logica OR Bits 0-6 "),
-                                      QStringLiteral(" PR Bit:2 Error en la Impresora")}),
-                           breakdown(QStringLiteral("0000"), QStringLiteral("0000000000000000"), {})}));
+    EXPECT_FALSE(judge("8004", "0000"));
+    EXPECT_EQ(env.op.texts(), QStringList({breakdown("8004", "1000000000000100",
+                                                     {QStringLiteral(" PR Bit:15 Logica OR Bits 0-6 "),
+                                                      QStringLiteral(" PR Bit:2 Error en la Impresora")}),
+                                           breakdown("0000", "0000000000000000")}));
 }
 
 TEST_F(StatusWords, FiscalBreakdownAppendsTheFieldsTheAnswerCarried)
 {
-    answerStatus(*this, QStringLiteral("0080"), QStringLiteral("0008"));
-    link.PFRespuesta[4] = QStringLiteral("detalle");
-    EXPECT_FALSE(PFAnalizaEstado(link, 42));
-    ASSERT_EQ(env.op.boxes.size(), 1u);
-    EXPECT_EQ(env.op.boxes[0].text,
-              breakdown(QStringLiteral("0008"), QStringLiteral("0000000000001000"),
-                        {QStringLiteral(" PF Bit:3 Comando NO Reconocido ")})
-                  + QStringLiteral("\r\ndetalle"));
+    EXPECT_FALSE(judge("0080", "0008", QStringLiteral("detalle")));
+    EXPECT_EQ(env.op.texts(), QStringList{breakdown("0008", "0000000000001000",
+                                                    {QStringLiteral(" PF Bit:3 Comando NO Reconocido ")})
+                                          + QStringLiteral("\r\ndetalle")});
 }
 
-TEST_F(StatusWords, BreakdownOfPrinterWordC080)
+TEST_F(StatusWords, DigitThatIsNotHexadecimalIsReported)
 {
-    EXPECT_EQ(PF_ANALIZASTATUS(link, QStringLiteral("C080"), 1),
-              breakdown(QStringLiteral("C080"), QStringLiteral("1100000010000000"),
-                        {QStringLiteral(" PR Bit:15 Logica OR Bits 0-6 "), QStringLiteral(" PR Bit:14 Impresora sin Papel "),
-                         QStringLiteral(" PR Bit:7 Printer Buffer VACIO ")}));
-    // Short and lower-case words are padded and read alike.
-    EXPECT_EQ(PF_ANALIZASTATUS(link, QStringLiteral("c080 "), 1), PF_ANALIZASTATUS(link, QStringLiteral("C080"), 1));
-    EXPECT_TRUE(env.op.boxes.empty());
-}
-
-TEST_F(StatusWords, HexDigitsToBits)
-{
-    EXPECT_EQ(PFHexABinario(env.op, QStringLiteral("f")), QStringLiteral("1111"));
-    EXPECT_EQ(PFHexABinario(env.op, QString()), QStringLiteral(" "));
     EXPECT_EQ(PFHexABinario(env.op, QStringLiteral("G")), QString());
     EXPECT_EQ(env.op.texts(), QStringList{QStringLiteral("Se ha Ingresado un NUMERO que no se puede convertir a HEXADECIMAL")});
 }
