@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake g++ ninja-build libgtest-dev qt6-base-dev qt6-serialport-dev
-          libqt6sql6-sqlite qt6-translations-l10n xvfb xauth)
+          libqt6sql6-sqlite qt6-translations-l10n xvfb xauth python3)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
