@@ -2,6 +2,7 @@
 
 #include <cfenv>
 #include <cmath>
+#include <limits>
 
 namespace brela {
 
@@ -45,13 +46,25 @@ long roundHalfEven(double value)
     std::fesetround(FE_TONEAREST);
     const double rounded = std::nearbyint(value);
     std::fesetround(saved);
+    // A hand-edited script can hold any number of digits: saturate rather
+    // than convert a value no long can hold.
+    constexpr double kBeyond = 9223372036854775808.0;   // 2^63
+    if (std::isnan(rounded))
+        return 0;
+    if (rounded >= kBeyond)
+        return std::numeric_limits<long>::max();
+    if (rounded < -kBeyond)
+        return std::numeric_limits<long>::min();
     return static_cast<long>(rounded);
 }
 
 QString zeroPad(long value, int width)
 {
-    if (value < 0)
-        return QStringLiteral("-") + QString::number(-value).rightJustified(width - 1, QLatin1Char('0'));
+    if (value < 0) {
+        // The magnitude in unsigned arithmetic: -LONG_MIN does not fit a long.
+        const unsigned long magnitude = 0ul - static_cast<unsigned long>(value);
+        return QStringLiteral("-") + QString::number(magnitude).rightJustified(width - 1, QLatin1Char('0'));
+    }
     return QString::number(value).rightJustified(width, QLatin1Char('0'));
 }
 

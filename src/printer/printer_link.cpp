@@ -14,6 +14,20 @@ constexpr int kFailed = 0;
 constexpr int kRejected = 21;
 constexpr double kAnswerWait = 3.0;   // seconds for each receiving step
 constexpr double kBusyGrace = 1.0;    // added by every DC2 and every stray byte
+// However long a printer says it is busy, one receiving step gives up after
+// this: a line stuck sending DC2 or noise must not hold the program forever.
+constexpr double kLongestStep = 120.0;
+
+// A receiving step's deadline, moved on by DC2 and stray bytes. A burst of
+// them cannot bank time: the deadline never runs further ahead of the
+// present than one wait and one grace, so DC2 once a second keeps the wait
+// alive exactly as long as they come, and a flood ends as soon as it stops.
+struct Deadline {
+    Deadline(double start) : at(start + kAnswerWait), limit(start + kLongestStep) {}
+    void extend(double current) { at = std::min({at + kBusyGrace, current + kAnswerWait + kBusyGrace, limit}); }
+    double at;
+    double limit;
+};
 
 void pumpEvents(PrinterLink& link, int times = 4)
 {
@@ -29,17 +43,17 @@ double now(PrinterLink& link)
 // Sleeps on the line in short slices, letting window events run between
 // them, until a byte is waiting. False once the deadline has passed or the
 // line is gone: a dead line must never turn the wait into a busy loop.
-bool awaitInput(PrinterLink& link, double deadline)
+bool awaitInput(PrinterLink& link, const Deadline& deadline)
 {
     for (;;) {
         if (!link.line.isOpen())
             return false;
         const double current = now(link);
-        if (current > deadline)
+        if (current > deadline.at)
             return false;
         if (link.line.bytesWaiting() > 0)
             return true;
-        const int ms = std::clamp(static_cast<int>(std::ceil((deadline - current) * 1000)), 1, link.waitSliceMs);
+        const int ms = std::clamp(static_cast<int>(std::ceil((deadline.at - current) * 1000)), 1, link.waitSliceMs);
         link.line.waitForInput(ms);
         link.session.op.processEvents();
     }
@@ -99,7 +113,7 @@ int PFArmaPaquete(PrinterLink& link, int command, const QByteArray& data)
 int PFEsperaInicio(PrinterLink& link)
 {
     link.PFRecibido.clear();
-    double deadline = now(link) + kAnswerWait;
+    Deadline deadline(now(link));
     while (awaitInput(link, deadline)) {
         const int c = readByte(link);
         if (c < 0)
@@ -110,14 +124,14 @@ int PFEsperaInicio(PrinterLink& link)
             return kRejected;
         if (c != pf::DC2)
             link.line.discardInput();
-        deadline += kBusyGrace;
+        deadline.extend(now(link));
     }
     return kFailed;
 }
 
 int PFLeeRespuesta(PrinterLink& link)
 {
-    double deadline = now(link) + kAnswerWait;
+    Deadline deadline(now(link));
     while (awaitInput(link, deadline)) {
         const int c = readByte(link);
         if (c < 0)
@@ -129,7 +143,7 @@ int PFLeeRespuesta(PrinterLink& link)
             link.PFRecibido.clear();
             return kRejected;
         case pf::DC2:
-            deadline += kBusyGrace;
+            deadline.extend(now(link));
             break;
         case pf::NAK:
             break;
@@ -144,7 +158,7 @@ int PFVerificaRespuesta(PrinterLink& link)
 {
     pumpEvents(link);
     QByteArray checksum;
-    double deadline = now(link) + kAnswerWait;
+    Deadline deadline(now(link));
     while (checksum.size() < 4) {
         if (!awaitInput(link, deadline))
             return kFailed;
@@ -157,7 +171,7 @@ int PFVerificaRespuesta(PrinterLink& link)
             if (c == pf::ETX)
                 return kRejected;
             if (c == pf::DC2)
-                deadline += kBusyGrace;
+                deadline.extend(now(link));
             else
                 checksum += static_cast<char>(c);
         }
@@ -266,6 +280,10 @@ bool PFEnviaComando(PrinterLink& link, int command, int fieldCount)
         return false;
     }
 
+    // After a command that got no answer, whatever still waits on the line (a
+    // late answer, the tail of a NAK or DC2 burst) cannot answer this one.
+    if (link.PFEstadoEnlace.Intentos >= 2)
+        link.line.discardInput();
     pumpEvents(link);
     link.PFEstadoEnlace.Intentos = 0;
     bool ok = false;

@@ -28,27 +28,34 @@ struct GenerationError {
 // renamed over it by commit(). Dropped unrenamed when the run fails.
 class ScriptFile {
 public:
-    explicit ScriptFile(const QString& name) : file_(name)
+    explicit ScriptFile(const QString& name) : file_(name), name_(name)
     {
         if (!file_.open(QIODevice::WriteOnly))
-            throw GenerationError{file_.errorString()};
+            fail();
     }
 
     void line(const QString& text = QString())
     {
         const QByteArray bytes = toCp1252(text) + "\r\n";
         if (file_.write(bytes) != bytes.size())
-            throw GenerationError{file_.errorString()};
+            fail();
     }
 
     void commit()
     {
         if (!file_.commit())
-            throw GenerationError{file_.errorString()};
+            fail();
     }
 
 private:
+    // The system's words alone (often English) do not say which file.
+    [[noreturn]] void fail()
+    {
+        throw GenerationError{QStringLiteral("No se puede escribir el archivo %1: %2").arg(name_, file_.errorString())};
+    }
+
     QSaveFile file_;
+    QString name_;
 };
 
 QString rightTrimmed(const QString& text)

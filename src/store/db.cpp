@@ -1,6 +1,7 @@
 #include "store/db.h"
 
 #include "common/paths.h"
+#include "common/version.h"
 
 #include <QAtomicInt>
 #include <QFile>
@@ -13,10 +14,40 @@ static void initDataResource() { Q_INIT_RESOURCE(data); }
 namespace brela {
 namespace {
 
+// What the operator can do something about, said in Spanish; the engine's
+// own words follow for whoever looks further.
+QString environmentText(int code)
+{
+    switch (code & 0xFF) {
+    case 3:   // SQLITE_PERM
+    case 23:  // SQLITE_AUTH
+        return QStringLiteral("No hay permiso para usar la base de datos.");
+    case 5:   // SQLITE_BUSY
+    case 6:   // SQLITE_LOCKED
+        return QStringLiteral("La base de datos está bloqueada por otro programa. Espere a que termine y reintente.");
+    case 8:   // SQLITE_READONLY
+        return QStringLiteral("La base de datos o su carpeta son de solo lectura.");
+    case 10:  // SQLITE_IOERR
+        return QStringLiteral("Error de lectura o escritura en el disco de la base de datos.");
+    case 11:  // SQLITE_CORRUPT
+        return QStringLiteral("El archivo de la base de datos está dañado.");
+    case 13:  // SQLITE_FULL
+        return QStringLiteral("El disco de la base de datos está lleno.");
+    case 14:  // SQLITE_CANTOPEN
+        return QStringLiteral("No se puede abrir el archivo de la base de datos ni crear sus archivos auxiliares en "
+                              "su carpeta.");
+    case 26:  // SQLITE_NOTADB
+        return QStringLiteral("El archivo no es una base de datos.");
+    default:
+        return QString();
+    }
+}
+
 QString errorText(const QSqlError& error)
 {
-    const QString text = error.databaseText();
-    return text.isEmpty() ? error.text() : text;
+    const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    const QString spanish = environmentText(error.nativeErrorCode().toInt());
+    return spanish.isEmpty() ? text : spanish + QStringLiteral(" (") + text + QLatin1Char(')');
 }
 
 QString readResource(const QString& path)
@@ -50,7 +81,7 @@ QSqlQuery run(QSqlDatabase& db, const QString& sql, std::initializer_list<QVaria
 Transaction::Transaction(QSqlDatabase& db) : db_(db)
 {
     if (!db_.transaction())
-        throw DbError(errorText(db_.lastError()));
+        throw failure(db_.lastError());
     open_ = true;
 }
 
@@ -63,7 +94,7 @@ Transaction::~Transaction()
 void Transaction::commit()
 {
     if (!db_.commit())
-        throw DbError(errorText(db_.lastError()));
+        throw failure(db_.lastError());
     open_ = false;
 }
 
@@ -105,7 +136,24 @@ QSqlDatabase openDatabase(const QString& folder)
         QSqlDatabase::removeDatabase(name);
         throw DbError(text);
     }
-    run(db, QStringLiteral("PRAGMA foreign_keys=ON"));
+    // SQLite opens any file lazily: read the schema now, so a file that is no
+    // database of this program is refused here, whole and untouched, instead
+    // of failing in the middle of the first operation.
+    try {
+        run(db, QStringLiteral("PRAGMA foreign_keys=ON"));
+        if (!fresh) {
+            QSqlQuery tables = run(db, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' AND "
+                                                      "name IN ('Forms', 'Zone', 'Message')"));
+            if (!tables.next() || tables.value(0).toInt() != 3)
+                throw DbError(QStringLiteral("El archivo no es una base de datos de formularios de %1.")
+                                  .arg(applicationTitle()));
+        }
+    } catch (const DbError&) {
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(name);
+        throw;
+    }
     if (fresh) {
         // A half-built library is worse than none: remove it on any failure.
         try {

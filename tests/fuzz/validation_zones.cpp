@@ -1,0 +1,106 @@
+// The validation run over any zone rectangles: negative, huge, overlapping,
+// beyond the sheet, on zone numbers the form has or not. Each input is a run
+// of 10-byte records (zone pick, flags, top, bottom, left, right as 16-bit
+// values) written over a predefined form in the working copy; the changes
+// are rolled back after each run.
+#include "common/scripted_operator.h"
+#include "fuzz_check.h"
+#include "store/copy.h"
+#include "store/db.h"
+#include "store/rows.h"
+#include "validation/validation.h"
+
+#include <QCoreApplication>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <cstdint>
+#include <cstring>
+
+using namespace brela;
+
+namespace {
+
+QSqlDatabase database;
+std::vector<ZoneRow> formZones;
+
+qint16 word(const uint8_t* at)
+{
+    return static_cast<qint16>(at[0] | (at[1] << 8));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    static QCoreApplication app(*argc, *argv);
+    database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fuzz"));
+    database.setDatabaseName(QStringLiteral(":memory:"));
+    if (!database.open())
+        std::abort();
+    run(database, QStringLiteral("PRAGMA foreign_keys=ON"));
+    runScript(database, shippedSchemaSql());
+    runScript(database, shippedFormsSql());
+
+    ScriptedOperator op;
+    FakeClock clock;
+    Session session(database, op, clock, QString());
+    qint16 destination = kWorkingCopy;
+    const std::vector<FormSummary> forms = listForms(database);
+    if (forms.empty() || !CopiaFormulario(session, forms.front().FormID, QString(), QString(), destination, true))
+        std::abort();
+    formZones = FormRows(database, kWorkingCopy).zones();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    ScriptedOperator op;
+    FakeClock clock;
+    Session session(database, op, clock, QString());
+    FUZZ_CHECK(database.transaction());
+    {
+        FormRows rows(database, kWorkingCopy);
+        for (size_t at = 0; at + 10 <= size && at < 10 * 64; at += 10) {
+            const uint8_t* r = data + at;
+            const bool existing = r[0] < formZones.size();
+            ZoneRow zone = existing ? formZones[r[0]] : ZoneRow{};
+            zone.FormID = kWorkingCopy;
+            zone.ZoneTop = word(r + 2);
+            zone.ZoneBot = word(r + 4);
+            zone.ZoneLeft = word(r + 6);
+            zone.ZoneRight = word(r + 8);
+            zone.ZoneVisible = r[1] & 1;
+            zone.ZoneHoriFree = (r[1] >> 1) & 3;
+            if (!existing)
+                zone.ZoneMinWidth = (r[1] >> 3) & 15;
+            try {
+                if (existing) {
+                    rows.update(zone);
+                } else {
+                    zone.ZoneID = r[0];
+                    if (!rows.zone(zone.ZoneID))
+                        rows.insert(zone);
+                }
+            } catch (const DbError&) {
+                // A row the schema refuses is no input for the validation.
+            }
+        }
+    }
+
+    ValidationState state;
+    QString log;
+    bool corrected = false;
+    bool clean = false;
+    try {
+        clean = ValidaFormulario(session, state, log, corrected);
+    } catch (const DbError&) {
+        FUZZ_CHECK(false && "the validation's own statements failed");
+    }
+    FUZZ_CHECK(database.rollback());
+
+    FUZZ_CHECK(clean != log.contains(QStringLiteral(" Hubo problemas de zonas, la aplicación no pudo")));
+    for (int row = 0; row <= MapaOcupacion::kLastRow; ++row)
+        for (int column = 0; column <= MapaOcupacion::kLastColumn; ++column)
+            FUZZ_CHECK(LimitesZona::contains(state.grid.at(row, column)));
+    return 0;
+}

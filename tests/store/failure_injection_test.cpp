@@ -1,0 +1,109 @@
+// A database that years of use and other programs can leave behind: not a
+// database at all, someone else's SQLite file, one locked by another
+// connection. Each is refused with a Spanish message and nothing stored is
+// changed.
+#include "store/copy.h"
+#include "store/library.h"
+#include "test_env.h"
+
+#include <QFile>
+#include <QSqlError>
+#include <gtest/gtest.h>
+
+using namespace brela;
+using brela::test::TestEnv;
+
+namespace {
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void write(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+TEST(FailureInjection, AFileThatIsNoDatabaseOfFormsIsRefusedAndKeptAsItIs)
+{
+    QByteArray binary;
+    for (int i = 0; i < 4096; ++i)
+        binary += static_cast<char>((i * 131 + 7) % 256);
+    QByteArray foreign;
+    {
+        QTemporaryDir other;
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("foreign"));
+        db.setDatabaseName(other.filePath(QStringLiteral("x.db")));
+        ASSERT_TRUE(db.open());
+        run(db, QStringLiteral("CREATE TABLE Clientes (Nombre TEXT)"));
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("foreign"));
+        foreign = readAll(other.filePath(QStringLiteral("x.db")));
+    }
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        const char* says;
+    } cases[] = {
+        {"binary bytes", binary, "El archivo no es una base de datos. (file is not a database)"},
+        {"a text file", QByteArray("Lista de precios\r\nAzúcar 1 kg\r\n"), "El archivo no es una base de datos."},
+        {"another program's database", foreign, "El archivo no es una base de datos de formularios de Brela."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString path = databasePath(dir.path());
+        write(path, c.bytes);
+        try {
+            openDatabase(dir.path());
+            ADD_FAILURE() << "opened";
+        } catch (const DbError& error) {
+            EXPECT_TRUE(error.text.startsWith(QString::fromUtf8(c.says))) << error.text.toStdString();
+        }
+        EXPECT_EQ(readAll(path), c.bytes);
+    }
+}
+
+TEST(FailureInjection, ADatabaseLockedByAnotherConnectionChangesNothingAndWorksOnceFree)
+{
+    TestEnv env;
+    ASSERT_TRUE(openStoredForm(*env.session, 1));
+    const auto workingCopy = [&] {
+        QSqlQuery q = run(env.session->db,
+                          QStringLiteral("SELECT group_concat(r, ';') FROM (SELECT FormID || ZoneID || ':' || ZoneTop || "
+                                         "':' || ZoneBot || ':' || ZoneLeft || ':' || ZoneRight AS r FROM Zone "
+                                         "WHERE FormID=9999 ORDER BY ZoneID) UNION ALL SELECT FormPrModel || FormCPI "
+                                         "FROM Forms WHERE FormID=9999"));
+        QString rows;
+        while (q.next())
+            rows += q.value(0).toString() + QLatin1Char('|');
+        return rows;
+    };
+    const QString first = workingCopy();
+
+    QSqlDatabase other = openDatabase(env.dir.path());
+    run(other, QStringLiteral("BEGIN EXCLUSIVE"));
+    qint16 destination = kWorkingCopy;
+    EXPECT_FALSE(CopiaFormulario(*env.session, 3, QString(), QString(), destination, true));
+    ASSERT_EQ(env.op.boxes.size(), 1u);
+    EXPECT_TRUE(env.op.boxes[0].text.startsWith(
+        QStringLiteral("La base de datos está bloqueada por otro programa. Espere a que termine y reintente.")))
+        << env.op.boxes[0].text.toStdString();
+    run(other, QStringLiteral("ROLLBACK"));
+    EXPECT_EQ(workingCopy(), first);
+
+    EXPECT_TRUE(CopiaFormulario(*env.session, 3, QString(), QString(), destination, true));
+    EXPECT_NE(workingCopy(), first);
+
+    const QString name = other.connectionName();
+    other.close();
+    other = QSqlDatabase();
+    QSqlDatabase::removeDatabase(name);
+}
+
+} // namespace
