@@ -3,13 +3,13 @@
 // status words. Input: command, answer fields wanted, the lengths of the
 // answers to the first and to the second attempt, then those bytes; what
 // follows arrives two seconds into the exchange.
-#include "common/scripted_operator.h"
+#include "fake_clock.h"
 #include "fuzz_check.h"
-#include "printer/memory_line.h"
+#include "memory_line.h"
 #include "printer/printer_link.h"
 #include "printer/status_words.h"
+#include "scripted_operator.h"
 
-#include <QCoreApplication>
 #include <algorithm>
 #include <cstdint>
 
@@ -41,10 +41,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     ScriptedOperator op;
     FakeClock clock;
-    Session session(QSqlDatabase(), op, clock, QString());
     MemoryLine line(clock);
     line.open({1, QString(), QStringLiteral("9600,N,8,1"), 1024});
-    PrinterLink link(session, line);
+    PrinterLink link(op, line, clock);
     link.PFMostrarErrores = true;
     PFCargaTextosEstado(link);
 

@@ -3,8 +3,9 @@
 // of 10-byte records (zone pick, flags, top, bottom, left, right as 16-bit
 // values) written over a predefined form in the working copy; the changes
 // are rolled back after each run.
-#include "common/scripted_operator.h"
+#include "fake_clock.h"
 #include "fuzz_check.h"
+#include "scripted_operator.h"
 #include "store/copy.h"
 #include "store/db.h"
 #include "store/rows.h"

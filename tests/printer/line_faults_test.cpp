@@ -10,8 +10,8 @@ namespace brela::test {
 namespace {
 
 const QString kDeadPort = QStringLiteral(
-    "MSG[critical] Brela: El port serie COM1 no se puede usar: está cerrado o se perdió la conexión con la "
-    "impresora fiscal.\r\nRevise las conecciones y la configuración del port serie.");
+    "MSG[critical] Brela: Se perdió la conexión con la impresora fiscal en el port serie COM1.\r\n"
+    "Revise las conecciones y que el equipo esté encendido.");
 
 // What stands between the link and the emulated printer.
 enum class Noise {
@@ -119,7 +119,7 @@ TEST_F(LineFaults, EachFaultEndsInItsMessageInBoundedTimeAndTheNextCommandWorks)
         EXPECT_EQ(env.op.transcript(), c.boxes);
         // Sleeps of at most 50 ms, woken only by bytes that arrive.
         EXPECT_LE(line.waits, took / 0.05 * 1.5 + noiseSent + 10);
-        EXPECT_FALSE(link.busy);
+        EXPECT_NE(link.status(), LinkStatus::Busy);
 
         // The fault is over: the next command is answered, on the same port
         // or, after a hang-up, once the port is opened again.
