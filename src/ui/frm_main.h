@@ -1,9 +1,12 @@
 #pragma once
 
+#include "store/library.h"
 #include "store/rows.h"
 #include "store/session.h"
+#include "validation/validation.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 #include <map>
 
@@ -16,9 +19,11 @@ class QTimer;
 
 namespace brela {
 
+class factura;
+
 // The main window: menus, the five-panel status bar and the MDI area in
 // which the sheet view opens. It lists every stored form under its model.
-class frmMain : public QMainWindow, public FormMenus {
+class frmMain : public QMainWindow, public FormMenus, public LibraryView {
     Q_OBJECT
 public:
     explicit frmMain(Session& session, QWidget* parent = nullptr);
@@ -27,8 +32,8 @@ public:
     // Runs once, at the first activation: lists the forms, enables the menus
     // and opens the serial port. Later activations do nothing.
     void Form_Activate();
-    void EnabMenu();
-    void ArmaDetalle(qint16 formId);
+    void EnabMenu() override;
+    void ArmaDetalle(qint16 formId) override;
     void Brela_help();
 
     // Working-copy rows the windows read and edit (the main window's data links).
@@ -39,6 +44,24 @@ public:
     void setUtilWindowOpen(bool open);
     bool scriptWindowOpen() const { return scriptWindowOpen_; }
     bool utilWindowOpen() const { return utilWindowOpen_; }
+
+    // The sheet view showing the working copy; null when no form is open.
+    factura* sheet() const;
+    // The occupancy grid and zone table the sheet view and validation fill.
+    ValidationState& validation() { return validation_; }
+
+    // File-menu commands and printing the form (frm_main_library.cpp).
+    void openFromList(qint16 formId, const QString& model);
+    void printForm();
+
+    bool sheetDrawn() const override;
+    bool sheetModified() const override;
+    void setSheetModified(bool modified) override;
+    void showSheet() override;
+    void raiseSheet() override;
+    void unloadSheet() override;
+    void setSheetCaption(const QString& caption) override;
+    void setBusy(bool busy) override;
 
     // Opens the serial port at the first activation; false ends the program.
     void setPortOpener(std::function<bool()> opener) { portOpener_ = std::move(opener); }
@@ -65,6 +88,7 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     struct FormList {
@@ -82,6 +106,7 @@ private:
     const FormList& list(List which) const { return lists_[static_cast<int>(which)]; }
     void addEntry(List which, qint16 formId, const QString& caption);
     void showActivationError(int number, const QString& description);
+    void wireLibraryCommands();
 
     Session& session_;
     FormRows detail_;
@@ -95,6 +120,9 @@ private:
     bool scriptWindowOpen_ = false;
     bool utilWindowOpen_ = false;
     std::function<bool()> portOpener_;
+    QPointer<factura> sheet_;
+    ValidationState validation_;
+    bool leaving_ = false;
 };
 
 // Main window placement from the per-user settings, in twips.
