@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/library.h"
+#include "printer/printer_link.h"
 #include "store/rows.h"
 #include "store/session.h"
 #include "validation/validation.h"
@@ -62,6 +63,9 @@ public:
     void unloadSheet() override;
     void setSheetCaption(const QString& caption) override;
     void setBusy(bool busy) override;
+    // The printer link the windows send their commands through.
+    void setLink(PrinterLink& link) { link_ = &link; }
+    PrinterLink* link() const { return link_; }
 
     // Opens the serial port at the first activation; false ends the program.
     void setPortOpener(std::function<bool()> opener) { portOpener_ = std::move(opener); }
@@ -105,7 +109,6 @@ private:
     FormList& list(List which) { return lists_[static_cast<int>(which)]; }
     const FormList& list(List which) const { return lists_[static_cast<int>(which)]; }
     void addEntry(List which, qint16 formId, const QString& caption);
-    void showActivationError(int number, const QString& description);
     void wireLibraryCommands();
 
     Session& session_;
@@ -123,6 +126,7 @@ private:
     QPointer<factura> sheet_;
     ValidationState validation_;
     bool leaving_ = false;
+    PrinterLink* link_ = nullptr;
 };
 
 // Main window placement from the per-user settings, in twips.
