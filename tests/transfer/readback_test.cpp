@@ -156,6 +156,7 @@ TEST_F(ReadBackTest, CleanPrinterGivesItsLayoutAndAHeadingOnlyLogThatStaysClosed
     // DEL, or a line the printer never had, is stored empty and hidden.
     for (int id : {2, 66}) {
         EXPECT_EQ(message(id)->MsgText, QString()) << id;
+        EXPECT_FALSE(message(id)->MsgText.isNull()) << id;   // an empty text, not NULL
         EXPECT_FALSE(message(id)->MsgVisible) << id;
     }
     EXPECT_EQ(headersAsked(), std::vector<int>({1, 2, 3, 11, 40, 50, 51, 52, 66, 67}));
