@@ -346,6 +346,15 @@ TEST_F(ReadBackTest, FailuresStopTheReadWithoutALog)
     EXPECT_EQ(env.op.transcript(),
               QStringList{QStringLiteral("MSG[critical] ATENCION: ERROR No hay ningún formulario como plantilla")});
     EXPECT_EQ(printer->requests().size() - requestsBefore, 1u);   // the model probe only
+
+    // A port that is not open: nothing is asked and the working copy stays.
+    line.close();
+    const int zonesBefore = env.count(QStringLiteral("SELECT COUNT(*) FROM Zone WHERE FormID=9999"));
+    result = read();
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(env.op.transcript(), QStringList{QStringLiteral("MSG[critical] Brela: El port serie COM1 no está abierto.\r\n"
+                                                              "Revise la configuración del port serie en Configuración aplicación.")});
+    EXPECT_EQ(env.count(QStringLiteral("SELECT COUNT(*) FROM Zone WHERE FormID=9999")), zonesBefore);
 }
 
 } // namespace
