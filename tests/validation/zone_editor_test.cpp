@@ -1,4 +1,4 @@
-#include "common/scripted_operator.h"
+#include "scripted_operator.h"
 #include "store/library.h"
 #include "store/rows.h"
 #include "test_env.h"
