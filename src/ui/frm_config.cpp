@@ -75,7 +75,7 @@ void FrmConfig::selectStored()
     try {
         stored = loadPortConfig(link_.session.db);
     } catch (const DbError& error) {
-        link_.session.op.message(errorReport(0, error.text), Icon::Critical, applicationTitle());
+        link_.session.op.message(errorReport(error.number, error.text), Icon::Critical, applicationTitle());
     }
     // The last entry stays selected when nothing matches.
     for (int i = 0; i < combo_[0]->count(); ++i) {
@@ -99,9 +99,10 @@ void FrmConfig::acceptSettings()
         return;
     }
     const PortConfig chosen{static_cast<int>(textToNumber(port.left(1))), settings};
-    // A port that cannot be opened has been reported; the window closes all the same.
-    applyPortSettings(link_, chosen, setPortPanel_);
-    accept();
+    // A port that cannot be opened has been reported and the window closes all
+    // the same; settings that do not read are to be corrected here.
+    if (applyPortSettings(link_, chosen, setPortPanel_) != Applied::Refused)
+        accept();
 }
 
 } // namespace brela
