@@ -110,7 +110,8 @@ TEST_F(Printed, AnInvoiceCarriedOverTwoSheetsLandsInsideItsZones)
     for (const Page& sheet : sheets) {
         ASSERT_EQ(sheet.rows.size(), 16);
         EXPECT_EQ(sheet.rows[0].size(), 50);
-        EXPECT_EQ(sheet.at(0, 24, 24), "FACTURA A Nro. 00000001 ");
+        EXPECT_EQ(sheet.at(0, 24, 24), "FACTURA A               ");
+        EXPECT_EQ(sheet.at(1, 24, 13), "Nro. 00000001");
         EXPECT_EQ(sheet.at(0, 0, 23), "CLIENTE DE PRUEBA      ");
         EXPECT_EQ(sheet.at(1, 0, 14), "RIVADAVIA 1234");
         EXPECT_EQ(sheet.at(2, 24, 16), "CUIT 20123456786");
