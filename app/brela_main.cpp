@@ -53,7 +53,7 @@ int main(int argc, char** argv)
     Session session(db, op, clock, folder);
 
     QtSerialLine line;
-    PrinterLink link(session, line);
+    PrinterLink link(op, line, clock);
     link.PFMostrarErrores = true;
     PFCargaTextosEstado(link);
 
@@ -64,9 +64,10 @@ int main(int argc, char** argv)
     op.setParent(&main);
     op.setStatusSink([&main](const QString& text) { main.panel(1)->setText(text); });
     const PortPanel portPanel = [&main](const QString& text) { main.panel(4)->setText(text); };
-    main.setPortOpener([&link, portPanel] { return openPortAtStartup(link, portPanel); });
+    main.setLink(link);
+    main.setPortOpener([&link, &session, portPanel] { return openPortAtStartup(link, session.db, portPanel); });
     QObject::connect(main.control(QStringLiteral("MnuConfig")), &QAction::triggered, &main, [&] {
-        FrmConfig settings(link, portPanel, &main);
+        FrmConfig settings(link, session.db, portPanel, &main);
         settings.exec();
     });
     connectUtilities(main, session, link);

@@ -39,12 +39,6 @@ int generate(Context& context)
         const qint16 id = resolveForm(context, name);
         if (id == 0 || !openStoredForm(session, id))
             return Failed;
-        const std::optional<FormRow> form = FormRows(session.db, kWorkingCopy).form();
-        if (!form)
-            return Failed;
-        // As the sheet view does when it draws the form.
-        session.units.CPIActual = form->FormCPI;
-        CalculaEscala(session.units, false);
     } catch (const DbError& error) {
         err(error.text);
         return Failed;

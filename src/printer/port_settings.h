@@ -1,22 +1,12 @@
 #pragma once
 
 #include "printer/printer_link.h"
+#include "store/port_config.h"
 
 #include <QSqlDatabase>
 #include <functional>
 
 namespace brela {
-
-// The stored port settings row.
-struct PortConfig {
-    int PortNmb = 1;
-    QString PORTCFG = QStringLiteral("9600, N, 8, 1");
-};
-
-// Throw DbError.
-PortConfig loadPortConfig(QSqlDatabase& db);
-void storePortNumber(QSqlDatabase& db, int number);
-void storePortConfig(QSqlDatabase& db, const PortConfig& config);
 
 // The line settings the port opens with when the stored ones cannot be used.
 inline const QString kDefaultLineSettings = QStringLiteral("9600,N,8,1");
@@ -35,7 +25,7 @@ using PortPanel = std::function<void(const QString&)>;
 // the port cannot take are reported and replaced by the default for this
 // run, so the operator can still reach the settings window to mend them.
 // False: the program must end (the operator has been told why).
-bool openPortAtStartup(PrinterLink& link, const PortPanel& setPortPanel);
+bool openPortAtStartup(PrinterLink& link, QSqlDatabase& db, const PortPanel& setPortPanel);
 
 enum class Applied {
     Open,      // stored and open
@@ -45,9 +35,7 @@ enum class Applied {
 
 // Stores the chosen settings and reopens the port with them; an unusable
 // port is reported and left closed.
-Applied applyPortSettings(PrinterLink& link, const PortConfig& chosen, const PortPanel& setPortPanel);
+Applied applyPortSettings(PrinterLink& link, QSqlDatabase& db, const PortConfig& chosen, const PortPanel& setPortPanel);
 
-// "Ha ocurrido el error número n que sería text ."
-QString errorReport(int code, const QString& description);
 
 } // namespace brela

@@ -7,7 +7,7 @@ namespace {
 struct PortOpening : LinkFixture {
     PortOpening() { line.close(); }
 
-    bool startUp() { return openPortAtStartup(link, [this](const QString& text) { panel << text; }); }
+    bool startUp() { return openPortAtStartup(link, env.session->db, [this](const QString& text) { panel << text; }); }
     int storedPort() { return env.count(QStringLiteral("SELECT PortNmb FROM PortConfig")); }
 
     QStringList panel;
@@ -115,7 +115,7 @@ TEST_F(PortOpening, TypedSettingsThatDoNotReadAreRefusedAndNothingIsStored)
     for (const QString& typed : {QStringLiteral("rapido"), QStringLiteral("9600, N, 8"), QStringLiteral("9600, X, 8, 1"),
                                  QStringLiteral("9600, N, 9, 1"), QStringLiteral("-9600, N, 8, 1")}) {
         env.op.boxes.clear();
-        EXPECT_EQ(applyPortSettings(link, {3, typed}, [this](const QString& t) { panel << t; }), Applied::Refused)
+        EXPECT_EQ(applyPortSettings(link, env.session->db, {3, typed}, [this](const QString& t) { panel << t; }), Applied::Refused)
             << typed.toStdString();
         ASSERT_EQ(env.op.boxes.size(), 1u);
         EXPECT_EQ(env.op.boxes[0].icon, Icon::Exclamation);
@@ -133,7 +133,7 @@ TEST_F(PortOpening, TypedSettingsThatDoNotReadAreRefusedAndNothingIsStored)
 TEST_F(PortOpening, DatabaseErrorsShowTheirOwnNumber)
 {
     env.exec(QStringLiteral("CREATE TRIGGER keep BEFORE UPDATE ON PortConfig BEGIN SELECT RAISE(ABORT, 'fila protegida'); END"));
-    EXPECT_EQ(applyPortSettings(link, {2, QStringLiteral("9600, N, 8, 1")}, [](const QString&) {}), Applied::Failed);
+    EXPECT_EQ(applyPortSettings(link, env.session->db, {2, QStringLiteral("9600, N, 8, 1")}, [](const QString&) {}), Applied::Failed);
     EXPECT_EQ(env.op.texts(), QStringList(QStringLiteral("Ha ocurrido el error número 1811 que sería fila protegida .")));
 
     env.op.boxes.clear();
@@ -147,7 +147,7 @@ TEST_F(PortOpening, AcceptedSettingsAreStoredEvenWhenThePortIsMissing)
 {
     line.open({1, QString(), QStringLiteral("9600,N,8,1"), 1024});
     line.presentPorts = {1};
-    EXPECT_EQ(applyPortSettings(link, {3, QStringLiteral("4800, N, 8, 1")}, [this](const QString& t) { panel << t; }),
+    EXPECT_EQ(applyPortSettings(link, env.session->db, {3, QStringLiteral("4800, N, 8, 1")}, [this](const QString& t) { panel << t; }),
               Applied::Failed);
     EXPECT_FALSE(line.isOpen());
     EXPECT_EQ(panel, QStringList{QStringLiteral("Usando COM3")});
@@ -159,7 +159,7 @@ TEST_F(PortOpening, AcceptedSettingsAreStoredEvenWhenThePortIsMissing)
     // A port in use is another kind of error.
     line.busyPorts = {1};
     env.op.boxes.clear();
-    EXPECT_EQ(applyPortSettings(link, {1, QStringLiteral("9600, N, 8, 1")}, [](const QString&) {}), Applied::Failed);
+    EXPECT_EQ(applyPortSettings(link, env.session->db, {1, QStringLiteral("9600, N, 8, 1")}, [](const QString&) {}), Applied::Failed);
     EXPECT_TRUE(env.op.texts().at(0).startsWith(QStringLiteral("Ha ocurrido el error número 2 que sería ")));
 }
 

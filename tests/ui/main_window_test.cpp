@@ -1,4 +1,4 @@
-#include "printer/memory_line.h"
+#include "memory_line.h"
 #include "store/copy.h"
 #include "store/library.h"
 #include "test_env.h"
@@ -124,9 +124,9 @@ TEST_F(MainWindow, UnusableStoredLineSettingsStillLeaveTheSettingsWindowWithinRe
 {
     env.exec(QStringLiteral("UPDATE PortConfig SET PORTCFG = 'rapido'"));
     MemoryLine line(env.clock);
-    PrinterLink link(*env.session, line);
+    PrinterLink link(env.op, line, env.clock);
     const PortPanel portPanel = [this](const QString& text) { window->panel(4)->setText(text); };
-    window->setPortOpener([&] { return openPortAtStartup(link, portPanel); });
+    window->setPortOpener([&] { return openPortAtStartup(link, env.session->db, portPanel); });
     window->show();
     window->Form_Activate();
     EXPECT_EQ(env.op.transcript(), QStringList(QStringLiteral(
@@ -138,7 +138,7 @@ TEST_F(MainWindow, UnusableStoredLineSettingsStillLeaveTheSettingsWindowWithinRe
     EXPECT_EQ(window->panel(4)->text(), QStringLiteral("Usando COM1"));
     EXPECT_TRUE(enabled("MnuConfig"));
 
-    FrmConfig settings(link, portPanel, window.get());
+    FrmConfig settings(link, env.session->db, portPanel, window.get());
     settings.show();
     settings.settingsList()->setCurrentIndex(1);
     settings.acceptButton()->click();
