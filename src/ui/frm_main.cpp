@@ -55,6 +55,7 @@ frmMain::frmMain(Session& session, QWidget* parent)
     readPlacement();
     session_.menus = this;
     wireLibraryCommands();
+    connect(control(QStringLiteral("MnuLeeFormImpre")), &QAction::triggered, this, &frmMain::readFromPrinter);
 }
 
 frmMain::~frmMain()
