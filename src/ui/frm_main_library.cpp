@@ -154,6 +154,8 @@ void frmMain::closeEvent(QCloseEvent* event)
     }
     leaving_ = true;
     QMainWindow::closeEvent(event);
+    if (event->isAccepted())
+        writePlacement();
     QApplication::quit();
 }
 
