@@ -249,6 +249,7 @@ void frmMain::writePlacement()
                             pixelsToTwips(now.width(), dpi), pixelsToTwips(now.height(), dpi)});
 }
 
+
 QAction* frmMain::control(const QString& name) const
 {
     const auto found = controls_.find(name);
