@@ -125,6 +125,7 @@ frmMain::frmMain(Session& session, QWidget* parent)
     readPlacement();
     session_.menus = this;
     wireLibraryCommands();
+    connect(control(QStringLiteral("MnuLeeFormImpre")), &QAction::triggered, this, &frmMain::readFromPrinter);
 }
 
 frmMain::~frmMain()
