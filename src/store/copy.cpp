@@ -146,7 +146,7 @@ qint16 CopiaPlantilla(Session& s, bool firstModel)
     } else {
         QSqlQuery any = run(s.db, QStringLiteral("SELECT FormID FROM Forms WHERE FormID<>9999 ORDER BY FormID"));
         if (!any.next()) {
-            s.op.message(QStringLiteral("ERROR No hay ningún formulario como plantilla"), Icon::None,
+            s.op.message(QStringLiteral("ERROR No hay ningún formulario como plantilla"), Icon::Critical,
                          QStringLiteral("ATENCION"));
             return 0;
         }

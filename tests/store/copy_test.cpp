@@ -210,7 +210,7 @@ TEST_F(Copy, TemplateCopyFallsBackToAnyFormAndStopsWhenThereIsNone)
     EXPECT_EQ(CopiaPlantilla(*env.session, true), 1);
     env.exec(QStringLiteral("DELETE FROM Forms WHERE FormID<>9999"));
     EXPECT_EQ(CopiaPlantilla(*env.session, true), 0);
-    EXPECT_EQ(env.op.transcript().last(), QStringLiteral("MSG[none] ATENCION: ERROR No hay ningún formulario como plantilla"));
+    EXPECT_EQ(env.op.transcript().last(), QStringLiteral("MSG[critical] ATENCION: ERROR No hay ningún formulario como plantilla"));
     // The working copy is left as it was.
     EXPECT_EQ(env.count(QStringLiteral("SELECT COUNT(*) FROM Forms WHERE FormID=9999 AND FormDescr='Actual Impresora'")), 1);
     EXPECT_EQ(env.count(QStringLiteral("SELECT COUNT(*) FROM Zone WHERE FormID=9999")), 40);
