@@ -8,6 +8,7 @@
 #include "ui/frm_config.h"
 #include "ui/frm_main.h"
 #include "ui/frm_splash.h"
+#include "ui/frm_util.h"
 #include "ui/qt_operator.h"
 
 #include <QAction>
@@ -68,6 +69,7 @@ int main(int argc, char** argv)
         FrmConfig settings(link, portPanel, &main);
         settings.exec();
     });
+    connectUtilities(main, session, link);
     main.show();
     return app.exec();
 }

@@ -1,6 +1,8 @@
 #include "emulator.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QSaveFile>
 #include <algorithm>
@@ -143,6 +145,10 @@ Emulator::Emulator(Options options)
 {
     for (const Fault& fault : options_.faults)
         addFault(fault);
+    if (options_.printFile.isEmpty() && !options_.stateFile.isEmpty()) {
+        const QFileInfo state(options_.stateFile);
+        options_.printFile = state.dir().filePath(state.completeBaseName() + QStringLiteral("-impreso.txt"));
+    }
 }
 
 Model Emulator::model() const
@@ -279,6 +285,7 @@ QByteArray Emulator::frameComplete(double now)
     const QByteArray answer = answerFrame(body_[0], body_[1], reply);
     lastBody_ = body_;
     lastAnswer_ = answer;
+    appendPrinted();
     if (!options_.stateFile.isEmpty()) {
         QString error;
         if (!saveState(error))
@@ -390,6 +397,19 @@ bool Emulator::loadState(QString& error)
     }
     error = QStringLiteral("El estado guardado en %1 no es válido: %2").arg(options_.stateFile, why);
     return false;
+}
+
+void Emulator::appendPrinted()
+{
+    const QStringList printed = printer_.takePrinted();
+    if (printed.isEmpty() || options_.printFile.isEmpty())
+        return;
+    QFile file(options_.printFile);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)
+        || file.write(printed.join(QString()).toUtf8()) < 0) {
+        stateError_ = QStringLiteral("No se pudo escribir lo impreso en %1: %2")
+                          .arg(options_.printFile, file.errorString());
+    }
 }
 
 QString Emulator::takeStateError()

@@ -45,6 +45,9 @@ struct Options {
     Model model = Model::QM540;
     std::vector<Fault> faults;
     QString stateFile;   // state saved here after every command when set
+    // What the printer prints is appended here; beside the state file when
+    // empty ("NAME-impreso.txt"), nowhere without either.
+    QString printFile;
     int documentsBeforeClose = 200;   // then a Z close is required
     double xCloseSeconds = 2;         // how long each close keeps the printer busy
     double zCloseSeconds = 3;
@@ -91,13 +94,15 @@ public:
     // that set a state (battery, open, pendingclose) apply on top.
     bool loadState(QString& error);
     bool saveState(QString& error) const;
-    // The last failure to save the state after a command; empty when none.
+    // The last failure to save the state or the printout after a command; empty when none.
     QString takeStateError();
+    QString printFile() const { return options_.printFile; }
 
 private:
     QByteArray frameComplete(double now);
     QByteArray deliver(QByteArray answer, double busySeconds, double now);
     QByteArray sent(const QByteArray& answer);
+    void appendPrinted();
     std::optional<Fault> takeFault(Fault::Kind kind);
     void applyStateFault(const Fault& fault);
 

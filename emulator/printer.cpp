@@ -381,6 +381,18 @@ Reply Printer::openDocument(const QList<QByteArray>& f)
     const int number = ++lastNumbers_[QByteArray(1, type) + letter];
     document_ = Document{type, letter, number, 0, false};
     ++documentsSinceClose_;
+    Sheet sheet;
+    sheet.type = type;
+    sheet.letter = letter;
+    sheet.number = number;
+    sheet.cpi = *cpi;
+    sheet.customer = f[8];
+    sheet.idKind = f[10];
+    sheet.idNumber = f[11];
+    sheet.address = f[13];
+    sheet.vatCondition = f[7].isEmpty() ? 0 : f[7][0];
+    sheet.remito = f[16];
+    sheet_ = sheet;
     return answer({padded(number, 8)});
 }
 
@@ -391,6 +403,12 @@ Reply Printer::item(const QList<QByteArray>& f)
     if (f.size() != 11 || !digitsOnly(f[1], 9) || !digitsOnly(f[2], 9) || !digitsOnly(f[3], 4))
         return refuse(status::InvalidField);
     ++document_->items;
+    if (sheet_) {
+        SheetLine line;
+        line.item = Item{f[0], f[7], f[1].toLongLong(), f[2].toLongLong(), f[3].toInt(),
+                         digitsOnly(f[6], 9) ? f[6].toLongLong() : 0};
+        sheet_->lines << line;
+    }
     return answer();
 }
 
@@ -401,6 +419,8 @@ Reply Printer::quotationText(const QList<QByteArray>& f)
     if (f.size() != 1)
         return refuse(status::InvalidField);
     ++document_->items;
+    if (sheet_)
+        sheet_->lines << SheetLine{SheetLine::Text, {}, f[0]};
     return answer();
 }
 
@@ -416,6 +436,8 @@ Reply Printer::transport(const QList<QByteArray>& f)
     if (document_->pageClosed == closing)
         return refuse(status::InvalidState);
     document_->pageClosed = closing;
+    if (sheet_)
+        sheet_->lines << SheetLine{closing ? SheetLine::TransportOut : SheetLine::TransportIn, {}, {}};
     return answer();
 }
 
@@ -428,11 +450,14 @@ Reply Printer::paymentOrCancel(const QList<QByteArray>& f)
         // documents have their own commands.
         if (!isType(document_, "FIDRNECL"))
             return refuse(status::InvalidState);
+        print(true);
         finishDocument();
         return answer();
     }
     if (!isType(document_, kFiscalTypes) || document_->pageClosed)
         return refuse(status::InvalidState);
+    if (sheet_)
+        sheet_->payments << Payment{f[0], f[1].toLongLong()};
     return answer();
 }
 
@@ -465,13 +490,29 @@ Reply Printer::closeDocument(const QList<QByteArray>& f)
         || f[1] != QByteArray(1, document_->letter) || f[2] != "FINAL")
         return refuse(status::InvalidField);
     const int number = document_->number;
+    if (sheet_) {
+        // The day's totals count what was actually printed as fiscal.
+        const qint64 total = totalsOf(*sheet_).total;
+        if (sheet_->type == 'N')
+            credits_ += total;
+        else if (std::strchr(kFiscalTypes, sheet_->type))
+            sales_ += total;
+    }
+    print(false);
     finishDocument();
     return answer({padded(number, 8)});
+}
+
+void Printer::print(bool cancelled)
+{
+    if (sheet_)
+        printed_ << renderDocument(*this, *sheet_, cancelled, QDate::currentDate());
 }
 
 void Printer::finishDocument()
 {
     document_.reset();
+    sheet_.reset();
     if (documentsSinceClose_ >= settings_.documentsBeforeClose)
         closeRequired_ = true;
 }
@@ -483,6 +524,11 @@ Reply Printer::dailyClose(const QList<QByteArray>& f)
     if (f.size() != 2 || !oneOf(f[0], "XZ") || f[1] != "P")
         return refuse(status::InvalidField);
     Reply reply;
+    const auto roll = preference("PR");
+    const int width = roll && roll->size() > 5 ? roll->at(5).toInt() : 48;
+    printed_ << renderReport(DailyReport{f[0][0], f[0] == "X" ? xNumber_ + 1 : zNumber_ + 1, documentsSinceClose_,
+                                         sales_, credits_},
+                             width, QDate::currentDate());
     if (f[0] == "X") {
         ++xNumber_;
         reply = answer({padded(xNumber_, 4), dec(documentsSinceClose_)});
@@ -491,6 +537,8 @@ Reply Printer::dailyClose(const QList<QByteArray>& f)
         ++zNumber_;
         const int documents = documentsSinceClose_;
         documentsSinceClose_ = 0;
+        sales_ = 0;
+        credits_ = 0;
         closeRequired_ = false;
         reply = answer({padded(zNumber_, 4), dec(documents)});
         reply.busySeconds = settings_.zCloseSeconds;
@@ -564,6 +612,8 @@ QJsonObject Printer::toJson() const
     json["documentsSinceClose"] = documentsSinceClose_;
     json["zNumber"] = zNumber_;
     json["xNumber"] = xNumber_;
+    json["sales"] = static_cast<double>(sales_);
+    json["credits"] = static_cast<double>(credits_);
     return json;
 }
 
@@ -632,6 +682,8 @@ bool Printer::fromJson(const QJsonObject& json, QString& error)
     loaded.documentsSinceClose_ = json["documentsSinceClose"].toInt();
     loaded.zNumber_ = json["zNumber"].toInt();
     loaded.xNumber_ = json["xNumber"].toInt();
+    loaded.sales_ = static_cast<qint64>(json["sales"].toDouble());
+    loaded.credits_ = static_cast<qint64>(json["credits"].toDouble());
     loaded.batteryLow_ = batteryLow_;
     *this = loaded;
     return true;

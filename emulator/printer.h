@@ -1,11 +1,15 @@
 #pragma once
 
+#include "printout.h"
+
 #include <QByteArray>
 #include <QJsonObject>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <map>
 #include <optional>
+#include <utility>
 
 namespace emu {
 
@@ -102,6 +106,12 @@ public:
     void leaveDocumentOpen(char type);
     void requireClose() { closeRequired_ = true; }
 
+    // What went on paper since the last call: documents as they end, X and Z reports.
+    QStringList takePrinted() { return std::exchange(printed_, {}); }
+    // Day totals since the last Z close, in cents.
+    qint64 sales() const { return sales_; }
+    qint64 credits() const { return credits_; }
+
     QJsonObject toJson() const;
     bool fromJson(const QJsonObject& json, QString& error);
 
@@ -127,6 +137,7 @@ private:
 
     bool headerAllowed(int number) const;
     void finishDocument();
+    void print(bool cancelled);
 
     PrinterSettings settings_;
     int sheetWidth_ = 0;
@@ -136,6 +147,10 @@ private:
     std::map<int, QByteArray> headers_;
     std::map<QByteArray, QList<QByteArray>> preferences_;
     std::optional<Document> document_;
+    std::optional<Sheet> sheet_;   // what the open document received, for its printout
+    QStringList printed_;
+    qint64 sales_ = 0;
+    qint64 credits_ = 0;
     std::map<QByteArray, int> lastNumbers_;   // per type and letter, "FA" -> 12
     bool closeRequired_ = false;
     bool batteryLow_ = false;

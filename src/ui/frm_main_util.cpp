@@ -1,0 +1,38 @@
+#include "ui/frm_main.h"
+#include "ui/frm_util.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPointer>
+
+namespace brela {
+
+void connectUtilities(frmMain& main, Session& session, PrinterLink& link)
+{
+    QObject::connect(main.control(QStringLiteral("MnuUtil")), &QAction::triggered, &main,
+                     [&main, &session, &link, window = QPointer<frmUtil>()]() mutable {
+                         if (!window) {
+                             frmUtil::Hooks hooks;
+                             hooks.setOpen = [&main](bool open) { main.setUtilWindowOpen(open); };
+                             hooks.status = [&main](const QString& step) {
+                                 // An action's end gives the panel back to the menus' hint.
+                                 if (step.isEmpty())
+                                     main.EnabMenu();
+                                 else
+                                     main.panel(1)->setText(step);
+                             };
+                             window = new frmUtil(session, link, hooks, &main);
+                             window->setAttribute(Qt::WA_DeleteOnClose);
+                             window->show();
+                             window->Form_Load();
+                         }
+                         if (window) {
+                             window->show();
+                             window->raise();
+                             window->activateWindow();
+                         }
+                         main.EnabMenu();
+                     });
+}
+
+} // namespace brela

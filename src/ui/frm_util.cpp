@@ -1,0 +1,189 @@
+#include "ui/frm_util.h"
+
+#include "printer/fiscal_commands.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace brela {
+
+frmUtil::frmUtil(Session& session, PrinterLink& link, Hooks hooks, QWidget* parent)
+    : QWidget(parent, Qt::Window), session_(session), link_(link), hooks_(std::move(hooks))
+{
+    setObjectName(QStringLiteral("frmUtil"));
+    setWindowTitle(QStringLiteral("Utilidades de documentos"));
+
+    for (int i = 0; i < 3; ++i) {
+        combo_[i] = new QComboBox(this);
+        combo_[i]->setObjectName(QStringLiteral("Combo1_%1").arg(i));
+    }
+    combo_[0]->installEventFilter(this);
+
+    frame_ = new QGroupBox(QStringLiteral("Comprobante de $0,01"), this);
+    frame_->setObjectName(QStringLiteral("Frame1"));
+    check_[0] = new QCheckBox(QStringLiteral("Con Transporte"), frame_);
+    check_[1] = new QCheckBox(QStringLiteral("Sin Pagos"), frame_);
+    auto* checks = new QVBoxLayout(frame_);
+    for (int i = 0; i < 2; ++i) {
+        check_[i]->setObjectName(QStringLiteral("Check1_%1").arg(i));
+        checks->addWidget(check_[i]);
+    }
+
+    const QString captions[5] = {QStringLiteral("&Salir"), QStringLiteral("&Emitir Comprobante"),
+                                 QStringLiteral("Cierre &X"), QStringLiteral("Cierre &Z"),
+                                 QStringLiteral("&Canc.Comprobante")};
+    auto* buttons = new QVBoxLayout;
+    for (int i = 0; i < 5; ++i) {
+        command_[i] = new QPushButton(captions[i], this);
+        command_[i]->setObjectName(QStringLiteral("Command1_%1").arg(i));
+        connect(command_[i], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
+    }
+    // The document's button first, the window's own last, as the eye runs.
+    for (int i : {1, 2, 3, 4, 0})
+        buttons->addWidget(command_[i]);
+    buttons->addStretch();
+
+    auto* choices = new QGridLayout;
+    choices->addWidget(new QLabel(QStringLiteral("Comprobante"), this), 0, 0);
+    choices->addWidget(combo_[0], 0, 1);
+    choices->addWidget(new QLabel(QStringLiteral("Letra"), this), 1, 0);
+    choices->addWidget(combo_[1], 1, 1);
+    choices->addWidget(new QLabel(QStringLiteral("Paso"), this), 2, 0);
+    choices->addWidget(combo_[2], 2, 1);
+    choices->addWidget(frame_, 3, 0, 1, 2);
+    choices->setRowStretch(4, 1);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(choices, 1);
+    layout->addLayout(buttons);
+    resize(440, 240);
+}
+
+void frmUtil::Form_Load()
+{
+    // Nothing to choose until the model is known.
+    busy_ = true;
+    setEnabled(false);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool firstModel = PFEsModeloQM210(link_);
+    QApplication::restoreOverrideCursor();
+    setEnabled(true);
+    busy_ = false;
+    combo_[0]->clear();
+    combo_[0]->addItems(documentTypeEntries(firstModel));
+    combo_[0]->setCurrentIndex(0);
+    combo_[2]->clear();
+    combo_[2]->addItems(pitchEntries(firstModel));
+    // Hidden, not disabled: the later models have no use for it.
+    check_[1]->setVisible(firstModel);
+
+    combo_[1]->clear();
+    InitComboLetra();
+    check_[0]->setChecked(false);
+    check_[1]->setChecked(false);
+
+    const QString cpi = QString::number(session_.units.CPIActual);
+    int pitch = 0;
+    for (int i = 0; i < combo_[2]->count(); ++i)
+        if (combo_[2]->itemText(i).left(2) == cpi) {
+            pitch = i;
+            break;
+        }
+    combo_[2]->setCurrentIndex(pitch);
+
+    if (hooks_.setOpen)
+        hooks_.setOpen(true);
+}
+
+void frmUtil::InitComboLetra()
+{
+    const LetterChoice choice = brela::InitComboLetra(combo_[0]->currentText(), combo_[1]->currentText());
+    if (choice.entries) {
+        combo_[1]->clear();
+        combo_[1]->addItems(*choice.entries);
+        combo_[1]->setCurrentIndex(0);
+    }
+    if (!choice.transport)
+        check_[0]->setChecked(false);
+    check_[0]->setEnabled(choice.transport);
+}
+
+bool frmUtil::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == combo_[0] && event->type() == QEvent::FocusOut)
+        InitComboLetra();
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmUtil::Command1_Click(int index)
+{
+    if (index == 0) {
+        close();
+        return;
+    }
+    busy_ = true;
+    setEnabled(false);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const Progress progress = [this](const QString& step) {
+        if (hooks_.status)
+            hooks_.status(step);
+    };
+    switch (index) {
+    case 1: printTest(); break;
+    case 2: dailyClose(link_, QStringLiteral("X"), progress); break;
+    case 3: dailyClose(link_, QStringLiteral("Z"), progress); break;
+    case 4: cancelOpenDocument(link_, progress); break;
+    default: break;
+    }
+    if (hooks_.status)
+        hooks_.status(QString());
+    QApplication::restoreOverrideCursor();
+    setEnabled(true);
+    busy_ = false;
+}
+
+void frmUtil::printTest()
+{
+    TestDocument document;
+    document.typeEntry = combo_[0]->currentText();
+    document.letter = combo_[1]->currentText().left(1);
+    document.cpi = static_cast<qint16>(combo_[2]->currentText().left(2).toInt());
+    document.transport = check_[0]->isChecked();
+    document.noPayment = check_[1]->isChecked();
+    const TestResult result = printTestDocument(link_, document, [this](const QString& step) {
+        if (hooks_.status)
+            hooks_.status(step);
+    });
+
+    // The lists now show what was printed with.
+    InitComboLetra();
+    if (!result.letter.isEmpty()) {
+        for (int i = 0; i < combo_[1]->count(); ++i)
+            if (combo_[1]->itemText(i).startsWith(result.letter)) {
+                combo_[1]->setCurrentIndex(i);
+                break;
+            }
+    }
+}
+
+void frmUtil::closeEvent(QCloseEvent* event)
+{
+    // The printer is mid-command; the window goes when it is done.
+    if (busy_) {
+        event->ignore();
+        return;
+    }
+    QApplication::restoreOverrideCursor();
+    QWidget::closeEvent(event);
+    if (hooks_.setOpen)
+        hooks_.setOpen(false);
+}
+
+} // namespace brela

@@ -1,0 +1,186 @@
+// What the emulated printer puts on paper: documents laid out on the
+// configured zones, and the X and Z reports, appended to its print file.
+#include "wire.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using Fields = QList<QByteArray>;
+
+namespace {
+
+const QByteArray DEL = "\x7F";
+
+// A sheet 48 columns by 16 lines: header zones on top, items, totals, payments.
+const QList<Fields> kLayout = {
+    {"P", "P", "S", "U", "48", "16"},
+    {"P", "C", "Z", "U", "010", "24", "0", "47", "1"},
+    {"P", "C", "Z", "U", "022", "0", "0", "22", "0"},
+    {"P", "C", "Z", "U", "024", "0", "1", "22", "1"},
+    {"P", "C", "Z", "U", "034", "24", "2", "47", "2"},
+    {"P", "C", "Z", "U", "060", "0", "4", "47", "9"},
+    {"P", "C", "Z", "U", "061", "0", "4", "4", "9"},
+    {"P", "C", "Z", "U", "062", "6", "4", "22", "9"},
+    {"P", "C", "Z", "U", "063", "24", "4", "31", "9"},
+    {"P", "C", "Z", "U", "065", "38", "4", "47", "9"},
+    {"P", "C", "Z", "U", "070", "0", "4", "47", "9"},
+    {"P", "C", "Z", "U", "091", "0", "11", "9", "12"},
+    {"P", "C", "Z", "U", "094", "12", "11", "21", "12"},
+    {"P", "C", "Z", "U", "097", "38", "11", "47", "12"},
+    {"P", "C", "Z", "U", "101", "0", "13", "22", "14"},
+    {"P", "C", "Z", "U", "102", "38", "13", "47", "14"},
+};
+
+Fields opening(const QByteArray& type, const QByteArray& letter)
+{
+    return {type, "C", letter, "1", "F", "12", "I", "I", "CLIENTE DE PRUEBA", DEL, "CUIT", "20123456786", "N",
+            "RIVADAVIA 1234", DEL, DEL, "REMITO 2345", DEL, "G"};
+}
+
+Fields item(const QByteArray& extra, const QByteArray& description, const QByteArray& price)
+{
+    return {extra, "00002000", price, "2100", "M", "1", "00000000", description, DEL, DEL, "1050"};
+}
+
+// The pages of a print file: each a title and the rows inside its frame.
+struct Page {
+    QString title;
+    QStringList rows;
+    // `length` characters from column `column` of row `row`.
+    std::string at(int row, int column, int length) const
+    {
+        return rows.value(row).mid(1 + column, length).toStdString();
+    }
+};
+
+QList<Page> pages(const QString& printed)
+{
+    QList<Page> found;
+    const QStringList lines = printed.split(QLatin1Char('\n'));
+    for (int i = 0; i < lines.size(); ++i) {
+        if (!lines[i].startsWith(QStringLiteral("====")))
+            continue;
+        Page page{lines[i], {}};
+        for (int j = i + 2; j < lines.size() && lines[j].startsWith(QLatin1Char('|')); ++j)
+            page.rows << lines[j];
+        found << page;
+    }
+    return found;
+}
+
+struct Printed : ::testing::Test {
+    Printed()
+    {
+        options.printFile = dir.filePath(QStringLiteral("impreso.txt"));
+        emulator.emplace(options);
+        host.emplace(wire::Host{*emulator});
+        for (const Fields& fields : kLayout)
+            EXPECT_EQ(send(90, fields), "0600") << fields.join('|').constData();
+    }
+
+    QByteArray send(int command, const Fields& fields) { return host->send(command, fields).fiscal(); }
+
+    QString file() const
+    {
+        QFile in(options.printFile);
+        return in.open(QIODevice::ReadOnly) ? QString::fromUtf8(in.readAll()) : QString();
+    }
+
+    QTemporaryDir dir;
+    emu::Options options;
+    std::optional<emu::Emulator> emulator;
+    std::optional<wire::Host> host;
+};
+
+TEST_F(Printed, AnInvoiceCarriedOverTwoSheetsLandsInsideItsZones)
+{
+    ASSERT_EQ(send(96, opening("F", "A")), "3600");
+    EXPECT_EQ(send(98, item("DESCRIPCION ADICIONAL 1", "PRODUCTO PRUEBA 1", "000012345")), "3600");
+    EXPECT_EQ(send(92, {"D", "P", "T", "T"}), "3600");
+    EXPECT_EQ(send(92, {"D", "P", "T", "O"}), "3600");
+    EXPECT_EQ(send(98, item("PRODUCTO PRUEBA 2", DEL, "000000050")), "3600");
+    EXPECT_EQ(send(100, {"CONTADO PRUEBA", "000030000", "T"}), "3600");
+    EXPECT_TRUE(file().isEmpty());   // paper comes out when the document ends
+    ASSERT_EQ(send(101, {"F", "A", "FINAL"}), "0600");
+
+    const QList<Page> sheets = pages(file());
+    ASSERT_EQ(sheets.size(), 2);
+    EXPECT_EQ(sheets[0].title, QStringLiteral("==== FACTURA A Nro. 00000001 - 12 CPI - hoja 1 de 2 ===="));
+    for (const Page& sheet : sheets) {
+        ASSERT_EQ(sheet.rows.size(), 16);
+        EXPECT_EQ(sheet.rows[0].size(), 50);
+        EXPECT_EQ(sheet.at(0, 24, 24), "FACTURA A Nro. 00000001 ");
+        EXPECT_EQ(sheet.at(0, 0, 23), "CLIENTE DE PRUEBA      ");
+        EXPECT_EQ(sheet.at(1, 0, 14), "RIVADAVIA 1234");
+        EXPECT_EQ(sheet.at(2, 24, 16), "CUIT 20123456786");
+    }
+
+    // Items: the extra line, then quantity, description (clipped to its zone), price and amount.
+    const Page& first = sheets[0];
+    EXPECT_EQ(first.at(4, 0, 23), "      DESCRIPCION ADICI");
+    EXPECT_EQ(first.at(5, 0, 48), "2,000 PRODUCTO PRUEBA 1   123,45          246,90");
+    // The carried subtotal at the foot of the first sheet and the head of the second.
+    EXPECT_EQ(first.at(9, 0, 48), "      TRANSPORTE                          246,90");
+    EXPECT_EQ(first.at(11, 0, 48), std::string(48, ' '));   // no totals before the last sheet
+    const Page& second = sheets[1];
+    EXPECT_EQ(second.at(4, 0, 48), "      TRANSPORTE                          246,90");
+    EXPECT_EQ(second.at(5, 0, 48), "2,000 PRODUCTO PRUEBA 2     0,50            1,00");
+
+    // Totals of an "A" invoice: subtotal, tax on top, total; then the payment.
+    EXPECT_EQ(second.at(11, 0, 48), "    247,90       52,06                    299,96");
+    EXPECT_EQ(second.at(13, 0, 48), "CONTADO PRUEBA                            300,00");
+}
+
+TEST_F(Printed, CancelledDocumentsQuotationsAndTheDailyReportsFollowEachOther)
+{
+    ASSERT_EQ(send(96, opening("C", "X")), "2600");
+    EXPECT_EQ(send(73, {"Linea 1 de texto de cotizacion indicando precio y condiciones, puede usar todo el ancho."}),
+              "2600");
+    ASSERT_EQ(send(101, {"C", "X", "FINAL"}), "0600");
+    ASSERT_EQ(send(96, opening("F", "B")), "3600");
+    EXPECT_EQ(send(98, item("", "PRODUCTO", "000000100")), "3600");
+    ASSERT_EQ(send(100, {"CANCELA PRUEBA", "0000000", "C"}), "0600");
+    ASSERT_EQ(send(96, opening("D", "B")), "3600");
+    EXPECT_EQ(send(98, item("", "PRODUCTO", "000000121")), "3600");
+    ASSERT_EQ(send(101, {"D", "B", "FINAL"}), "0600");
+    ASSERT_EQ(send(57, {"X", "P"}), "0600");
+    ASSERT_EQ(send(57, {"Z", "P"}), "0600");
+    ASSERT_EQ(send(57, {"X", "P"}), "0600");
+
+    const QList<Page> printed = pages(file());
+    ASSERT_EQ(printed.size(), 6);
+
+    // Free text runs across the whole item area and wraps.
+    EXPECT_EQ(printed[0].at(4, 0, 48), "Linea 1 de texto de cotizacion indicando precio ");
+    EXPECT_EQ(printed[0].at(5, 0, 10), "y condicio");
+    EXPECT_EQ(printed[0].at(11, 0, 48), std::string(48, ' '));   // a quotation has no totals
+
+    EXPECT_TRUE(printed[1].title.endsWith(QStringLiteral("hoja 1 de 1 - CANCELADO ====")));
+    EXPECT_EQ(printed[1].at(5, 6, 17), "*** COMPROBANTE C");
+    EXPECT_EQ(printed[1].at(11, 0, 48), std::string(48, ' '));
+
+    // "B" prices carry the tax inside: 2 x 1,21 is 2,42 of which 0,42 is tax.
+    EXPECT_EQ(printed[2].at(11, 0, 48), "      2,42        0,42                      2,42");
+
+    // X shows the day so far, Z the same and clears it, the next X starts again.
+    const auto report = [](const Page& page) { return page.rows.join(QLatin1Char('\n')); };
+    EXPECT_EQ(printed[3].title, QStringLiteral("==== INFORME X Nro. 0001 ===="));
+    EXPECT_TRUE(report(printed[3]).contains(QStringLiteral("|Comprobantes emitidos:                         3|")));
+    EXPECT_TRUE(report(printed[3]).contains(QStringLiteral("|Ventas:                                     2,42|")));
+    EXPECT_EQ(printed[4].title, QStringLiteral("==== CIERRE Z Nro. 0001 ===="));
+    EXPECT_TRUE(report(printed[4]).contains(QStringLiteral("|Ventas:                                     2,42|")));
+    EXPECT_EQ(printed[5].title, QStringLiteral("==== INFORME X Nro. 0002 ===="));
+    EXPECT_TRUE(report(printed[5]).contains(QStringLiteral("|Comprobantes emitidos:                         0|")));
+    EXPECT_TRUE(report(printed[5]).contains(QStringLiteral("|Ventas:                                     0,00|")));
+}
+
+TEST(PrintFile, LivesBesideTheState)
+{
+    emu::Options options;
+    options.stateFile = QStringLiteral("/tmp/dir/printer.json");
+    EXPECT_EQ(emu::Emulator(options).printFile(), QStringLiteral("/tmp/dir/printer-impreso.txt"));
+    EXPECT_EQ(emu::Emulator(emu::Options{}).printFile(), QString());
+}
+
+} // namespace
