@@ -186,8 +186,9 @@ QString renderDocument(const Printer& printer, const Sheet& sheet, bool cancelle
     const bool priced = sheet.type != 'E';
     const auto newPage = [&] {
         Page page(width, height);
-        layout.put(page, kNumberAndDate, 0, heading);
-        layout.put(page, kNumberAndDate, 1, QStringLiteral("Fecha: ") + date.toString(QStringLiteral("dd/MM/yyyy")));
+        layout.put(page, kNumberAndDate, 0, documentName(sheet.type) + QLatin1Char(' ') + QLatin1Char(sheet.letter));
+        layout.put(page, kNumberAndDate, 1,
+                   QStringLiteral("Nro. ") + number + QStringLiteral("  ") + date.toString(QStringLiteral("dd/MM/yyyy")));
         layout.put(page, kCustomer, 0, text(sheet.customer));
         layout.put(page, kAddress, 0, text(sheet.address));
         layout.put(page, kVatCondition, 0, vatConditionName(sheet.vatCondition));

@@ -22,7 +22,7 @@ if [[ "${BRELA_PRINTER:-emulator}" != real ]]; then
   emulator_pid=$EMULATOR_PID
   read -r device <&"${EMULATOR[0]}"
   export BRELA_COM1="$device"
-  echo "Impresora emulada (${BRELA_MODEL:-qm540}) en $device, como COM1."
+  echo "Impresora emulada (${BRELA_MODEL:-qm540}) en $device, como COM1; imprime en build/impresora-emulada-impreso.txt."
 fi
 
 if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then

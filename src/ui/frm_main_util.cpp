@@ -23,6 +23,10 @@ void connectUtilities(frmMain& main, Session& session, PrinterLink& link)
                              };
                              window = new frmUtil(session, link, hooks, &main);
                              window->setAttribute(Qt::WA_DeleteOnClose);
+                             // Over the main window, clear of its menus.
+                             const QRect frame = main.geometry();
+                             window->move(frame.x() + (frame.width() - window->width()) / 2,
+                                          frame.y() + (frame.height() - window->height()) / 2);
                              window->show();
                              window->Form_Load();
                          }

@@ -23,6 +23,8 @@ frmUtil::frmUtil(Session& session, PrinterLink& link, Hooks hooks, QWidget* pare
     for (int i = 0; i < 3; ++i) {
         combo_[i] = new QComboBox(this);
         combo_[i]->setObjectName(QStringLiteral("Combo1_%1").arg(i));
+        combo_[i]->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+        combo_[i]->setMinimumContentsLength(20);
     }
     combo_[0]->installEventFilter(this);
 
@@ -55,7 +57,7 @@ frmUtil::frmUtil(Session& session, PrinterLink& link, Hooks hooks, QWidget* pare
     choices->addWidget(combo_[0], 0, 1);
     choices->addWidget(new QLabel(QStringLiteral("Letra"), this), 1, 0);
     choices->addWidget(combo_[1], 1, 1);
-    choices->addWidget(new QLabel(QStringLiteral("Paso"), this), 2, 0);
+    choices->addWidget(new QLabel(QStringLiteral("Densidad"), this), 2, 0);
     choices->addWidget(combo_[2], 2, 1);
     choices->addWidget(frame_, 3, 0, 1, 2);
     choices->setRowStretch(4, 1);
@@ -63,7 +65,7 @@ frmUtil::frmUtil(Session& session, PrinterLink& link, Hooks hooks, QWidget* pare
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(choices, 1);
     layout->addLayout(buttons);
-    resize(440, 240);
+    resize(520, 220);
 }
 
 void frmUtil::Form_Load()

@@ -69,118 +69,66 @@ QList<Page> pages(const QString& printed)
     return found;
 }
 
-struct Printed : ::testing::Test {
-    Printed()
-    {
-        options.printFile = dir.filePath(QStringLiteral("impreso.txt"));
-        emulator.emplace(options);
-        host.emplace(wire::Host{*emulator});
-        for (const Fields& fields : kLayout)
-            EXPECT_EQ(send(90, fields), "0600") << fields.join('|').constData();
-    }
-
-    QByteArray send(int command, const Fields& fields) { return host->send(command, fields).fiscal(); }
-
-    QString file() const
-    {
-        QFile in(options.printFile);
-        return in.open(QIODevice::ReadOnly) ? QString::fromUtf8(in.readAll()) : QString();
-    }
-
+TEST(Printed, DocumentsLandInsideTheirZonesAndReportsFollow)
+{
     QTemporaryDir dir;
     emu::Options options;
-    std::optional<emu::Emulator> emulator;
-    std::optional<wire::Host> host;
-};
+    options.printFile = dir.filePath(QStringLiteral("impreso.txt"));
+    emu::Emulator emulator(options);
+    wire::Host host{emulator};
+    const auto send = [&host](int command, const Fields& fields) { return host.send(command, fields).fiscal(); };
+    for (const Fields& fields : kLayout)
+        EXPECT_EQ(send(90, fields), "0600") << fields.join('|').constData();
 
-TEST_F(Printed, AnInvoiceCarriedOverTwoSheetsLandsInsideItsZones)
-{
-    ASSERT_EQ(send(96, opening("F", "A")), "3600");
-    EXPECT_EQ(send(98, item("DESCRIPCION ADICIONAL 1", "PRODUCTO PRUEBA 1", "000012345")), "3600");
-    EXPECT_EQ(send(92, {"D", "P", "T", "T"}), "3600");
-    EXPECT_EQ(send(92, {"D", "P", "T", "O"}), "3600");
-    EXPECT_EQ(send(98, item("PRODUCTO PRUEBA 2", DEL, "000000050")), "3600");
-    EXPECT_EQ(send(100, {"CONTADO PRUEBA", "000030000", "T"}), "3600");
-    EXPECT_TRUE(file().isEmpty());   // paper comes out when the document ends
-    ASSERT_EQ(send(101, {"F", "A", "FINAL"}), "0600");
+    // An "A" invoice carried over two sheets, then a cancelled one, a "B" debit note and X, Z, X.
+    const QList<std::pair<int, Fields>> commands = {
+        {96, opening("F", "A")}, {98, item("DESCRIPCION ADICIONAL 1", "PRODUCTO PRUEBA 1", "000012345")},
+        {92, {"D", "P", "T", "T"}}, {92, {"D", "P", "T", "O"}}, {98, item("PRODUCTO PRUEBA 2", DEL, "000000050")},
+        {100, {"CONTADO PRUEBA", "000030000", "T"}}, {101, {"F", "A", "FINAL"}},
+        {96, opening("F", "B")}, {98, item("", "PRODUCTO", "000000100")}, {100, {"CANCELA PRUEBA", "0000000", "C"}},
+        {96, opening("D", "B")}, {98, item("", "PRODUCTO", "000000121")}, {101, {"D", "B", "FINAL"}},
+        {57, {"X", "P"}}, {57, {"Z", "P"}}, {57, {"X", "P"}},
+    };
+    for (const auto& [command, fields] : commands)
+        EXPECT_LT(send(command, fields).at(0), '8') << command;   // no refusal
+    QFile file(options.printFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QList<Page> printed = pages(QString::fromUtf8(file.readAll()));
+    ASSERT_EQ(printed.size(), 7);
 
-    const QList<Page> sheets = pages(file());
-    ASSERT_EQ(sheets.size(), 2);
-    EXPECT_EQ(sheets[0].title, QStringLiteral("==== FACTURA A Nro. 00000001 - 12 CPI - hoja 1 de 2 ===="));
-    for (const Page& sheet : sheets) {
+    EXPECT_EQ(printed[0].title.toStdString(), "==== FACTURA A Nro. 00000001 - 12 CPI - hoja 1 de 2 ====");
+    for (const Page& sheet : printed.mid(0, 2)) {
         ASSERT_EQ(sheet.rows.size(), 16);
         EXPECT_EQ(sheet.rows[0].size(), 50);
-        EXPECT_EQ(sheet.at(0, 24, 24), "FACTURA A Nro. 00000001 ");
-        EXPECT_EQ(sheet.at(0, 0, 23), "CLIENTE DE PRUEBA      ");
-        EXPECT_EQ(sheet.at(1, 0, 14), "RIVADAVIA 1234");
+        EXPECT_EQ(sheet.at(0, 0, 48), "CLIENTE DE PRUEBA       FACTURA A               ");
         EXPECT_EQ(sheet.at(2, 24, 16), "CUIT 20123456786");
     }
+    // Items: the extra line, then quantity, description clipped to its zone, price and amount;
+    // the carried subtotal at the foot of the first sheet and the head of the second.
+    EXPECT_EQ(printed[0].at(4, 0, 23), "      DESCRIPCION ADICI");
+    EXPECT_EQ(printed[0].at(5, 0, 48), "2,000 PRODUCTO PRUEBA 1   123,45          246,90");
+    EXPECT_EQ(printed[0].at(9, 0, 48), "      TRANSPORTE                          246,90");
+    EXPECT_EQ(printed[0].at(11, 0, 48), std::string(48, ' '));   // totals only on the last sheet
+    EXPECT_EQ(printed[1].at(4, 0, 48), "      TRANSPORTE                          246,90");
+    EXPECT_EQ(printed[1].at(5, 0, 48), "2,000 PRODUCTO PRUEBA 2     0,50            1,00");
+    // "A" prices leave the tax out: subtotal, tax and total; then the payment.
+    EXPECT_EQ(printed[1].at(11, 0, 48), "    247,90       52,06                    299,96");
+    EXPECT_EQ(printed[1].at(13, 0, 48), "CONTADO PRUEBA                            300,00");
 
-    // Items: the extra line, then quantity, description (clipped to its zone), price and amount.
-    const Page& first = sheets[0];
-    EXPECT_EQ(first.at(4, 0, 23), "      DESCRIPCION ADICI");
-    EXPECT_EQ(first.at(5, 0, 48), "2,000 PRODUCTO PRUEBA 1   123,45          246,90");
-    // The carried subtotal at the foot of the first sheet and the head of the second.
-    EXPECT_EQ(first.at(9, 0, 48), "      TRANSPORTE                          246,90");
-    EXPECT_EQ(first.at(11, 0, 48), std::string(48, ' '));   // no totals before the last sheet
-    const Page& second = sheets[1];
-    EXPECT_EQ(second.at(4, 0, 48), "      TRANSPORTE                          246,90");
-    EXPECT_EQ(second.at(5, 0, 48), "2,000 PRODUCTO PRUEBA 2     0,50            1,00");
-
-    // Totals of an "A" invoice: subtotal, tax on top, total; then the payment.
-    EXPECT_EQ(second.at(11, 0, 48), "    247,90       52,06                    299,96");
-    EXPECT_EQ(second.at(13, 0, 48), "CONTADO PRUEBA                            300,00");
-}
-
-TEST_F(Printed, CancelledDocumentsQuotationsAndTheDailyReportsFollowEachOther)
-{
-    ASSERT_EQ(send(96, opening("C", "X")), "2600");
-    EXPECT_EQ(send(73, {"Linea 1 de texto de cotizacion indicando precio y condiciones, puede usar todo el ancho."}),
-              "2600");
-    ASSERT_EQ(send(101, {"C", "X", "FINAL"}), "0600");
-    ASSERT_EQ(send(96, opening("F", "B")), "3600");
-    EXPECT_EQ(send(98, item("", "PRODUCTO", "000000100")), "3600");
-    ASSERT_EQ(send(100, {"CANCELA PRUEBA", "0000000", "C"}), "0600");
-    ASSERT_EQ(send(96, opening("D", "B")), "3600");
-    EXPECT_EQ(send(98, item("", "PRODUCTO", "000000121")), "3600");
-    ASSERT_EQ(send(101, {"D", "B", "FINAL"}), "0600");
-    ASSERT_EQ(send(57, {"X", "P"}), "0600");
-    ASSERT_EQ(send(57, {"Z", "P"}), "0600");
-    ASSERT_EQ(send(57, {"X", "P"}), "0600");
-
-    const QList<Page> printed = pages(file());
-    ASSERT_EQ(printed.size(), 6);
-
-    // Free text runs across the whole item area and wraps.
-    EXPECT_EQ(printed[0].at(4, 0, 48), "Linea 1 de texto de cotizacion indicando precio ");
-    EXPECT_EQ(printed[0].at(5, 0, 10), "y condicio");
-    EXPECT_EQ(printed[0].at(11, 0, 48), std::string(48, ' '));   // a quotation has no totals
-
-    EXPECT_TRUE(printed[1].title.endsWith(QStringLiteral("hoja 1 de 1 - CANCELADO ====")));
-    EXPECT_EQ(printed[1].at(5, 6, 17), "*** COMPROBANTE C");
-    EXPECT_EQ(printed[1].at(11, 0, 48), std::string(48, ' '));
-
+    EXPECT_TRUE(printed[2].title.endsWith(QStringLiteral("hoja 1 de 1 - CANCELADO ====")));
+    EXPECT_EQ(printed[2].at(5, 6, 17), "*** COMPROBANTE C");
+    EXPECT_EQ(printed[2].at(11, 0, 48), std::string(48, ' '));
     // "B" prices carry the tax inside: 2 x 1,21 is 2,42 of which 0,42 is tax.
-    EXPECT_EQ(printed[2].at(11, 0, 48), "      2,42        0,42                      2,42");
+    EXPECT_EQ(printed[3].at(11, 0, 48), "      2,42        0,42                      2,42");
 
-    // X shows the day so far, Z the same and clears it, the next X starts again.
+    // X shows the day so far (the cancelled invoice counts, its amount does not), Z clears it.
     const auto report = [](const Page& page) { return page.rows.join(QLatin1Char('\n')); };
-    EXPECT_EQ(printed[3].title, QStringLiteral("==== INFORME X Nro. 0001 ===="));
-    EXPECT_TRUE(report(printed[3]).contains(QStringLiteral("|Comprobantes emitidos:                         3|")));
-    EXPECT_TRUE(report(printed[3]).contains(QStringLiteral("|Ventas:                                     2,42|")));
-    EXPECT_EQ(printed[4].title, QStringLiteral("==== CIERRE Z Nro. 0001 ===="));
-    EXPECT_TRUE(report(printed[4]).contains(QStringLiteral("|Ventas:                                     2,42|")));
-    EXPECT_EQ(printed[5].title, QStringLiteral("==== INFORME X Nro. 0002 ===="));
-    EXPECT_TRUE(report(printed[5]).contains(QStringLiteral("|Comprobantes emitidos:                         0|")));
-    EXPECT_TRUE(report(printed[5]).contains(QStringLiteral("|Ventas:                                     0,00|")));
-}
-
-TEST(PrintFile, LivesBesideTheState)
-{
-    emu::Options options;
-    options.stateFile = QStringLiteral("/tmp/dir/printer.json");
-    EXPECT_EQ(emu::Emulator(options).printFile(), QStringLiteral("/tmp/dir/printer-impreso.txt"));
-    EXPECT_EQ(emu::Emulator(emu::Options{}).printFile(), QString());
+    EXPECT_EQ(printed[4].title.toStdString(), "==== INFORME X Nro. 0001 ====");
+    EXPECT_TRUE(report(printed[4]).contains(QStringLiteral("|Comprobantes emitidos:                         3|")));
+    EXPECT_TRUE(report(printed[4]).contains(QStringLiteral("|Ventas:                                   302,38|")));
+    EXPECT_EQ(printed[5].title.toStdString(), "==== CIERRE Z Nro. 0001 ====");
+    EXPECT_EQ(printed[6].title.toStdString(), "==== INFORME X Nro. 0002 ====");
+    EXPECT_TRUE(report(printed[6]).contains(QStringLiteral("|Ventas:                                     0,00|")));
 }
 
 } // namespace

@@ -8,7 +8,7 @@ namespace {
 
 using emu::Model;
 
-constexpr int kProbe = 42, kClose = 57, kText = 73, kForm = 91, kTransport = 92, kOpen = 96, kItem = 98,
+constexpr int kProbe = 42, kText = 73, kForm = 91, kTransport = 92, kOpen = 96, kItem = 98,
               kPayment = 100, kCloseDocument = 101;
 
 struct Documents : ::testing::Test {
@@ -25,84 +25,40 @@ struct Documents : ::testing::Test {
 TEST_F(Documents, EachTypeSendsItsOwnBodyAndOnlyInvoicesAndDebitNotesPay)
 {
     struct Case {
-        const char* name;
         Model model;
         const char* type;
         const char* letter;
         bool transport;
         std::vector<int> commands;
-        const char* printed;   // what the closing box says
+        const char* box;
     };
     const std::vector<int> plain{kProbe, kForm, kOpen, kItem, kCloseDocument};
-    const std::vector<int> paid{kProbe, kForm, kOpen, kItem, kPayment, kCloseDocument};
     const Case cases[] = {
-        {"factura", Model::QM540, "F Factura", "A", false, paid, "Factura 'A' Nro. 00000001"},
-        {"nota de crédito sin pago", Model::QM540, "N Nota de crédito", "B", false, plain, "Nota de crédito 'B' Nro. 00000001"},
-        {"recibo fiscal sin pago", Model::QM540, "R Recibo fiscal", "C", false, plain, "Recibo fiscal 'C' Nro. 00000001"},
-        {"cotización: dos textos", Model::QM540, "C Cotizaciones", "X", false,
-         {kProbe, kForm, kOpen, kText, kText, kCloseDocument}, "Cotizaciones 'X' Nro. 00000001"},
-        {"remito sin transporte", Model::QM540, "E Remito", "X", true, plain, "Remito 'X' Nro. 00000001"},
-        {"nota de débito con transporte", Model::QM210, "D Nota de débito", "A", true,
+        {Model::QM540, "F Factura", "A", false, {kProbe, kForm, kOpen, kItem, kPayment, kCloseDocument},
+         "IMPRESION: Factura 'A' Nro. 00000001\r\nSe imprimió correctamente"},
+        {Model::QM540, "N Nota de crédito", "B", false, plain, "IMPRESION: Nota de crédito 'B' Nro. 00000001\r\nSe imprimió correctamente"},
+        {Model::QM540, "R Recibo fiscal", "C", false, plain, "IMPRESION: Recibo fiscal 'C' Nro. 00000001\r\nSe imprimió correctamente"},
+        {Model::QM540, "C Cotizaciones", "X", false, {kProbe, kForm, kOpen, kText, kText, kCloseDocument},
+         "IMPRESION: Cotizaciones 'X' Nro. 00000001\r\nSe imprimió correctamente"},
+        {Model::QM540, "E Remito", "X", true, plain, "IMPRESION: Remito 'X' Nro. 00000001\r\nSe imprimió correctamente"},
+        {Model::QM210, "D Nota de débito", "A", true,
          {kProbe, kForm, kOpen, kItem, kItem, kTransport, kTransport, kItem, kPayment, kCloseDocument},
-         "Nota de débito 'A' Nro. 00000001"},
+         "IMPRESION: Nota de débito 'A' Nro. 00000001\r\nSe imprimió correctamente"},
+        // The first model prints invoices and debit notes only.
+        {Model::QM210, "N Nota de crédito", "A", false, {kProbe},
+         "ATENCION: Comprobante (N Nota de crédito) no soportado en QM210F"},
     };
     for (const Case& c : cases) {
         env.op.boxes.clear();
         printer.start(c.model);
-        const TestResult result = print(QString::fromUtf8(c.type), QString::fromLatin1(c.letter), 12, c.transport);
-        EXPECT_EQ(result.outcome, TestOutcome::Printed) << c.name;
-        EXPECT_EQ(printer.commands(), c.commands) << c.name;
-        EXPECT_EQ(env.op.transcript(),
-                  QStringList{QStringLiteral("MSG[information] IMPRESION: ") + QString::fromUtf8(c.printed)
-                              + QStringLiteral("\r\nSe imprimió correctamente")})
-            << c.name;
-        EXPECT_FALSE(printer.printer->printer().document().has_value()) << c.name;
+        // "Sin Pagos" on the first model.
+        print(QString::fromUtf8(c.type), QString::fromLatin1(c.letter), 12, c.transport, c.model == Model::QM210);
+        EXPECT_EQ(printer.commands(), c.commands) << c.type;
+        EXPECT_EQ(env.op.transcript(), QStringList{QStringLiteral("MSG[information] ") + QString::fromUtf8(c.box)});
+        EXPECT_FALSE(printer.printer->printer().document().has_value()) << c.type;
+        if (c.model == Model::QM210 && c.commands.back() == kCloseDocument)
+            EXPECT_EQ(printer.lastFields(kPayment), (QList<QByteArray>{"", "000000000", "T"}));
     }
-
-    const auto texts = [this] {
-        QList<QByteArray> sent;
-        for (const emu::Request& request : printer.printer->requests())
-            if (request.command == kText)
-                sent << request.fields;
-        return sent;
-    };
-    printer.start(Model::QM540);
-    print(QStringLiteral("C Cotizaciones"), QStringLiteral("X"));
-    EXPECT_EQ(texts(), (QList<QByteArray>{
-                           "Linea 1 de texto de cotizacion indicando precio y condiciones, puede usar todo el ancho.",
-                           "Linea 2 de texto de cotizacion indicando precio y condiciones."}));
-}
-
-TEST_F(Documents, SinPagosSendsAZeroPayment)
-{
-    printer.start(Model::QM210);
-    EXPECT_EQ(print(QStringLiteral("F Factura"), QStringLiteral("B"), 12, false, false).outcome, TestOutcome::Printed);
-    EXPECT_EQ(printer.lastFields(kPayment), (QList<QByteArray>{"CONTADO PRUEBA", "000000100", "T"}));
-    EXPECT_EQ(print(QStringLiteral("F Factura"), QStringLiteral("B"), 12, false, true).outcome, TestOutcome::Printed);
-    EXPECT_EQ(printer.lastFields(kPayment), (QList<QByteArray>{"", "000000000", "T"}));
-}
-
-TEST_F(Documents, LetterAndModelChecksComeBeforeAnythingIsOpened)
-{
-    // An official receipt takes letter X only: switched, said, and printed with X.
-    printer.start(Model::QM540);
-    TestResult result = print(QStringLiteral("L Recibo oficial"), QStringLiteral("A"));
-    EXPECT_EQ(result.outcome, TestOutcome::Printed);
-    EXPECT_EQ(result.letter, QStringLiteral("X"));
-    EXPECT_EQ(printer.lastFields(kOpen).value(2), QByteArray("X"));
-    EXPECT_EQ(env.op.transcript(),
-              QStringList({QStringLiteral("MSG[information] ATENCION: El comprobante L Recibo oficial, solo admite letra X"),
-                           QStringLiteral("MSG[information] IMPRESION: Recibo oficial 'X' Nro. 00000001\r\n"
-                                          "Se imprimió correctamente")}));
-
-    // The first model prints invoices and debit notes only.
-    env.op.boxes.clear();
-    printer.start(Model::QM210);
-    result = print(QStringLiteral("N Nota de crédito"), QStringLiteral("A"));
-    EXPECT_EQ(result.outcome, TestOutcome::NotStarted);
-    EXPECT_EQ(printer.commands(), std::vector<int>{kProbe});
-    EXPECT_EQ(env.op.transcript(), QStringList{QStringLiteral(
-                                       "MSG[information] ATENCION: Comprobante (N Nota de crédito) no soportado en QM210F")});
 }
 
 TEST_F(Documents, TheFormMustGiveSixToEightCharactersPerInchAtThePitch)
@@ -199,38 +155,6 @@ TEST_F(Documents, WithoutAnAnswerNothingIsOpenedAndOnlyTheLinkSpeaks)
     const QString noPort =
         QStringLiteral("MSG[critical] Brela: Esta cambiando al Port Serie COM3  y en esta PC no existe.");
     EXPECT_EQ(env.op.transcript(), QStringList({noPort, noPort}));
-}
-
-TEST_F(Documents, ClosesAndTheCancelReachThePrinter)
-{
-    printer.start(Model::QM540, 0, {QStringLiteral("open:F")});
-    EXPECT_FALSE(dailyClose(printer.link, QStringLiteral("X")));   // refused under an open document
-    EXPECT_TRUE(cancelOpenDocument(printer.link));
-    EXPECT_FALSE(printer.printer->printer().document().has_value());
-    EXPECT_TRUE(dailyClose(printer.link, QStringLiteral("X")));
-    EXPECT_TRUE(dailyClose(printer.link, QStringLiteral("Z")));
-    EXPECT_EQ(printer.printer->printer().xNumber(), 1);
-    EXPECT_EQ(printer.printer->printer().zNumber(), 1);
-    EXPECT_EQ(printer.lastFields(kClose), (QList<QByteArray>{"Z", "P"}));
-}
-
-TEST(LetterList, FollowsTheType)
-{
-    struct Case {
-        const char* type;
-        const char* letter;
-        std::optional<QStringList> entries;
-        bool transport;
-    };
-    const QStringList abc{QStringLiteral("A Letra A"), QStringLiteral("B Letra B"), QStringLiteral("C Letra C")};
-    const QStringList x{QStringLiteral("X Letra X")};
-    for (const Case& c : {Case{"F Factura", "", abc, true}, Case{"N Nota de crédito", "B Letra B", std::nullopt, true},
-                          Case{"R Recibo fiscal", "X Letra X", abc, false}, Case{"L Recibo oficial", "A Letra A", x, false},
-                          Case{"E Remito", "X Letra X", std::nullopt, false}, Case{"C Cotizaciones", "", x, false}}) {
-        const LetterChoice choice = InitComboLetra(QString::fromUtf8(c.type), QString::fromUtf8(c.letter));
-        EXPECT_EQ(choice.entries, c.entries) << c.type << " / " << c.letter;
-        EXPECT_EQ(choice.transport, c.transport) << c.type;
-    }
 }
 
 } // namespace

@@ -58,14 +58,11 @@ TEST_F(FrmUtilTest, ListsFollowTheConnectedModel)
     EXPECT_EQ(window->pitchList()->currentText(), QStringLiteral("17 Caracteres/pulgada"));
     EXPECT_FALSE(window->noPaymentCheck()->isVisible());
     EXPECT_TRUE(env.op.boxes.empty());
-}
 
-TEST_F(FrmUtilTest, LeavingTheTypeListRefillsTheLetters)
-{
-    open(emu::Model::QM540);
+    // Leaving the type list refills the letters and settles "Con Transporte".
     window->transportCheck()->setChecked(true);
     window->typeList()->setCurrentIndex(5);   // C Cotizaciones
-    EXPECT_EQ(window->letterList()->currentText(), QStringLiteral("A Letra A"));   // not before leaving the list
+    EXPECT_EQ(window->letterList()->currentText(), QStringLiteral("A Letra A"));
     QFocusEvent leave(QEvent::FocusOut);
     QCoreApplication::sendEvent(window->typeList(), &leave);
     EXPECT_EQ(entries(window->letterList()), QStringList{QStringLiteral("X Letra X")});
