@@ -7,6 +7,7 @@
 #include "store/session.h"
 #include "ui/frm_config.h"
 #include "ui/frm_main.h"
+#include "ui/frm_set_zone.h"
 #include "ui/frm_splash.h"
 #include "ui/frm_util.h"
 #include "ui/qt_operator.h"
@@ -53,7 +54,7 @@ int main(int argc, char** argv)
     Session session(db, op, clock, folder);
 
     QtSerialLine line;
-    PrinterLink link(session, line);
+    PrinterLink link(op, line, clock);
     link.PFMostrarErrores = true;
     PFCargaTextosEstado(link);
 
@@ -64,12 +65,14 @@ int main(int argc, char** argv)
     op.setParent(&main);
     op.setStatusSink([&main](const QString& text) { main.panel(1)->setText(text); });
     const PortPanel portPanel = [&main](const QString& text) { main.panel(4)->setText(text); };
-    main.setPortOpener([&link, portPanel] { return openPortAtStartup(link, portPanel); });
+    main.setLink(link);
+    main.setPortOpener([&link, &session, portPanel] { return openPortAtStartup(link, session.db, portPanel); });
     QObject::connect(main.control(QStringLiteral("MnuConfig")), &QAction::triggered, &main, [&] {
-        FrmConfig settings(link, portPanel, &main);
+        FrmConfig settings(link, session.db, portPanel, &main);
         settings.exec();
     });
     connectUtilities(main, session, link);
+    connectTransfer(main, session, link);
     main.show();
     return app.exec();
 }

@@ -1,5 +1,6 @@
 #include "cli.h"
 
+#include "store/db.h"
 #include "store/library.h"
 #include "transfer/generate.h"
 
@@ -33,9 +34,14 @@ int generate(Context& context)
         return usageError(QStringLiteral("Falta el formulario (nombre o FormID)."));
 
     Session& session = context.session;
-    const qint16 id = resolveForm(context, name);
-    if (id == 0 || !openStoredForm(session, id))
+    try {
+        const qint16 id = resolveForm(context, name);
+        if (id == 0 || !openStoredForm(session, id))
+            return Failed;
+    } catch (const DbError& error) {
+        err(error.text);
         return Failed;
+    }
 
     QString file = output.isEmpty() ? QString() : QFileInfo(output).absoluteFilePath();
     ValidationState state;

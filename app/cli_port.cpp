@@ -8,7 +8,7 @@
 namespace brela::cli {
 
 // The serial port and the link for one command of brela-cli.
-Printer::Printer(Session& session) : link(session, line)
+Printer::Printer(Session& session) : link(session.op, line, session.clock)
 {
     link.PFMostrarErrores = true;
     PFCargaTextosEstado(link);
@@ -22,10 +22,10 @@ bool connect(Context& context, Printer& printer)
     try {
         config = loadPortConfig(session.db);
     } catch (const DbError& error) {
-        session.op.message(errorReport(0, error.text), Icon::Critical, applicationTitle());
+        reportDbError(session.op, error, applicationTitle());
         return false;
     }
-    PortRequest request{config.PortNmb, QString(), config.PORTCFG, 1024};
+    PortRequest request{config.PortNmb, QString(), config.PORTCFG, kInputBuffer};
     if (!context.port.isEmpty()) {
         bool number = false;
         const int port = context.port.toInt(&number);

@@ -5,6 +5,9 @@
 
 namespace brela {
 
+// Line end of scripts, logs and the printer's texts.
+inline const QString kCrLf = QStringLiteral("\r\n");
+
 // Scripts and the serial line carry Windows-1252, one byte per character.
 // A character the code page cannot hold becomes '?'.
 QByteArray toCp1252(const QString& text);

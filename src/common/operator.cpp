@@ -31,6 +31,12 @@ Answer positiveAnswer(Buttons buttons)
     }
 }
 
+QString errorReport(int code, const QString& description)
+{
+    return QStringLiteral("Ha ocurrido el error número ") + QString::number(code) + QStringLiteral(" que sería ")
+           + description + QStringLiteral(" .");
+}
+
 QString iconName(Icon icon)
 {
     switch (icon) {

@@ -33,6 +33,9 @@ Answer negativeAnswer(Buttons buttons);
 // The answer a box gives when the operator accepts: OK or Yes.
 Answer positiveAnswer(Buttons buttons);
 
+// "Ha ocurrido el error número n que sería text ." for an unexpected error.
+QString errorReport(int code, const QString& description);
+
 QString iconName(Icon icon);
 QString answerName(Answer answer);
 

@@ -53,7 +53,7 @@ bool PFConsultaEstado(PrinterLink& link, const QString& letter)
     PFIniciaComando(link);
     if (letter != QStringLiteral("T")) {
         if (!isOneOf(letter, QStringLiteral("NPCAD")))
-            link.session.op.message(QStringLiteral("Se va a enviar una letra que no esta contemplada "), Icon::None,
+            link.op.message(QStringLiteral("Se va a enviar una letra que no esta contemplada "), Icon::None,
                                     applicationTitle());
         PFAgregaCampo(link, letter);
     }
@@ -78,7 +78,7 @@ bool PFVerificaFormulario(PrinterLink& link, qint16 cpi)
         return true;
     const long width = static_cast<long>(textToNumber(link.PFRespuesta[4]));
     if (width == 0) {
-        link.session.op.message(QStringLiteral("El impresor fiscal no tiene configurado el formulario"), Icon::Critical,
+        link.op.message(QStringLiteral("El impresor fiscal no tiene configurado el formulario"), Icon::Critical,
                                 QStringLiteral("ATENCION"));
         return true;
     }
@@ -133,7 +133,7 @@ bool PFTransporte(PrinterLink& link, const QString& option)
     else if (option == QStringLiteral("CLOSE"))
         last = QStringLiteral("T");
     else {
-        link.session.op.message(QStringLiteral("Opcion '") + option + QStringLiteral("' no contemplada en Transporte"),
+        link.op.message(QStringLiteral("Opcion '") + option + QStringLiteral("' no contemplada en Transporte"),
                                 Icon::None, applicationTitle());
         return false;
     }
@@ -152,7 +152,7 @@ bool PFCancelaPrueba(PrinterLink& link)
 
 bool PFI_Sincronizar(PrinterLink& link)
 {
-    Operator& op = link.session.op;
+    Operator& op = link.op;
     if (PFConsultaEstado(link, QStringLiteral("D"))) {
         op.processEvents();
         const unsigned fiscal = hexValue(link.PFRespuesta[2].trimmed());

@@ -3,13 +3,12 @@
 #include "common/numbers.h"
 #include "common/version.h"
 #include "store/db.h"
+#include "store/port_config.h"
 
 #include <cmath>
 
 namespace brela {
 namespace {
-
-constexpr int kInputBuffer = 1024;
 
 bool needsAnotherPort(PortFailure failure)
 {
@@ -31,60 +30,17 @@ int chosenPort(const std::optional<QString>& answer)
 
 } // namespace
 
-PortConfig loadPortConfig(QSqlDatabase& db)
-{
-    PortConfig config;
-    QSqlQuery query = run(db, QStringLiteral("SELECT PortNmb, PORTCFG FROM PortConfig LIMIT 1"));
-    if (query.next()) {
-        config.PortNmb = query.value(0).toInt();
-        config.PORTCFG = query.value(1).toString();
-    }
-    return config;
-}
-
-namespace {
-
-void storeRow(QSqlDatabase& db, const PortConfig& config)
-{
-    Transaction transaction(db);
-    QSqlQuery count = run(db, QStringLiteral("SELECT COUNT(*) FROM PortConfig"));
-    if (count.next() && count.value(0).toInt() > 0)
-        run(db, QStringLiteral("UPDATE PortConfig SET PortNmb = ?, PORTCFG = ?"), {config.PortNmb, config.PORTCFG});
-    else
-        run(db, QStringLiteral("INSERT INTO PortConfig (PortNmb, PORTCFG) VALUES (?, ?)"), {config.PortNmb, config.PORTCFG});
-    transaction.commit();
-}
-
-} // namespace
-
-void storePortNumber(QSqlDatabase& db, int number)
-{
-    PortConfig config = loadPortConfig(db);
-    config.PortNmb = number;
-    storeRow(db, config);
-}
-
-void storePortConfig(QSqlDatabase& db, const PortConfig& config)
-{
-    storeRow(db, config);
-}
-
 QString portPanelText(int number)
 {
     return QStringLiteral("Usando COM") + QString::number(number);
 }
 
-QString errorReport(int code, const QString& description)
-{
-    return QStringLiteral("Ha ocurrido el error número ") + QString::number(code) + QStringLiteral(" que sería ")
-           + description + QStringLiteral(" .");
-}
 
-bool openPortAtStartup(PrinterLink& link, const PortPanel& setPortPanel)
+bool openPortAtStartup(PrinterLink& link, QSqlDatabase& db, const PortPanel& setPortPanel)
 {
-    Operator& op = link.session.op;
+    Operator& op = link.op;
     try {
-        const PortConfig config = loadPortConfig(link.session.db);
+        const PortConfig config = loadPortConfig(db);
         if (link.line.isOpen())
             link.line.close();
         int number = config.PortNmb;
@@ -110,23 +66,23 @@ bool openPortAtStartup(PrinterLink& link, const PortPanel& setPortPanel)
                 return false;
             }
             number = replacement;
-            storePortNumber(link.session.db, number);
+            storePortNumber(db, number);
             link.portNumber = number;
             setPortPanel(portPanelText(number));
         }
     } catch (const DbError& error) {
-        op.message(errorReport(0, error.text), Icon::Critical, applicationTitle());
+        reportDbError(op, error, applicationTitle());
         return false;
     }
 }
 
-bool applyPortSettings(PrinterLink& link, const PortConfig& chosen, const PortPanel& setPortPanel)
+bool applyPortSettings(PrinterLink& link, QSqlDatabase& db, const PortConfig& chosen, const PortPanel& setPortPanel)
 {
-    Operator& op = link.session.op;
+    Operator& op = link.op;
     try {
-        storePortConfig(link.session.db, chosen);
+        storePortConfig(db, chosen);
     } catch (const DbError& error) {
-        op.message(errorReport(0, error.text), Icon::Critical, applicationTitle());
+        reportDbError(op, error, applicationTitle());
         return false;
     }
     if (link.line.isOpen())

@@ -9,16 +9,19 @@
 namespace brela {
 namespace {
 
-constexpr int kPassed = -1;
-constexpr int kFailed = 0;
-constexpr int kRejected = 21;
-constexpr double kAnswerWait = 3.0;   // seconds for each receiving step
-constexpr double kBusyGrace = 1.0;    // added by every DC2 and every stray byte
+// How one step of an exchange ended. Rejected: the printer refused the
+// packet or the answer was spoiled; the command is tried again.
+enum class Step { Passed, Failed, Rejected };
+
+double seconds(std::chrono::milliseconds duration)
+{
+    return std::chrono::duration<double>(duration).count();
+}
 
 void pumpEvents(PrinterLink& link, int times = 4)
 {
     for (int i = 0; i < times; ++i)
-        link.session.op.processEvents();
+        link.op.processEvents();
 }
 
 double now(PrinterLink& link)
@@ -39,9 +42,9 @@ bool awaitInput(PrinterLink& link, double deadline)
             return false;
         if (link.line.bytesWaiting() > 0)
             return true;
-        const int ms = std::clamp(static_cast<int>(std::ceil((deadline - current) * 1000)), 1, link.waitSliceMs);
+        const int ms = std::clamp(static_cast<int>(std::ceil((deadline - current) * 1000)), 1, static_cast<int>(pf::kWaitSlice.count()));
         link.line.waitForInput(ms);
-        link.session.op.processEvents();
+        link.op.processEvents();
     }
 }
 
@@ -55,7 +58,7 @@ int readByte(PrinterLink& link)
 void PFMuestraError(PrinterLink& link, const QString& text)
 {
     if (link.PFMostrarErrores)
-        link.session.op.message(text, Icon::None, QStringLiteral("* *  E R R O R  * *"));
+        link.op.message(text, Icon::None, QStringLiteral("* *  E R R O R  * *"));
 }
 
 double nextRandom(PrinterLink& link)
@@ -64,9 +67,9 @@ double nextRandom(PrinterLink& link)
     return link.randomState / 16777216.0;
 }
 
-int PFArmaPaquete(PrinterLink& link, int command, const QByteArray& data)
+Step PFArmaPaquete(PrinterLink& link, int command, const QByteArray& data)
 {
-    Operator& op = link.session.op;
+    Operator& op = link.op;
     bool refused = false;
     if (command > pf::kMaxCommand || command < 0) {
         op.message(QStringLiteral(" Valor de Comando muy Grande"), Icon::None, applicationTitle());
@@ -83,7 +86,7 @@ int PFArmaPaquete(PrinterLink& link, int command, const QByteArray& data)
         refused = true;
     }
     if (refused)
-        return kFailed;
+        return Step::Failed;
 
     QByteArray packet;
     packet += pf::STX;
@@ -93,43 +96,43 @@ int PFArmaPaquete(PrinterLink& link, int command, const QByteArray& data)
     packet += pf::ETX;
     packet += PFCalculaCRC(packet).toLatin1();
     link.PFUltimoPaquete = packet;
-    return link.line.write(packet) ? kPassed : kFailed;
+    return link.line.write(packet) ? Step::Passed : Step::Failed;
 }
 
-int PFEsperaInicio(PrinterLink& link)
+Step PFEsperaInicio(PrinterLink& link)
 {
     link.PFRecibido.clear();
-    double deadline = now(link) + kAnswerWait;
+    double deadline = now(link) + seconds(pf::kAnswerWait);
     while (awaitInput(link, deadline)) {
         const int c = readByte(link);
         if (c < 0)
             continue;
         if (c == pf::STX)
-            return kPassed;
+            return Step::Passed;
         if (c == pf::NAK)
-            return kRejected;
+            return Step::Rejected;
         if (c != pf::DC2)
             link.line.discardInput();
-        deadline += kBusyGrace;
+        deadline += seconds(pf::kBusyGrace);
     }
-    return kFailed;
+    return Step::Failed;
 }
 
-int PFLeeRespuesta(PrinterLink& link)
+Step PFLeeRespuesta(PrinterLink& link)
 {
-    double deadline = now(link) + kAnswerWait;
+    double deadline = now(link) + seconds(pf::kAnswerWait);
     while (awaitInput(link, deadline)) {
         const int c = readByte(link);
         if (c < 0)
             continue;
         switch (c) {
         case pf::ETX:
-            return kPassed;
+            return Step::Passed;
         case pf::STX:
             link.PFRecibido.clear();
-            return kRejected;
+            return Step::Rejected;
         case pf::DC2:
-            deadline += kBusyGrace;
+            deadline += seconds(pf::kBusyGrace);
             break;
         case pf::NAK:
             break;
@@ -137,17 +140,17 @@ int PFLeeRespuesta(PrinterLink& link)
             link.PFRecibido += static_cast<char>(c);
         }
     }
-    return kFailed;
+    return Step::Failed;
 }
 
-int PFVerificaRespuesta(PrinterLink& link)
+Step PFVerificaRespuesta(PrinterLink& link)
 {
     pumpEvents(link);
     QByteArray checksum;
-    double deadline = now(link) + kAnswerWait;
+    double deadline = now(link) + seconds(pf::kAnswerWait);
     while (checksum.size() < 4) {
         if (!awaitInput(link, deadline))
-            return kFailed;
+            return Step::Failed;
         // Everything already waiting is taken, so bytes that trail the
         // checksum spoil the comparison instead of waiting for the next answer.
         while (link.line.bytesWaiting() > 0) {
@@ -155,9 +158,9 @@ int PFVerificaRespuesta(PrinterLink& link)
             if (c < 0 || c == pf::STX || c == pf::NAK)
                 continue;
             if (c == pf::ETX)
-                return kRejected;
+                return Step::Rejected;
             if (c == pf::DC2)
-                deadline += kBusyGrace;
+                deadline += seconds(pf::kBusyGrace);
             else
                 checksum += static_cast<char>(c);
         }
@@ -165,26 +168,26 @@ int PFVerificaRespuesta(PrinterLink& link)
 
     if (link.PFRecibido.size() < 3) {
         PFMuestraError(link, QStringLiteral(" String muy Corto "));
-        return kFailed;
+        return Step::Failed;
     }
     const QByteArray framed = pf::STX + link.PFRecibido + pf::ETX;
     if (checksum != PFCalculaCRC(framed).toLatin1()) {
         link.PFRecibido.clear();
-        return kRejected;
+        return Step::Rejected;
     }
     if (link.PFRecibido.at(0) != link.PFUltimoPaquete.at(1)) {
         link.PFRecibido.clear();
-        return kRejected;
+        return Step::Rejected;
     }
     if (link.PFRecibido.at(1) != link.PFUltimoPaquete.at(2)) {
         if (!link.PFEstadoEnlace.Sincronizado)
             PFNumeroPaquete(link, QStringLiteral("P"));
         link.PFRecibido.clear();
-        return kRejected;
+        return Step::Rejected;
     }
     PFNumeroPaquete(link, QStringLiteral("P"));
     link.PFEstadoEnlace.Sincronizado = true;
-    return kPassed;
+    return Step::Passed;
 }
 
 void fillFailure(PrinterLink& link, int n)
@@ -197,13 +200,40 @@ void fillFailure(PrinterLink& link, int n)
     link.PFRespuesta[3].clear();
 }
 
-struct BusyGuard {
-    explicit BusyGuard(bool& flag) : flag(flag) { flag = true; }
-    ~BusyGuard() { flag = false; }
-    bool& flag;
+} // namespace
+
+// Marks the link busy for one command.
+struct BusyScope {
+    explicit BusyScope(PrinterLink& link) : link(link) { link.busy_ = true; }
+    ~BusyScope() { link.busy_ = false; }
+    PrinterLink& link;
 };
 
-} // namespace
+LinkStatus PrinterLink::status() const
+{
+    if (busy_)
+        return LinkStatus::Busy;
+    if (line.isOpen())
+        return LinkStatus::Idle;
+    return line.lost() ? LinkStatus::Lost : LinkStatus::Closed;
+}
+
+QString PrinterLink::portName() const
+{
+    const QString name = line.name();
+    return name.isEmpty() ? portLabel(portNumber) : name;
+}
+
+QString portUnusableText(const PrinterLink& link)
+{
+    if (link.status() == LinkStatus::Lost)
+        return QStringLiteral("Se perdió la conexión con la impresora fiscal en el port serie %1.\r\n"
+                              "Revise las conecciones y que el equipo esté encendido.")
+            .arg(link.portName());
+    return QStringLiteral("El port serie %1 no está abierto.\r\n"
+                          "Revise la configuración del port serie en Configuración aplicación.")
+        .arg(link.portName());
+}
 
 QString PFCalculaCRC(const QByteArray& packet)
 {
@@ -241,49 +271,45 @@ void PFAgregaCampo(PrinterLink& link, const QString& text)
 
 bool PFEnviaComando(PrinterLink& link, int command, int fieldCount)
 {
-    Operator& op = link.session.op;
+    Operator& op = link.op;
     // The answer fields never reach past the array.
     const int n = std::min(fieldCount <= 3 ? 2 : fieldCount, pf::kAnswerFields - 2);
 
-    if (link.busy) {
+    switch (link.status()) {
+    case LinkStatus::Busy:
         op.message(QStringLiteral("La impresora fiscal está atendiendo otro comando. Espere a que termine y reintente."),
                    Icon::Exclamation, applicationTitle());
         return false;
-    }
-    BusyGuard guard(link.busy);
-
-    // A port that was never opened, or closed when the far end went away:
-    // say so at once instead of waiting out two attempts.
-    if (!link.line.isOpen()) {
+    case LinkStatus::Closed:
+    case LinkStatus::Lost:
+        // Said at once instead of waiting out two attempts on a dead port.
         fillFailure(link, n);
-        if (link.PFMostrarErrores) {
-            const QString name = link.line.name().isEmpty() ? portLabel(link.portNumber) : link.line.name();
-            op.message(QStringLiteral("El port serie %1 no se puede usar: está cerrado o se perdió la conexión con la "
-                                      "impresora fiscal.\r\nRevise las conecciones y la configuración del port serie.")
-                           .arg(name),
-                       Icon::Critical, programName());
-        }
+        if (link.PFMostrarErrores)
+            op.message(portUnusableText(link), Icon::Critical, programName());
         return false;
+    case LinkStatus::Idle:
+        break;
     }
+    BusyScope scope(link);
 
     pumpEvents(link);
     link.PFEstadoEnlace.Intentos = 0;
     bool ok = false;
     while (link.PFEstadoEnlace.Intentos < 2 && !ok) {
-        int step = PFArmaPaquete(link, command, link.PFCampos);
-        if (step == kPassed) {
+        Step step = PFArmaPaquete(link, command, link.PFCampos);
+        if (step == Step::Passed) {
             pumpEvents(link);
             step = PFEsperaInicio(link);
         }
-        if (step == kPassed) {
+        if (step == Step::Passed) {
             pumpEvents(link);
             step = PFLeeRespuesta(link);
         }
-        if (step == kPassed) {
+        if (step == Step::Passed) {
             pumpEvents(link);
             step = PFVerificaRespuesta(link);
         }
-        ok = step == kPassed;
+        ok = step == Step::Passed;
         if (!ok)
             ++link.PFEstadoEnlace.Intentos;
     }

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "common/clock.h"
+#include "common/operator.h"
 #include "printer/serial_line.h"
-#include "store/session.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <chrono>
 #include <cstdint>
 
 namespace brela {
@@ -35,14 +37,29 @@ struct LinkState {
     qint16 Secuencia = 0;        // 0: not drawn yet, else 32..127
 };
 
-// The link to the fiscal printer: the line, the run's shared state and the
-// link's own state, created once and passed by reference. Not re-entrant:
-// one command at a time.
-struct PrinterLink {
-    PrinterLink(Session& session, SerialLine& line) : session(session), line(line), clock(session.clock) {}
-    PrinterLink(Session& session, SerialLine& line, Clock& clock) : session(session), line(line), clock(clock) {}
+// Where the link stands. Closed: the port was never opened (or was closed on
+// purpose); Lost: the line went away under an open port (a hang-up, a pulled
+// adapter). The two are told apart so the operator is sent the right way.
+enum class LinkStatus { Closed, Idle, Busy, Lost };
 
-    Session& session;
+// How long the link waits on the printer.
+namespace pf {
+using namespace std::chrono_literals;
+// For each receiving step of an answer.
+constexpr std::chrono::milliseconds kAnswerWait = 3s;
+// Added to the wait by every DC2 (printer busy) and every stray byte.
+constexpr std::chrono::milliseconds kBusyGrace = 1s;
+// Longest sleep on the line before window events run again.
+constexpr std::chrono::milliseconds kWaitSlice = 50ms;
+} // namespace pf
+
+// The link to the fiscal printer: the line, the operator it reports to, the
+// clock its deadlines run on, and the link's own state, created once and
+// passed by reference. Not re-entrant: one command at a time.
+struct PrinterLink {
+    PrinterLink(Operator& op, SerialLine& line, Clock& clock) : op(op), line(line), clock(clock) {}
+
+    Operator& op;
     SerialLine& line;
     Clock& clock;
 
@@ -59,10 +76,18 @@ struct PrinterLink {
     int portNumber = 1;
     // Draws the first sequence number: a fixed generator, so every run starts alike.
     std::uint32_t randomState = 0x50000;
-    // Longest sleep on the line before window events run again.
-    int waitSliceMs = 50;
-    bool busy = false;
+
+    LinkStatus status() const;
+    // The port's name for messages: "COM1" or the device path.
+    QString portName() const;
+
+private:
+    friend struct BusyScope;
+    bool busy_ = false;
 };
+
+// Why a command cannot go out on a closed or lost port, for the operator.
+QString portUnusableText(const PrinterLink& link);
 
 // Building and sending a command.
 void PFIniciaComando(PrinterLink& link);

@@ -29,7 +29,7 @@ public:
     void discardInput() override;
 
     // True once the line was closed because the far end went away.
-    bool lost() const { return lost_; }
+    bool lost() const override { return lost_; }
 
 private:
     void onError(QSerialPort::SerialPortError error);

@@ -5,6 +5,9 @@
 
 namespace brela {
 
+// Bytes the port keeps for the link between reads.
+constexpr int kInputBuffer = 1024;
+
 // Why a port could not be opened. The first three send the operator to the
 // replacement dialogue at start-up; BadSettings and Other are reported as errors.
 enum class PortFailure { None, NoSuchPort, InUse, CannotOpen, BadSettings, Other };
@@ -22,7 +25,7 @@ struct PortRequest {
     int number = 1;
     QString device;
     QString settings = QStringLiteral("9600,N,8,1");
-    int inputBuffer = 1024;
+    int inputBuffer = kInputBuffer;
 };
 
 // Line settings "speed, parity, data bits, stop bits" with or without blanks.
@@ -43,6 +46,8 @@ public:
     virtual OpenResult open(const PortRequest& request) = 0;
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
+    // The line was closed under the link because the far end went away.
+    virtual bool lost() const = 0;
     // "COM1" or the device path, for messages.
     virtual QString name() const = 0;
 

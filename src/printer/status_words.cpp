@@ -1,5 +1,6 @@
 #include "printer/status_words.h"
 
+#include "common/cp1252.h"
 #include "common/version.h"
 
 namespace brela {
@@ -9,7 +10,6 @@ namespace {
 constexpr unsigned kBatteryLow = 1u << 2;
 constexpr unsigned kMemoryNearlyFull = 1u << 8;
 constexpr unsigned kPrinterSummary = 1u << 15;
-const QString kCrLf = QStringLiteral("\r\n");
 
 } // namespace
 
@@ -82,7 +82,7 @@ QString PFHexABinario(Operator& op, const QString& digit)
 
 QString PF_ANALIZASTATUS(PrinterLink& link, const QString& status, int kind)
 {
-    Operator& op = link.session.op;
+    Operator& op = link.op;
     if (kind != 1 && kind != 2) {
         op.message(kind == 3 ? QStringLiteral("Funcion no implementada")
                              : QStringLiteral("Opcion no contemplada en PF_ANALIZASTATUS"),
@@ -147,7 +147,7 @@ bool PFAnalizaEstado(PrinterLink& link, int /*command*/)
         ok = false;
 
     if (!ok) {
-        Operator& op = link.session.op;
+        Operator& op = link.op;
         if (link.PFRespuesta[1] != QStringLiteral("0080"))
             op.message(PF_ANALIZASTATUS(link, link.PFRespuesta[1], 1), Icon::None, applicationTitle());
         op.message(PF_ANALIZASTATUS(link, link.PFRespuesta[2], 2), Icon::None, applicationTitle());

@@ -5,6 +5,7 @@
 #include "common/paths.h"
 #include "common/version.h"
 #include "store/db.h"
+#include "store/headers.h"
 #include "store/rows.h"
 #include "script/script_format.h"
 
@@ -16,8 +17,6 @@
 namespace brela {
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
-constexpr int kMergeLineLength = 255;
 
 // A failure that ends the run; `text` is the system's description.
 struct GenerationError {
@@ -51,14 +50,6 @@ private:
     QSaveFile file_;
 };
 
-QString rightTrimmed(const QString& text)
-{
-    qsizetype end = text.size();
-    while (end > 0 && text[end - 1] == QLatin1Char(' '))
-        --end;
-    return text.left(end);
-}
-
 // Every line end of the text becomes CR LF, as in the rest of the script.
 QString withCrLf(const QString& text)
 {
@@ -72,87 +63,6 @@ QString withCrLf(const QString& text)
     return out;
 }
 
-// Writes `text` into `line` from position `start` (counted from 1); what falls
-// before position 1 or after the end of the line is dropped.
-void place(QString& line, qsizetype start, const QString& text)
-{
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const qsizetype position = start + i;
-        if (position < 1)
-            continue;
-        if (position > line.size())
-            break;
-        line[position - 1] = text[i];
-    }
-}
-
-// One text of a multi-zone header with its zone's columns.
-struct HeaderPiece {
-    int group;
-    bool visible;
-    QString text;
-    int zoneId;
-    int left;
-    int right;
-};
-
-void closeGroup(QSqlDatabase& db, int group, const QString& line, qsizetype start)
-{
-    start = std::clamp<qsizetype>(start, 1, line.size() + 1);
-    const QString merged = rightTrimmed(line.mid(start - 1));
-    if (merged.isEmpty())
-        run(db, QStringLiteral("UPDATE Message SET MsgVisible=0, MsgText='' WHERE FormID=? AND MsgID=?"),
-            {kWorkingCopy, group});
-    else
-        run(db, QStringLiteral("UPDATE Message SET MsgVisible=1, MsgText=? WHERE FormID=? AND MsgID=?"),
-            {merged, kWorkingCopy, group});
-}
-
-// The texts with MsgIDOut above 0 are laid side by side, each at its zone's
-// columns, and become the text of the header numbered MsgIDOut. All of it or
-// none of it reaches the working copy.
-void mergeHeaderTexts(QSqlDatabase& db)
-{
-    Transaction transaction(db);
-    std::vector<HeaderPiece> pieces;
-    {
-        QSqlQuery q = run(db,
-            QStringLiteral("SELECT M.MsgIDOut, M.MsgVisible, M.MsgText, M.ZoneID, Z.ZoneLeft, Z.ZoneRight "
-                           "FROM Message M, Zone Z WHERE M.FormID=? AND Z.FormID=? AND Z.ZoneID=M.ZoneID "
-                           "AND M.MsgIDOut>0 ORDER BY M.MsgIDOut, Z.ZoneLeft, M.MsgID"),
-            {kWorkingCopy, kWorkingCopy});
-        while (q.next())
-            pieces.push_back({q.value(0).toInt(), asBool(q.value(1)), q.value(2).toString(), q.value(3).toInt(),
-                              q.value(4).toInt(), q.value(5).toInt()});
-    }
-
-    if (!pieces.empty()) {
-        int group = pieces.front().group;
-        QString line(kMergeLineLength, QLatin1Char(' '));
-        qsizetype start = pieces.front().left + 1;
-        for (const HeaderPiece& piece : pieces) {
-            if (piece.group != group) {
-                closeGroup(db, group, line, start);
-                group = piece.group;
-                line = QString(kMergeLineLength, QLatin1Char(' '));
-                start = piece.left + 1;
-            }
-            if (!piece.visible || piece.text.isEmpty())
-                continue;
-            QString text = rightTrimmed(piece.text);
-            if (piece.zoneId >= 63 && piece.zoneId <= 66) {
-                // Amount columns: right-aligned on the zone's last column, cut to its width.
-                text = text.left(std::max(0, piece.right - piece.left + 1));
-                place(line, piece.right + 1 - text.size(), text);
-            } else {
-                place(line, piece.left + 1, text);
-            }
-        }
-        closeGroup(db, group, line, start);
-    }
-    transaction.commit();
-}
-
 struct Rect {
     int left = 0;
     int top = 0;
@@ -163,20 +73,22 @@ struct Rect {
 class Generator {
 public:
     Generator(Session& session, ScriptFile& out, const FormRow& form, const QString& fileName)
-        : s_(session), out_(out), form_(form), fileName_(fileName)
+        : s_(session), out_(out), form_(form), fileName_(fileName), firstModel_(isFirstModel(form.FormPrModel))
     {
+        // The sheet's columns and lines follow the form's own pitch, whatever the session shows.
+        units_.CPIActual = form.FormCPI;
+        CalculaEscala(units_, false);
     }
 
     void run(const QString& validationText)
     {
         title();
-        s_.PrimerModelo = isFirstModel(form_.FormPrModel);
         s_.op.status(QStringLiteral("Abro archivo de Salida."));
 
-        const double columnsPerMm = s_.units.ColumnasPorMM;
+        const double columnsPerMm = units_.ColumnasPorMM;
         int columns = static_cast<int>(roundHalfEven(form_.FormWidth * columnsPerMm));
         const int columns12 = static_cast<int>(roundHalfEven(form_.FormWidth * columnsPerMm * 12 / form_.FormCPI));
-        const int lines = static_cast<int>(roundHalfEven(form_.FormHeight * s_.units.FilasPorMM));
+        const int lines = static_cast<int>(roundHalfEven(form_.FormHeight * units_.FilasPorMM));
 
         introduction();
         const int widest = 8 * form_.FormCPI;
@@ -251,7 +163,7 @@ private:
         out_.line(QStringLiteral("@PREFERENCIA|%1|P|P|R|S|U|%2|%3").arg(next()).arg(std::max(columns12, 48)).arg(std::max(lines, 60)));
         out_.line();
 
-        if (s_.PrimerModelo)
+        if (firstModel_)
             return;
         out_.line(QStringLiteral("** Seteos de CPI en Documentos No Fiscales."));
         out_.line(QStringLiteral("@PREFERENCIA|%1|P|L|O|N|N|12").arg(next()));
@@ -291,7 +203,7 @@ private:
             } else if (zone.ZoneID == 70) {
                 subtotalOffset(detail.bottom - detail.top + 1);
                 r = detail;
-                if (!s_.PrimerModelo) {
+                if (!firstModel_) {
                     const auto totals = std::find_if(rows.begin(), rows.end(),
                                                      [](const ZoneRow& z) { return z.ZoneID == 90; });
                     if (totals != rows.end())
@@ -339,7 +251,7 @@ private:
             if (m.MsgID >= 200)
                 break;
             // The first model's headers above 65 are fixed.
-            if (m.MsgID > 65 && s_.PrimerModelo)
+            if (m.MsgID > 65 && firstModel_)
                 continue;
             s_.op.status(QStringLiteral("Proceso Encabezados/Cola %1").arg(m.MsgID));
             s_.op.processEvents();
@@ -358,6 +270,8 @@ private:
     ScriptFile& out_;
     const FormRow& form_;
     const QString& fileName_;
+    const bool firstModel_;
+    Units units_;
     int counter_ = 0;
 };
 

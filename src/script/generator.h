@@ -8,15 +8,13 @@ namespace brela {
 
 // Writes the working copy (FormID 9999) as a configuration script.
 //
-// Before calling, set session.units.CPIActual to the form's FormCPI and call
-// CalculaEscala(session.units, false), as the sheet view does when it draws
-// the form: the sheet's columns come from session.units.ColumnasPorMM.
+// The sheet's columns and lines follow the form's own FormCPI.
 //
 // `validationText`, when not empty, is copied into the script. `fileName`
 // empty asks for the default name (defaultScriptName), which is handed back.
 // `quiet` leaves out the closing success and failure boxes. Merges the header
 // texts that several zones contribute into the working copy's Message rows
-// (in one transaction) and sets session.PrimerModelo from the form's model.
+// (in one transaction).
 //
 // The script is written to a temporary file in the same folder and renamed
 // into place only when complete: on failure an earlier script of that name

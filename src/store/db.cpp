@@ -35,6 +35,11 @@ DbError failure(const QSqlError& error)
 
 } // namespace
 
+void reportDbError(Operator& op, const DbError& error, const QString& title)
+{
+    op.message(errorReport(error.number, error.text), Icon::Critical, title);
+}
+
 QSqlQuery run(QSqlDatabase& db, const QString& sql, std::initializer_list<QVariant> values)
 {
     QSqlQuery query(db);

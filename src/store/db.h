@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/operator.h"
+
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -17,6 +19,9 @@ public:
     QString text;
     int number;   // the engine's own error code, 0 when it gave none
 };
+
+// Shows an unexpected database error with the engine's number and text.
+void reportDbError(Operator& op, const DbError& error, const QString& title);
 
 // Prepares and runs a statement with bound values; throws DbError on failure.
 QSqlQuery run(QSqlDatabase& db, const QString& sql, std::initializer_list<QVariant> values = {});

@@ -53,7 +53,7 @@ bool portUsable(PrinterLink& link)
 {
     if (link.line.isOpen())
         return true;
-    link.session.op.message(QStringLiteral("Esta cambiando al Port Serie COM") + QString::number(link.portNumber)
+    link.op.message(QStringLiteral("Esta cambiando al Port Serie COM") + QString::number(link.portNumber)
                                 + QStringLiteral("  y en esta PC no existe."),
                             Icon::Critical, applicationTitle());
     return false;
@@ -117,7 +117,7 @@ LetterChoice InitComboLetra(const QString& typeEntry, const QString& letterEntry
 
 TestResult printTestDocument(PrinterLink& link, const TestDocument& document, const Progress& progress)
 {
-    Operator& op = link.session.op;
+    Operator& op = link.op;
     const QString& typeEntry = document.typeEntry;
     const QString type = typeEntry.left(1);
     const QString name = typeEntry.mid(2);
@@ -233,7 +233,7 @@ bool dailyClose(PrinterLink& link, const QString& kind, const Progress& progress
         return false;
     report(progress, kind == QStringLiteral("Z") ? QStringLiteral("Ejecutando Cierre Z.")
                                                  : QStringLiteral("Ejecutando Cierre X."));
-    return guarded(link.session.op, [&] { return PFCierreDiario(link, kind); });
+    return guarded(link.op, [&] { return PFCierreDiario(link, kind); });
 }
 
 bool cancelOpenDocument(PrinterLink& link, const Progress& progress)
@@ -241,7 +241,7 @@ bool cancelOpenDocument(PrinterLink& link, const Progress& progress)
     if (!portUsable(link))
         return false;
     report(progress, QStringLiteral("Sincronizando Impresora."));
-    return guarded(link.session.op, [&] { return PFI_Sincronizar(link); });
+    return guarded(link.op, [&] { return PFI_Sincronizar(link); });
 }
 
 } // namespace brela

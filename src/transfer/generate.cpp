@@ -13,8 +13,6 @@
 namespace brela {
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
-
 // Replaces Valida.txt whole or not at all.
 void writeValidationFile(Session& session, const QString& log)
 {
@@ -28,22 +26,6 @@ void writeValidationFile(Session& session, const QString& log)
 }
 
 } // namespace
-
-bool useWorkingCopyUnits(Session& session)
-{
-    try {
-        const std::optional<FormRow> form = FormRows(session.db, kWorkingCopy).form();
-        if (form) {
-            session.units.CPIActual = form->FormCPI;
-            CalculaEscala(session.units, false);
-            return true;
-        }
-        session.op.message(QStringLiteral("No hay ningún formulario abierto."), Icon::Critical, applicationTitle());
-    } catch (const DbError& error) {
-        session.op.message(error.text, Icon::Critical, applicationTitle());
-    }
-    return false;
-}
 
 bool generateCommand(Session& session, ValidationState& state, QString& fileName)
 {
@@ -78,8 +60,6 @@ bool generateCommand(Session& session, ValidationState& state, QString& fileName
             return false;
     }
 
-    if (!useWorkingCopyUnits(session))
-        return false;
     return GeneraConfig(session, log, fileName, false);
 }
 

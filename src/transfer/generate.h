@@ -14,9 +14,4 @@ namespace brela {
 // name used is handed back. True when the script was written.
 bool generateCommand(Session& session, ValidationState& state, QString& fileName);
 
-// The working copy's pitch into the session's units, as the sheet view sets
-// it when it draws the form. False when there is no working copy (the
-// operator has been told).
-bool useWorkingCopyUnits(Session& session);
-
 } // namespace brela

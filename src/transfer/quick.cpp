@@ -1,5 +1,6 @@
 #include "transfer/quick.h"
 
+#include "common/cp1252.h"
 #include "common/paths.h"
 #include "printer/fiscal_commands.h"
 #include "script/generator.h"
@@ -8,11 +9,6 @@
 #include "transfer/generate.h"
 
 namespace brela {
-namespace {
-
-const QString kCrLf = QStringLiteral("\r\n");
-
-} // namespace
 
 QString quickScriptPath(const Session& session)
 {
@@ -77,7 +73,7 @@ bool ConfiguracionRapida(Session& session, PrinterLink& link, ValidationState& s
     const QString script = quickScriptPath(session);
     if (begin(QStringLiteral("Generando configuración."))) {
         QString file = script;
-        if (!useWorkingCopyUnits(session) || !GeneraConfig(session, log, file, true))
+        if (!GeneraConfig(session, log, file, true))
             failed(QStringLiteral("Problemas al generar configuración."));
     }
     if (begin(QStringLiteral("Sincronizando Impresora.")) && !PFI_Sincronizar(link))

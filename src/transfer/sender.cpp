@@ -1,5 +1,6 @@
 #include "transfer/sender.h"
 
+#include "common/cp1252.h"
 #include "common/numbers.h"
 #include "common/version.h"
 #include "printer/fiscal_commands.h"
@@ -10,8 +11,6 @@
 
 namespace brela {
 namespace {
-
-const QString kCrLf = QStringLiteral("\r\n");
 
 QString plainNumber(const QString& text)
 {

@@ -21,8 +21,8 @@ constexpr int twips(int value)
 
 } // namespace
 
-FrmConfig::FrmConfig(PrinterLink& link, PortPanel setPortPanel, QWidget* parent)
-    : QDialog(parent), link_(link), setPortPanel_(std::move(setPortPanel))
+FrmConfig::FrmConfig(PrinterLink& link, QSqlDatabase db, PortPanel setPortPanel, QWidget* parent)
+    : QDialog(parent), link_(link), db_(std::move(db)), setPortPanel_(std::move(setPortPanel))
 {
     setObjectName(QStringLiteral("frmConfig"));
     setWindowTitle(QStringLiteral("Configuración del Port Serie."));
@@ -73,9 +73,9 @@ void FrmConfig::selectStored()
 {
     PortConfig stored;
     try {
-        stored = loadPortConfig(link_.session.db);
+        stored = loadPortConfig(db_);
     } catch (const DbError& error) {
-        link_.session.op.message(errorReport(0, error.text), Icon::Critical, applicationTitle());
+        reportDbError(link_.op, error, applicationTitle());
     }
     // The last entry stays selected when nothing matches.
     for (int i = 0; i < combo_[0]->count(); ++i) {
@@ -95,12 +95,12 @@ void FrmConfig::acceptSettings()
     const QString port = combo_[0]->currentText().trimmed();
     const QString settings = combo_[1]->currentText();
     if (port.isEmpty() || settings.trimmed().isEmpty()) {
-        link_.session.op.message(QStringLiteral("Complete los datos y reintente"), Icon::None, applicationTitle());
+        link_.op.message(QStringLiteral("Complete los datos y reintente"), Icon::None, applicationTitle());
         return;
     }
     const PortConfig chosen{static_cast<int>(textToNumber(port.left(1))), settings};
     // A port that cannot be opened has been reported; the window closes all the same.
-    applyPortSettings(link_, chosen, setPortPanel_);
+    applyPortSettings(link_, db_, chosen, setPortPanel_);
     accept();
 }
 

@@ -15,7 +15,7 @@ class FrmConfig : public QDialog {
     Q_OBJECT
 
 public:
-    FrmConfig(PrinterLink& link, PortPanel setPortPanel, QWidget* parent = nullptr);
+    FrmConfig(PrinterLink& link, QSqlDatabase db, PortPanel setPortPanel, QWidget* parent = nullptr);
 
     QComboBox* portList() const { return combo_[0]; }
     QComboBox* settingsList() const { return combo_[1]; }
@@ -30,6 +30,7 @@ private:
     void acceptSettings();
 
     PrinterLink& link_;
+    QSqlDatabase db_;
     PortPanel setPortPanel_;
     QComboBox* combo_[2];
     QPushButton* command_[2];

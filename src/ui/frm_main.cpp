@@ -228,12 +228,6 @@ void frmMain::showEvent(QShowEvent* event)
         QTimer::singleShot(0, this, &frmMain::Form_Activate);
 }
 
-void frmMain::showActivationError(int number, const QString& description)
-{
-    session_.op.message(QStringLiteral("Ha ocurrido el error número %1 que sería %2 .").arg(number).arg(description),
-                        Icon::Critical, QString());
-}
-
 void frmMain::Form_Activate()
 {
     if (activatedOnce_)
@@ -247,7 +241,7 @@ void frmMain::Form_Activate()
                 addForm(false, form.FormID, form.FormDescr);
         }
     } catch (const DbError& error) {
-        showActivationError(error.number, error.text);
+        reportDbError(session_.op, error, QString());
         close();
         QApplication::exit(1);
         return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "printer/printer_link.h"
 #include "store/rows.h"
 #include "store/session.h"
 
@@ -39,6 +40,10 @@ public:
     void setUtilWindowOpen(bool open);
     bool scriptWindowOpen() const { return scriptWindowOpen_; }
     bool utilWindowOpen() const { return utilWindowOpen_; }
+
+    // The printer link the windows send their commands through.
+    void setLink(PrinterLink& link) { link_ = &link; }
+    PrinterLink* link() const { return link_; }
 
     // Opens the serial port at the first activation; false ends the program.
     void setPortOpener(std::function<bool()> opener) { portOpener_ = std::move(opener); }
@@ -81,7 +86,6 @@ private:
     FormList& list(List which) { return lists_[static_cast<int>(which)]; }
     const FormList& list(List which) const { return lists_[static_cast<int>(which)]; }
     void addEntry(List which, qint16 formId, const QString& caption);
-    void showActivationError(int number, const QString& description);
 
     Session& session_;
     FormRows detail_;
@@ -95,6 +99,7 @@ private:
     bool scriptWindowOpen_ = false;
     bool utilWindowOpen_ = false;
     std::function<bool()> portOpener_;
+    PrinterLink* link_ = nullptr;
 };
 
 // Main window placement from the per-user settings, in twips.

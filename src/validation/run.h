@@ -2,6 +2,7 @@
 
 // Shared by the validation run and its rule groups; not for other subsystems.
 
+#include "common/cp1252.h"
 #include "store/rows.h"
 #include "validation/validation.h"
 
@@ -9,7 +10,6 @@
 
 namespace brela::validation {
 
-inline const QString kCrLf = QStringLiteral("\r\n");
 
 // Zone numbers, rows and columns in the log: "060".
 inline QString fmt3(int value) { return QString::number(value).rightJustified(3, QLatin1Char('0')); }

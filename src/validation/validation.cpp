@@ -14,8 +14,7 @@ QString header(Session& s)
     return QStringLiteral("Validación de formulario -> ") + s.form.NombreActual + QStringLiteral(" <- realizada el ")
            + s.clock.now().toString(QStringLiteral("dd/MM/yyyy hh:mm:ss")) + QStringLiteral(" .") + kCrLf
            + QStringLiteral("Software: ") + programName() + QStringLiteral(".exe   Versión:")
-           + num(BRELA_VERSION_MAJOR) + QLatin1Char('.') + num(BRELA_VERSION_MINOR) + QLatin1Char('.')
-           + num(BRELA_VERSION_PATCH) + QStringLiteral("  .") + kCrLf + kCrLf;
+           + versionText() + QStringLiteral("  .") + kCrLf + kCrLf;
 }
 
 QString closingBlock()

@@ -1,6 +1,6 @@
 #include "common/cp1252.h"
 #include "common/numbers.h"
-#include "common/scripted_operator.h"
+#include "scripted_operator.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@ namespace {
 struct PortOpening : LinkFixture {
     PortOpening() { line.close(); }
 
-    bool startUp() { return openPortAtStartup(link, [this](const QString& text) { panel << text; }); }
+    bool startUp() { return openPortAtStartup(link, env.session->db, [this](const QString& text) { panel << text; }); }
     int storedPort() { return env.count(QStringLiteral("SELECT PortNmb FROM PortConfig")); }
 
     QStringList panel;
@@ -81,7 +81,7 @@ TEST_F(PortOpening, AcceptedSettingsAreStoredEvenWhenThePortIsMissing)
 {
     line.open({1, QString(), QStringLiteral("9600,N,8,1"), 1024});
     line.presentPorts = {1};
-    EXPECT_FALSE(applyPortSettings(link, {3, QStringLiteral("4800, N, 8, 1")}, [this](const QString& t) { panel << t; }));
+    EXPECT_FALSE(applyPortSettings(link, env.session->db, {3, QStringLiteral("4800, N, 8, 1")}, [this](const QString& t) { panel << t; }));
     EXPECT_FALSE(line.isOpen());
     EXPECT_EQ(panel, QStringList{QStringLiteral("Usando COM3")});
     EXPECT_EQ(env.op.transcript(),
@@ -92,7 +92,7 @@ TEST_F(PortOpening, AcceptedSettingsAreStoredEvenWhenThePortIsMissing)
     // A port in use is another kind of error.
     line.busyPorts = {1};
     env.op.boxes.clear();
-    EXPECT_FALSE(applyPortSettings(link, {1, QStringLiteral("9600, N, 8, 1")}, [](const QString&) {}));
+    EXPECT_FALSE(applyPortSettings(link, env.session->db, {1, QStringLiteral("9600, N, 8, 1")}, [](const QString&) {}));
     EXPECT_TRUE(env.op.texts().at(0).startsWith(QStringLiteral("Ha ocurrido el error número 2 que sería ")));
 }
 

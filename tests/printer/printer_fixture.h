@@ -1,7 +1,7 @@
 #pragma once
 
 #include "printer/fiscal_commands.h"
-#include "printer/memory_line.h"
+#include "memory_line.h"
 #include "printer/printer_link.h"
 #include "printer/status_words.h"
 #include "test_env.h"
@@ -69,7 +69,7 @@ struct LinkFixture : ::testing::Test {
 
     TestEnv env;
     MemoryLine line{env.clock};
-    PrinterLink link{*env.session, line};
+    PrinterLink link{env.op, line, env.clock};
     std::vector<Received> received;
 };
 

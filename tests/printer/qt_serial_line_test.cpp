@@ -37,7 +37,7 @@ struct PtyLine : ::testing::Test {
     TestEnv env;
     SystemClock clock;
     QtSerialLine line;
-    PrinterLink link{*env.session, line, clock};
+    PrinterLink link{env.op, line, clock};
 };
 
 // A hang-up in the middle of a command on a real pty is run by tests/e2e/cli_with_emulator.sh.

@@ -12,8 +12,8 @@ using emu::Fault;
 using emu::Model;
 
 const QString kDeadPort = QStringLiteral(
-    "MSG[critical] Brela: El port serie COM1 no se puede usar: está cerrado o se perdió la conexión con la "
-    "impresora fiscal.\r\nRevise las conecciones y la configuración del port serie.");
+    "MSG[critical] Brela: Se perdió la conexión con la impresora fiscal en el port serie COM1.\r\n"
+    "Revise las conecciones y que el equipo esté encendido.");
 
 struct WithEmulator : LinkFixture {
     // A fresh printer on the line; the link keeps its own state.
@@ -148,7 +148,23 @@ TEST_F(WithEmulator, HangUpInTheMiddleOfSynchronisingFailsAtOnce)
     EXPECT_FALSE(line.isOpen());
     // The cancel dies on the line; the final request finds the port gone.
     EXPECT_EQ(env.op.transcript(), QStringList({kCommError, kDeadPort}));
+    EXPECT_EQ(link.status(), LinkStatus::Lost);
     EXPECT_EQ(commands(), std::vector<int>{42});
+}
+
+
+// A port that was never opened is not a printer that went away: the operator
+// is sent to the settings, not to the cables.
+TEST_F(WithEmulator, NeverOpenedPortIsToldApartFromALostOne)
+{
+    start(Model::QM540);
+    line.close();
+    EXPECT_EQ(link.status(), LinkStatus::Closed);
+    EXPECT_FALSE(send(42, {}, 3));
+    EXPECT_EQ(env.op.transcript(),
+              QStringList({QStringLiteral("MSG[critical] Brela: El port serie COM1 no está abierto.\r\n"
+                                          "Revise la configuración del port serie en Configuración aplicación.")}));
+    EXPECT_TRUE(line.writes.empty());
 }
 
 } // namespace

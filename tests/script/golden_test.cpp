@@ -23,7 +23,14 @@ TEST_P(Golden, TheWholeScriptOfAPredefinedFormIsAsRecorded)
 {
     ASSERT_FALSE(qEnvironmentVariableIsEmpty("BRELA_SOURCE_DIR")) << "BRELA_SOURCE_DIR is not set";
     open(GetParam());
+    // The script follows the form's own row: the session's pitch and model flag
+    // neither steer it nor are changed by it.
+    env.session->units.CPIActual = 17;
+    CalculaEscala(env.session->units, false);
+    env.session->PrimerModelo = true;
     ASSERT_TRUE(generate());
+    EXPECT_TRUE(env.session->PrimerModelo);
+    EXPECT_EQ(env.session->units.CPIActual, 17);
     QByteArray actual = bytes();
     const QByteArray folder = toCp1252(env.dir.path());
     ASSERT_TRUE(actual.contains(folder + "/"));

@@ -22,17 +22,10 @@ class ScriptFixture : public ::testing::Test {
 protected:
     FormRows work() { return FormRows(env.session->db, kWorkingCopy); }
 
-    // Opens stored form `id` and sets the units from the form's CPI, as the sheet view does.
+    // Opens stored form `id` into the working copy.
     void open(qint16 id)
     {
         ASSERT_TRUE(openStoredForm(*env.session, id));
-        useFormCpi();
-    }
-
-    void useFormCpi()
-    {
-        env.session->units.CPIActual = work().form()->FormCPI;
-        CalculaEscala(env.session->units, false);
     }
 
     void setSheet(double width, double height, int cpi, const QString& model, double left = 0, double top = 0)
@@ -40,7 +33,6 @@ protected:
         env.exec(QStringLiteral("UPDATE Forms SET FormWidth=%1, FormHeight=%2, FormCPI=%3, FormPrModel='%4', "
                                 "FormMarLeft=%5, FormMarTop=%6 WHERE FormID=9999")
                      .arg(width).arg(height).arg(cpi).arg(model).arg(left).arg(top));
-        useFormCpi();
     }
 
     void setZone(int zoneId, int left, int top, int right, int bottom)

@@ -83,19 +83,3 @@ TEST(Database, PredefinedFormsHoldEveryNumberedZoneAndRealisticTexts)
         EXPECT_EQ(above65, !isFirstModel(row.FormPrModel));
     }
 }
-
-TEST(Units, ScaleFollowsTheCurrentPitch)
-{
-    Units units;
-    units.CPIActual = 12;
-    CalculaEscala(units, false);
-    EXPECT_DOUBLE_EQ(units.TwipsPorMM, 40);
-    EXPECT_DOUBLE_EQ(units.TwipsPorColumna, 40 * 25.4 / 12);
-    EXPECT_DOUBLE_EQ(units.TwipsPorFila, 40 * 25.4 / 6);
-    EXPECT_DOUBLE_EQ(units.ColumnasPorMM, 12 / 25.4);
-    units.CPIActual = 17;
-    CalculaEscala(units, true);
-    EXPECT_DOUBLE_EQ(units.TwipsPorMM, 1440 / 25.4);
-    EXPECT_NEAR(units.TwipsPorColumna, 1440.0 / 17, 1e-9);
-    EXPECT_DOUBLE_EQ(units.FilasPorMM, 6 / 25.4);
-}

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "common/clock.h"
-#include "common/scripted_operator.h"
+#include "fake_clock.h"
+#include "scripted_operator.h"
 #include "store/db.h"
 #include "store/session.h"
 

@@ -71,7 +71,7 @@ struct EmulatedPrinter {
 
     TestEnv& env;
     MemoryLine line{env.clock};
-    PrinterLink link{*env.session, line};
+    PrinterLink link{env.op, line, env.clock};
     std::optional<emu::Emulator> printer;
     size_t first = 0;
 };

@@ -1,7 +1,7 @@
 // Reading the printer back, against the emulated printer on the in-memory
 // line: the printer is configured through its own commands first.
 #include "emulator.h"
-#include "printer/memory_line.h"
+#include "memory_line.h"
 #include "printer/status_words.h"
 #include "store/rows.h"
 #include "test_env.h"
@@ -104,7 +104,7 @@ struct ReadBackTest : ::testing::Test {
 
     TestEnv env;
     MemoryLine line{env.clock};
-    PrinterLink link{*env.session, line};
+    PrinterLink link{env.op, line, env.clock};
     ValidationState validation;
     std::optional<emu::Emulator> printer;
     size_t requestsBefore = 0;

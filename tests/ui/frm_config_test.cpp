@@ -1,4 +1,4 @@
-#include "printer/memory_line.h"
+#include "memory_line.h"
 #include "test_env.h"
 #include "ui/frm_config.h"
 
@@ -21,9 +21,9 @@ struct FrmConfigTest : ::testing::Test {
 
     TestEnv env;
     MemoryLine line{env.clock};
-    PrinterLink link{*env.session, line};
+    PrinterLink link{env.op, line, env.clock};
     QStringList panel;
-    FrmConfig window{link, [this](const QString& text) { panel << text; }};
+    FrmConfig window{link, env.session->db, [this](const QString& text) { panel << text; }};
 };
 
 TEST_F(FrmConfigTest, StoredSettingsWithoutBlanksMatchNoEntryAndAcceptingStoresTheLast)

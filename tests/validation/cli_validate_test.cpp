@@ -30,18 +30,17 @@ protected:
 
 } // namespace
 
-TEST_F(CliValidate, HeaderAloneAndExitZeroForEveryFormFindingsAndExitOneOtherwise)
+// Every predefined form validating cleanly is guarded by the validation run's
+// own test and the end-to-end script; here the command's output and status.
+TEST_F(CliValidate, HeaderAloneAndExitZeroForACleanFormFindingsAndExitOneOtherwise)
 {
-    const std::vector<FormSummary> forms = listForms(env.session->db);
-    ASSERT_EQ(forms.size(), 4u);
-    for (const FormSummary& form : forms) {
-        EXPECT_EQ(validate(form.FormDescr), 0) << form.FormDescr.toStdString();
-        const QRegularExpression header(
-            QStringLiteral("^Validación de formulario -> %1 <- realizada el \\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d:\\d\\d \\.\n"
-                           "Software: Brela\\.exe   Versión:\\d+\\.\\d+\\.\\d+  \\.\n\n$")
-                .arg(QRegularExpression::escape(form.FormDescr)));
-        EXPECT_TRUE(header.match(out).hasMatch()) << out.toStdString();
-    }
+    const FormSummary form = listForms(env.session->db).front();
+    EXPECT_EQ(validate(form.FormDescr), 0) << form.FormDescr.toStdString();
+    const QRegularExpression header(
+        QStringLiteral("^Validación de formulario -> %1 <- realizada el \\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d:\\d\\d \\.\n"
+                       "Software: Brela\\.exe   Versión:\\d+\\.\\d+\\.\\d+  \\.\n\n$")
+            .arg(QRegularExpression::escape(form.FormDescr)));
+    EXPECT_TRUE(header.match(out).hasMatch()) << out.toStdString();
 
     env.exec(QStringLiteral("UPDATE Zone SET ZoneTop=11 WHERE FormID=2 AND ZoneID=10"));
     EXPECT_EQ(validate(QStringLiteral("2")), 1);

@@ -1,4 +1,4 @@
-#include "printer/memory_line.h"
+#include "memory_line.h"
 
 #include <algorithm>
 

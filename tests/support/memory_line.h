@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/clock.h"
+#include "fake_clock.h"
 #include "printer/serial_line.h"
 
 #include <functional>
@@ -20,6 +20,7 @@ public:
     OpenResult open(const PortRequest& request) override;
     void close() override { open_ = false; }
     bool isOpen() const override { return open_; }
+    bool lost() const override { return hungUp_ && !open_; }
     QString name() const override { return name_; }
 
     qint64 bytesWaiting() override;

@@ -1,4 +1,4 @@
-#include "common/scripted_operator.h"
+#include "scripted_operator.h"
 
 namespace brela {
 
