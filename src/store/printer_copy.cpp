@@ -37,7 +37,7 @@ std::vector<SplitPart> workingSplitParts(QSqlDatabase& db)
 void setWorkingMessage(QSqlDatabase& db, int msgId, const QString& text, bool visible)
 {
     run(db, QStringLiteral("UPDATE Message SET MsgText=?, MsgVisible=? WHERE FormID=? AND MsgID=?"),
-        {text, visible ? 1 : 0, kWorkingCopy, msgId});
+        {text.isNull() ? QStringLiteral("") : text, visible ? 1 : 0, kWorkingCopy, msgId});
 }
 
 void hideWorkingMessage(QSqlDatabase& db, int msgId)

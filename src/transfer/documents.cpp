@@ -48,14 +48,15 @@ bool guarded(Operator& op, Step step)
     return false;
 }
 
-// The port the settings name could not be opened on this computer.
+// A port that was never opened: the one the settings name does not exist
+// here. A line lost on the way is the link's to tell, on the first command.
 bool portUsable(PrinterLink& link)
 {
-    if (link.line.isOpen())
+    if (link.status() != LinkStatus::Closed)
         return true;
     link.op.message(QStringLiteral("Esta cambiando al Port Serie COM") + QString::number(link.portNumber)
-                                + QStringLiteral("  y en esta PC no existe."),
-                            Icon::Critical, applicationTitle());
+                        + QStringLiteral("  y en esta PC no existe."),
+                    Icon::Critical, applicationTitle());
     return false;
 }
 

@@ -53,6 +53,11 @@ public:
 
     ReadBack run()
     {
+        // Without a usable port the working copy is left alone.
+        if (link_.status() == LinkStatus::Closed || link_.status() == LinkStatus::Lost) {
+            s_.op.message(portUnusableText(link_), Icon::Critical, applicationTitle());
+            return result_;
+        }
         s_.PrimerModelo = PFEsModeloQM210(link_);
         if (CopiaPlantilla(s_, s_.PrimerModelo) == 0)
             return result_;

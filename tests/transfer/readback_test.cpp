@@ -156,6 +156,7 @@ TEST_F(ReadBackTest, CleanPrinterGivesItsLayoutAndAHeadingOnlyLogThatStaysClosed
     // DEL, or a line the printer never had, is stored empty and hidden.
     for (int id : {2, 66}) {
         EXPECT_EQ(message(id)->MsgText, QString()) << id;
+        EXPECT_FALSE(message(id)->MsgText.isNull()) << id;   // an empty text, not NULL
         EXPECT_FALSE(message(id)->MsgVisible) << id;
     }
     EXPECT_EQ(headersAsked(), std::vector<int>({1, 2, 3, 11, 40, 50, 51, 52, 66, 67}));
@@ -345,6 +346,15 @@ TEST_F(ReadBackTest, FailuresStopTheReadWithoutALog)
     EXPECT_EQ(env.op.transcript(),
               QStringList{QStringLiteral("MSG[critical] ATENCION: ERROR No hay ningún formulario como plantilla")});
     EXPECT_EQ(printer->requests().size() - requestsBefore, 1u);   // the model probe only
+
+    // A port that is not open: nothing is asked and the working copy stays.
+    line.close();
+    const int zonesBefore = env.count(QStringLiteral("SELECT COUNT(*) FROM Zone WHERE FormID=9999"));
+    result = read();
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(env.op.transcript(), QStringList{QStringLiteral("MSG[critical] Brela: El port serie COM1 no está abierto.\r\n"
+                                                              "Revise la configuración del port serie en Configuración aplicación.")});
+    EXPECT_EQ(env.count(QStringLiteral("SELECT COUNT(*) FROM Zone WHERE FormID=9999")), zonesBefore);
 }
 
 } // namespace
