@@ -54,6 +54,7 @@ frmMain::frmMain(Session& session, QWidget* parent)
     buildStatusBar();
     readPlacement();
     session_.menus = this;
+    wireLibraryCommands();
 }
 
 frmMain::~frmMain()

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "store/library.h"
 #include "printer/printer_link.h"
 #include "store/rows.h"
 #include "store/session.h"
+#include "validation/validation.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 #include <map>
 
@@ -17,9 +20,11 @@ class QTimer;
 
 namespace brela {
 
+class factura;
+
 // The main window: menus, the five-panel status bar and the MDI area in
 // which the sheet view opens. It lists every stored form under its model.
-class frmMain : public QMainWindow, public FormMenus {
+class frmMain : public QMainWindow, public FormMenus, public LibraryView {
     Q_OBJECT
 public:
     explicit frmMain(Session& session, QWidget* parent = nullptr);
@@ -28,8 +33,8 @@ public:
     // Runs once, at the first activation: lists the forms, enables the menus
     // and opens the serial port. Later activations do nothing.
     void Form_Activate();
-    void EnabMenu();
-    void ArmaDetalle(qint16 formId);
+    void EnabMenu() override;
+    void ArmaDetalle(qint16 formId) override;
     void Brela_help();
 
     // Working-copy rows the windows read and edit (the main window's data links).
@@ -41,6 +46,23 @@ public:
     bool scriptWindowOpen() const { return scriptWindowOpen_; }
     bool utilWindowOpen() const { return utilWindowOpen_; }
 
+    // The sheet view showing the working copy; null when no form is open.
+    factura* sheet() const;
+    // The occupancy grid and zone table the sheet view and validation fill.
+    ValidationState& validation() { return validation_; }
+
+    // File-menu commands and printing the form (frm_main_library.cpp).
+    void openFromList(qint16 formId, const QString& model);
+    void printForm();
+
+    bool sheetDrawn() const override;
+    bool sheetModified() const override;
+    void setSheetModified(bool modified) override;
+    void showSheet() override;
+    void raiseSheet() override;
+    void unloadSheet() override;
+    void setSheetCaption(const QString& caption) override;
+    void setBusy(bool busy) override;
     // The printer link the windows send their commands through.
     void setLink(PrinterLink& link) { link_ = &link; }
     PrinterLink* link() const { return link_; }
@@ -70,6 +92,7 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     struct FormList {
@@ -86,6 +109,7 @@ private:
     FormList& list(List which) { return lists_[static_cast<int>(which)]; }
     const FormList& list(List which) const { return lists_[static_cast<int>(which)]; }
     void addEntry(List which, qint16 formId, const QString& caption);
+    void wireLibraryCommands();
 
     Session& session_;
     FormRows detail_;
@@ -99,6 +123,9 @@ private:
     bool scriptWindowOpen_ = false;
     bool utilWindowOpen_ = false;
     std::function<bool()> portOpener_;
+    QPointer<factura> sheet_;
+    ValidationState validation_;
+    bool leaving_ = false;
     PrinterLink* link_ = nullptr;
 };
 

@@ -36,6 +36,8 @@ public:
     void clearRow(int row);
     void clear();
 
+    bool operator==(const MapaOcupacion&) const = default;
+
 private:
     std::array<std::array<qint16, kLastColumn + 1>, kLastRow + 1> cells_{};
 };

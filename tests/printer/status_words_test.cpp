@@ -45,27 +45,20 @@ TEST_F(StatusWords, LowBatteryStopsOnlyTheFirstCommandOfTheRun)
     EXPECT_FALSE(judge("0080", "0014"));
 }
 
-TEST_F(StatusWords, PrinterSummaryBitShowsBothBreakdowns)
+// The printer's summary bit shows both words; the fiscal breakdown ends with the fields the answer carried.
+TEST_F(StatusWords, BreakdownsOfTheWordsThatStop)
 {
     EXPECT_FALSE(judge("8004", "0000"));
+    EXPECT_FALSE(judge("0080", "0008", QStringLiteral("detalle")));
     EXPECT_EQ(env.op.texts(), QStringList({breakdown("8004", "1000000000000100",
                                                      {QStringLiteral(" PR Bit:15 Logica OR Bits 0-6 "),
                                                       QStringLiteral(" PR Bit:2 Error en la Impresora")}),
-                                           breakdown("0000", "0000000000000000")}));
-}
-
-TEST_F(StatusWords, FiscalBreakdownAppendsTheFieldsTheAnswerCarried)
-{
-    EXPECT_FALSE(judge("0080", "0008", QStringLiteral("detalle")));
-    EXPECT_EQ(env.op.texts(), QStringList{breakdown("0008", "0000000000001000",
-                                                    {QStringLiteral(" PF Bit:3 Comando NO Reconocido ")})
-                                          + QStringLiteral("\r\ndetalle")});
-}
-
-TEST_F(StatusWords, DigitThatIsNotHexadecimalIsReported)
-{
+                                           breakdown("0000", "0000000000000000"),
+                                           breakdown("0008", "0000000000001000",
+                                                     {QStringLiteral(" PF Bit:3 Comando NO Reconocido ")})
+                                               + QStringLiteral("\r\ndetalle")}));
     EXPECT_EQ(PFHexABinario(env.op, QStringLiteral("G")), QString());
-    EXPECT_EQ(env.op.texts(), QStringList{QStringLiteral("Se ha Ingresado un NUMERO que no se puede convertir a HEXADECIMAL")});
+    EXPECT_EQ(env.op.texts().last(), QStringLiteral("Se ha Ingresado un NUMERO que no se puede convertir a HEXADECIMAL"));
 }
 
 } // namespace

@@ -90,18 +90,6 @@ TEST_F(WithEmulator, Dc2EverySecondKeepsALongCloseAliveWithoutSpinning)
     EXPECT_EQ(printer->requests().size(), 2u);
 }
 
-// The refusal itself is the emulator's (tests/emulator); here the link gets past it.
-TEST_F(WithEmulator, ConfigurationRefusedWhileADocumentIsOpenPassesAfterSynchronising)
-{
-    const QStringList sheet = QStringLiteral("P,P,S,U,80,66").split(QLatin1Char(','));
-    start(Model::QM540, {QStringLiteral("open:F")});
-    EXPECT_FALSE(send(90, sheet, 3) && PFAnalizaEstado(link, 90));
-    EXPECT_TRUE(env.op.texts().join(QString()).contains(QStringLiteral(" PF Bit:13 Documento Abierto \r\n")));
-    EXPECT_TRUE(PFI_Sincronizar(link));
-    EXPECT_TRUE(send(90, sheet, 3) && PFAnalizaEstado(link, 90));
-    EXPECT_EQ(printer->printer().sheetWidth(), 80);
-}
-
 TEST_F(WithEmulator, SynchronisingEndsWhateverWasLeftOpen)
 {
     struct Case {
@@ -151,7 +139,6 @@ TEST_F(WithEmulator, HangUpInTheMiddleOfSynchronisingFailsAtOnce)
     EXPECT_EQ(link.status(), LinkStatus::Lost);
     EXPECT_EQ(commands(), std::vector<int>{42});
 }
-
 
 // A port that was never opened is not a printer that went away: the operator
 // is sent to the settings, not to the cables.

@@ -134,14 +134,8 @@ TEST_F(Generator, ASuccessfulRunCopiesTheValidationTextReportsItsStepsAndTellsTh
     EXPECT_EQ(bytes().count("\n"), bytes().count("\r\n"));
 
     EXPECT_TRUE(env.op.boxes.empty());
-    const QStringList statuses = env.op.statuses;
-    EXPECT_EQ(statuses.mid(0, 4), QStringList({QStringLiteral("Abro archivo de Salida."),
-                                               QStringLiteral("Proceso el tamaño de la Hoja."),
-                                               QStringLiteral("Indico la estación donde se emiten las Facturas."),
-                                               QStringLiteral("Proceso Zona 10")}));
-    EXPECT_TRUE(statuses.contains(QStringLiteral("Voy a procesar Encabezados y Colas.")));
-    EXPECT_TRUE(statuses.contains(QStringLiteral("Proceso Encabezados/Cola 40")));
-    EXPECT_EQ(statuses.last(), QStringLiteral("Finalizada la Generación."));
+    EXPECT_EQ(env.op.statuses.first(), QStringLiteral("Abro archivo de Salida."));
+    EXPECT_EQ(env.op.statuses.last(), QStringLiteral("Finalizada la Generación."));
     EXPECT_GE(env.op.eventPumps, static_cast<int>(work().zones().size()));
 
     ASSERT_TRUE(generate(QString(), false));

@@ -65,9 +65,3 @@ TEST(ScriptReading, BareLineFeedsReadLikeCarriageReturnLineFeeds)
         EXPECT_EQ(read, expected);
     }
 }
-
-TEST(ScriptReading, ACommentsOnlyScriptCarriesNoCommand)
-{
-    for (const QString& line : scriptLines("** DEFINICION DE ZONAS\r\n** @ZONA|00001|060|1|1|1|1\r\n\r\nNOTA:\r\n"))
-        EXPECT_EQ(classifyLine(line), Keyword::None) << line.toStdString();
-}

@@ -81,79 +81,56 @@ TEST_F(Copy, NewFormIdsFollowTheHighestStoredOneAndStartAtOne)
     EXPECT_EQ(menus.added.last(), QStringLiteral("QM210:8:Octava"));
 }
 
-TEST_F(Copy, SavingUnderALockedNameIsRefusedWithoutTouchingTheLibrary)
+// By name or by number: a locked form is never overwritten, and nothing is asked.
+TEST_F(Copy, SavingOverALockedFormIsRefusedWithoutTouchingTheLibrary)
 {
     openForm(3);
     const int before = env.count(QStringLiteral("SELECT COUNT(*) FROM Zone"));
     qint16 destination = 0;
     EXPECT_FALSE(saveAs(QStringLiteral("Factura A4 QM210 12 CPI"), destination));
-    EXPECT_EQ(env.op.transcript(), QStringList(QStringLiteral("MSG[information] ATENCION: ") + kLocked +
-                                               QStringLiteral("\r\n\r\nSi lo desea, guarde el formulario con otro nombre.")));
+    destination = 1;
+    EXPECT_FALSE(CopiaFormulario(*env.session, kWorkingCopy, QString(), QStringLiteral("x"), destination, false));
+    const QString locked = QStringLiteral("MSG[information] ATENCION: ") + kLocked;
+    EXPECT_EQ(env.op.transcript(),
+              QStringList({locked + QStringLiteral("\r\n\r\nSi lo desea, guarde el formulario con otro nombre."), locked}));
     EXPECT_EQ(env.count(QStringLiteral("SELECT COUNT(*) FROM Zone")), before);
     EXPECT_EQ(env.count(QStringLiteral("SELECT FormCPI FROM Forms WHERE FormID=1")), 12);
 }
 
-TEST_F(Copy, SavingOverALockedFormIdIsRefused)
-{
-    openForm(2);
-    qint16 destination = 1;
-    EXPECT_FALSE(CopiaFormulario(*env.session, kWorkingCopy, QString(), QStringLiteral("x"), destination, false));
-    EXPECT_EQ(env.op.transcript(), QStringList(QStringLiteral("MSG[information] ATENCION: ") + kLocked));
-}
-
+// A quote in the name must reach the database as text, in the look-up as in the replacement.
 TEST_F(Copy, AnUnlockedNameIsConfirmedTwiceAndReplacedUnderItsOldId)
 {
+    const QString name = QStringLiteral("Mía O'Brien");
     openForm(1);
     qint16 destination = 0;
-    ASSERT_TRUE(saveAs(QStringLiteral("Mía"), destination));
+    ASSERT_TRUE(saveAs(name, destination));
     ASSERT_EQ(destination, 5);
+    EXPECT_EQ(findForm(env.session->db, name), 5);
     env.op.boxes.clear();
 
-    openForm(4);   // a different layout, saved over "Mía"
-    env.op.queueAnswer(Answer::Ok);
-    env.op.queueAnswer(Answer::Ok);
-    ASSERT_TRUE(saveAs(QStringLiteral("Mía"), destination));
-    EXPECT_EQ(destination, 5);
-    EXPECT_EQ(env.op.transcript(), QStringList({
-        QStringLiteral("ASK[question] GUARDAR: Ya existe un formulario con el nombre:\r\n--> Mía <--\r\n\r\n¿ Desea reemplazarlo ?. -> Ok"),
-        QStringLiteral("ASK[question] GUARDAR: Desea reemplazar el formulario existente \r\nMía -> Ok"),
-    }));
-    EXPECT_EQ(env.count(QStringLiteral("SELECT FormCPI FROM Forms WHERE FormID=5")), 12);
-    EXPECT_EQ(env.count(QStringLiteral("SELECT COUNT(*) FROM Forms WHERE FormDescr='Mía'")), 1);
-    EXPECT_EQ(env.count(QStringLiteral("SELECT FormLock FROM Forms WHERE FormID=5")), 0);
-    EXPECT_EQ(rows(5), rows(4));
-}
-
-TEST_F(Copy, CancellingEitherConfirmationLeavesTheLibraryUnchanged)
-{
-    openForm(1);
-    qint16 destination = 0;
-    ASSERT_TRUE(saveAs(QStringLiteral("Mía"), destination));
-    openForm(3);
-
-    for (Answer first : {Answer::Cancel, Answer::Ok}) {
-        env.op.boxes.clear();
+    openForm(3);   // a different layout, saved over it
+    for (Answer first : {Answer::Cancel, Answer::Ok}) {   // either refusal leaves the library as it was
         env.op.queueAnswer(first);
         if (first == Answer::Ok)
             env.op.queueAnswer(Answer::Cancel);
-        EXPECT_FALSE(saveAs(QStringLiteral("Mía"), destination));
-        EXPECT_EQ(env.op.boxes.size(), first == Answer::Ok ? 2u : 1u);
+        EXPECT_FALSE(saveAs(name, destination));
         EXPECT_EQ(env.count(QStringLiteral("SELECT FormCPI FROM Forms WHERE FormID=5")), 12);
-        EXPECT_EQ(env.count(QStringLiteral("SELECT FormPrModel='QM210' FROM Forms WHERE FormID=5")), 1);
+        EXPECT_EQ(rows(5), rows(1));
     }
-}
-
-TEST_F(Copy, ANameWithAQuoteIsStoredAndFoundLikeAnyOther)
-{
-    openForm(1);
-    qint16 destination = 0;
-    ASSERT_TRUE(saveAs(QStringLiteral("O'Brien"), destination));
-    EXPECT_EQ(findForm(env.session->db, QStringLiteral("O'Brien")), destination);
+    env.op.boxes.clear();
     env.op.queueAnswer(Answer::Ok);
     env.op.queueAnswer(Answer::Ok);
-    qint16 again = 0;
-    ASSERT_TRUE(saveAs(QStringLiteral("O'Brien"), again));
-    EXPECT_EQ(again, destination);
+    ASSERT_TRUE(saveAs(name, destination));
+    EXPECT_EQ(destination, 5);
+    EXPECT_EQ(env.op.transcript(), QStringList({
+        QStringLiteral("ASK[question] GUARDAR: Ya existe un formulario con el nombre:\r\n--> Mía O'Brien <--\r\n\r\n"
+                       "¿ Desea reemplazarlo ?. -> Ok"),
+        QStringLiteral("ASK[question] GUARDAR: Desea reemplazar el formulario existente \r\nMía O'Brien -> Ok"),
+    }));
+    EXPECT_EQ(env.count(QStringLiteral("SELECT FormCPI FROM Forms WHERE FormID=5")), 17);
+    EXPECT_EQ(env.count(QStringLiteral("SELECT COUNT(*) FROM Forms WHERE FormDescr='Mía O''Brien'")), 1);
+    EXPECT_EQ(env.count(QStringLiteral("SELECT FormLock FROM Forms WHERE FormID=5")), 0);
+    EXPECT_EQ(rows(5), rows(3));
 }
 
 TEST_F(Copy, AFailingStatementUndoesTheWholeCopyAndShowsTheDatabaseText)

@@ -4,7 +4,7 @@ namespace brela {
 
 void ScriptedOperator::message(const QString& text, Icon icon, const QString& title)
 {
-    boxes.push_back({Box::Message, icon, title, text, Answer::Ok});
+    boxes.push_back({Box::Message, icon, title, text, Answer::Ok, QString()});
 }
 
 Answer ScriptedOperator::ask(const QString& text, Buttons buttons, Icon icon, const QString& title)
@@ -15,7 +15,7 @@ Answer ScriptedOperator::ask(const QString& text, Buttons buttons, Icon icon, co
         answer = answers_.front();
         answers_.pop_front();
     }
-    boxes.push_back({Box::Question, icon, title, text, answer});
+    boxes.push_back({Box::Question, icon, title, text, answer, QString()});
     return answer;
 }
 
@@ -29,7 +29,7 @@ std::optional<QString> ScriptedOperator::input(const QString& prompt, const QStr
     } else {
         value = initial;
     }
-    boxes.push_back({Box::Input, Icon::None, title, prompt, value ? Answer::Ok : Answer::Cancel});
+    boxes.push_back({Box::Input, Icon::None, title, prompt, value ? Answer::Ok : Answer::Cancel, initial});
     return value;
 }
 

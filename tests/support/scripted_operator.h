@@ -18,6 +18,7 @@ public:
         QString title;
         QString text;
         Answer answer;
+        QString initial;   // what an input box proposed
     };
 
     void queueAnswer(Answer answer) { answers_.push_back(answer); }

@@ -89,17 +89,14 @@ class ValidationTest : public ::testing::Test {
 protected:
     void SetUp() override { reopen(); }
 
-    // Opens a stored form as shipped, or (0) the clean layout.
-    void reopen(qint16 formId = 0)
+    void reopen()
     {
-        ASSERT_TRUE(openStoredForm(*env.session, formId ? formId : 1));
-        if (formId == 0) {
-            for (const auto& z : kCleanLayout)
-                env.exec(QStringLiteral("UPDATE Zone SET ZoneTop=%2, ZoneBot=%3, ZoneLeft=%4, ZoneRight=%5, "
-                                        "ZoneMinHeight=%6, ZoneMinWidth=%7, ZoneHoriFree=%8, ZoneVisible=%9 "
-                                        "WHERE FormID=9999 AND ZoneID=%1")
-                             .arg(z[0]).arg(z[1]).arg(z[2]).arg(z[3]).arg(z[4]).arg(z[5]).arg(z[6]).arg(z[7]).arg(z[8]));
-        }
+        ASSERT_TRUE(openStoredForm(*env.session, 1));
+        for (const auto& z : kCleanLayout)
+            env.exec(QStringLiteral("UPDATE Zone SET ZoneTop=%2, ZoneBot=%3, ZoneLeft=%4, ZoneRight=%5, "
+                                    "ZoneMinHeight=%6, ZoneMinWidth=%7, ZoneHoriFree=%8, ZoneVisible=%9 "
+                                    "WHERE FormID=9999 AND ZoneID=%1")
+                         .arg(z[0]).arg(z[1]).arg(z[2]).arg(z[3]).arg(z[4]).arg(z[5]).arg(z[6]).arg(z[7]).arg(z[8]));
         env.op.boxes.clear();
     }
     void set(int zone, const QString& assignments)

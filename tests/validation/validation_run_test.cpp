@@ -34,16 +34,6 @@ TEST_F(ValidationRun, OnlyAnEmptyLogGetsTheHeaderAndEachRunStartsAfresh)
     EXPECT_EQ(state.limits.at(10).right, 0);
 }
 
-TEST_F(ValidationRun, EveryPredefinedFormValidatesCleanly)
-{
-    for (const FormSummary& form : listForms(env.session->db)) {
-        SCOPED_TRACE(form.FormDescr.toStdString());
-        reopen(form.FormID);
-        EXPECT_EQ(findings(), QString());
-        EXPECT_TRUE(result);
-    }
-}
-
 // Zones the grid or the table cannot hold are reported and skipped; the last
 // row, column and zone number are still inside.
 TEST_F(ValidationRun, ZonesOutsideThePrinterLimitsAreReportedAndSkipped)

@@ -1,0 +1,160 @@
+// The main window's File-menu commands, the sheet view's place in it and
+// printing the form.
+
+#include "ui/factura.h"
+#include "ui/frm_main.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScreen>
+
+namespace brela {
+
+factura* frmMain::sheet() const
+{
+    return sheet_;
+}
+
+void frmMain::wireLibraryCommands()
+{
+    connect(this, &frmMain::openRequested, this, &frmMain::openFromList);
+    connect(control(QStringLiteral("mnuFileClose")), &QAction::triggered, this,
+            [this] { closeForm(session_, *this); });
+    connect(control(QStringLiteral("mnuFileKill")), &QAction::triggered, this,
+            [this] { deleteForm(session_, *this); });
+    connect(control(QStringLiteral("mnuFileSave")), &QAction::triggered, this,
+            [this] { saveForm(session_, *this); });
+    connect(control(QStringLiteral("mnuFileSaveAs")), &QAction::triggered, this,
+            [this] { saveFormAs(session_, *this); });
+    connect(control(QStringLiteral("mnuImprimirForm")), &QAction::triggered, this, &frmMain::printForm);
+    connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
+        if (window && sheet_ && window->widget() == sheet_)
+            sheet_->Form_Activate();
+    });
+    mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+}
+
+void frmMain::openFromList(qint16 formId, const QString& model)
+{
+    const List which = model == kFirstModel ? List::OpenQm210 : List::OpenQm540;
+    const QAction* entry = listEntry(which, formId);
+    openModel = model;
+    openByModel(session_, *this, formId, entry ? entry->text() : QString());
+}
+
+void frmMain::printForm()
+{
+    if (session_.form.FormIDActual == 0 || !sheet_)
+        return;
+    const Answer answer = session_.op.ask(
+        QStringLiteral("Se imprime el formulario en formato por defecto seleccionado en la impresora.\r\n\r\n"
+                       "Si usted tiene una impresora tipo matriz de punto, la impresión puede ocupar varias hojas."
+                       "\r\n\r\n¿Desea continuar con la impresión ?"),
+        Buttons::YesNo, Icon::Information, QStringLiteral("Impresión del Formulario"));
+    if (answer == Answer::No)
+        return;
+    sheet_->redrawRequested = true;
+    sheet_->printAtTrueScale = true;
+    session_.op.processEvents();
+    sheet_->ArmaForm();
+}
+
+bool frmMain::sheetDrawn() const
+{
+    return sheet_ && sheet_->drawn;
+}
+
+bool frmMain::sheetModified() const
+{
+    return sheet_ && sheet_->modified;
+}
+
+void frmMain::setSheetModified(bool modified)
+{
+    if (sheet_)
+        sheet_->modified = modified;
+}
+
+void frmMain::showSheet()
+{
+    if (!sheet_) {
+        sheet_ = new factura(session_, detail_, validation_.grid);
+        sheet_->setCloseRequest([this] { return offerToSave(session_, *this, Leaving::CloseForm); });
+        connect(sheet_, &factura::closed, this, [this] {
+            sheet_ = nullptr;
+            forgetCurrentForm(session_, *this);
+        });
+        connect(sheet_, &factura::pointerMoved, this, [this](const QString& zone, const QString& x, const QString& y) {
+            panel(1)->setText(zone);
+            panel(2)->setText(x);
+            panel(3)->setText(y);
+        });
+        QMdiSubWindow* frame = mdi_->addSubWindow(sheet_);
+        frame->setAttribute(Qt::WA_DeleteOnClose);
+        // 250 twips from the client area's corner.
+        const PixelScale px = sheet_->pixelScale();
+        const int offset = static_cast<int>(px.pixels(250));
+        frame->move(offset, offset);
+        sheet_->ArmaForm();
+        // The whole sheet when it fits, else as much as the area shows, with scroll bars.
+        const QSize wanted = sheet_->Hoja->parentWidget()->size() + (frame->size() - frame->contentsRect().size());
+        const QSize room = mdi_->viewport()->size() - QSize(offset, offset);
+        frame->resize(wanted.boundedTo(room.expandedTo(QSize(200, 150))));
+    }
+    QMdiSubWindow* frame = qobject_cast<QMdiSubWindow*>(sheet_->parentWidget());
+    frame->show();
+    mdi_->setActiveSubWindow(frame);
+    sheet_->Form_Activate();
+}
+
+void frmMain::raiseSheet()
+{
+    if (!sheet_)
+        return;
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(sheet_->parentWidget())) {
+        frame->show();
+        mdi_->setActiveSubWindow(frame);
+        frame->raise();
+    }
+}
+
+void frmMain::unloadSheet()
+{
+    if (sheet_)
+        sheet_->unload();
+    sheet_ = nullptr;
+}
+
+void frmMain::setSheetCaption(const QString& caption)
+{
+    if (sheet_)
+        sheet_->setWindowTitle(caption);
+}
+
+void frmMain::setBusy(bool busy)
+{
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+    setEnabled(!busy);
+}
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    // Leaving with unsaved changes asks first; a refused or failed save stays.
+    if (!leaving_ && !offerToSave(session_, *this, Leaving::Exit)) {
+        event->ignore();
+        return;
+    }
+    leaving_ = true;
+    QMainWindow::closeEvent(event);
+    QApplication::quit();
+}
+
+} // namespace brela

@@ -1,0 +1,99 @@
+#include "ui/sheet_layout.h"
+
+#include "common/numbers.h"
+
+#include <QRect>
+#include <algorithm>
+#include <cmath>
+
+namespace brela {
+
+SheetView SheetView::from(const Units& units, const FormRow& form)
+{
+    SheetView v;
+    v.twipsPerMm = units.TwipsPorMM;
+    v.twipsPerColumn = units.TwipsPorColumna;
+    v.twipsPerRow = units.TwipsPorFila;
+    v.leftOffset = form.FormMarLeft * units.TwipsPorMM;
+    v.topOffset = form.FormMarTop * units.TwipsPorMM;
+    return v;
+}
+
+QRectF SheetView::zoneBox(int top, int bottom, int left, int right) const
+{
+    return QRectF(left * twipsPerColumn + leftOffset, top * twipsPerRow + topOffset,
+                  (right - left + 1) * twipsPerColumn, (bottom - top + 1) * twipsPerRow);
+}
+
+QString SheetView::pointerX(double twips) const
+{
+    return QStringLiteral("Coord. X=%1 mm").arg(millimetres(twips), 0, 'f', 1);
+}
+
+QString SheetView::pointerY(double twips) const
+{
+    return QStringLiteral("Coord. Y=%1 mm").arg(millimetres(twips), 0, 'f', 1);
+}
+
+QRect PixelScale::pixels(const QRectF& twips) const
+{
+    // Round the edges, not the size, so neighbouring boxes meet without gaps.
+    const int left = static_cast<int>(std::lround(pixels(twips.left())));
+    const int top = static_cast<int>(std::lround(pixels(twips.top())));
+    const int right = static_cast<int>(std::lround(pixels(twips.left() + twips.width())));
+    const int bottom = static_cast<int>(std::lround(pixels(twips.top() + twips.height())));
+    return QRect(left, top, right - left, bottom - top);
+}
+
+QString sheetCaption(const QString& name, int cpi, const QString& model)
+{
+    return QStringLiteral("Formulario:%1 (%2 CPI - Modelo: %3)").arg(name).arg(cpi).arg(model);
+}
+
+SheetDrawing layoutSheet(Session& s, FormRows& rows, MapaOcupacion& grid, bool trueScale)
+{
+    grid.clear();
+    SheetDrawing d;
+    if (auto form = rows.form())
+        d.form = *form;
+    if (d.form.FormCPI > 0)
+        s.units.CPIActual = d.form.FormCPI;
+    CalculaEscala(s.units, trueScale);
+    s.PrimerModelo = isFirstModel(d.form.FormPrModel);
+    d.view = SheetView::from(s.units, d.form);
+    d.fontPoints = trueScale ? 10 : 6.4;
+
+    const double u = s.units.TwipsPorMM;
+    d.windowTwips = QSizeF((d.form.FormWidth + 3) * u, (d.form.FormHeight + 10) * u);
+    d.sheetTwips = QSizeF(d.form.FormWidth * u, d.form.FormHeight * u);
+
+    const std::vector<MessageRow> messages = rows.messages();
+    for (const ZoneRow& zone : rows.zones()) {
+        if (!zone.ZoneVisible)
+            continue;
+        SheetBox box;
+        box.zoneId = zone.ZoneID;
+        box.twips = d.view.zoneBox(zone.ZoneTop, zone.ZoneBot, zone.ZoneLeft, zone.ZoneRight);
+        box.tooltip = QStringLiteral("Zona(%1)-%2").arg(zeroPad(zone.ZoneID, 3), zone.ZoneDescr);
+        // Cells beyond the grid cannot be recorded; don't walk them either.
+        for (int r = std::max(zone.ZoneTop, 0); r <= std::min(zone.ZoneBot, MapaOcupacion::kLastRow); ++r)
+            for (int c = std::max(zone.ZoneLeft, 0); c <= std::min(zone.ZoneRight, MapaOcupacion::kLastColumn); ++c)
+                grid.set(r, c, static_cast<qint16>(zone.ZoneID));
+        for (const MessageRow& m : messages) {
+            if (m.ZoneID != zone.ZoneID || !m.MsgVisible || m.MsgHide)
+                continue;
+            if (s.PrimerModelo && m.MsgIDOut != 0)
+                continue;
+            box.caption += m.MsgText + QStringLiteral("\r\n");
+        }
+        d.boxes.push_back(std::move(box));
+    }
+
+    const QString name = s.form.NombreActual;
+    d.caption = sheetCaption(name, s.units.CPIActual, d.form.FormPrModel);
+    d.banner = QStringLiteral("%1 (%2 CPI - Modelo: %3) - Nota: FUERA DE ESCALA. NO TOMAR MEDIDAS.")
+                   .arg(name).arg(s.units.CPIActual).arg(d.form.FormPrModel);
+    return d;
+}
+
+} // namespace brela
