@@ -35,6 +35,28 @@ QString portPanelText(int number)
     return QStringLiteral("Usando COM") + QString::number(number);
 }
 
+QString lineSettingsProblem(const QString& settings)
+{
+    LineSettings parsed;
+    if (parseLineSettings(settings, parsed))
+        return QString();
+    return QStringLiteral("La configuración \"") + settings.trimmed()
+           + QStringLiteral("\" no es válida. Escríbala como en la lista: velocidad, paridad, bits de datos y "
+                            "bits de parada, separados por comas (por ejemplo 9600, N, 8, 1).");
+}
+
+namespace {
+
+void reportFallback(Operator& op, const QString& stored)
+{
+    op.message(QStringLiteral("La configuración del port serie guardada, \"") + stored
+                   + QStringLiteral("\", no se puede usar. Se abre el port con \"") + kDefaultLineSettings
+                   + QStringLiteral("\"; puede elegir otra en \"Configuración aplicación\"."),
+               Icon::Exclamation, applicationTitle());
+}
+
+} // namespace
+
 
 bool openPortAtStartup(PrinterLink& link, QSqlDatabase& db, const PortPanel& setPortPanel)
 {
@@ -46,10 +68,24 @@ bool openPortAtStartup(PrinterLink& link, QSqlDatabase& db, const PortPanel& set
         int number = config.PortNmb;
         link.portNumber = number;
         setPortPanel(portPanelText(number));
+        // Ending the program here would leave no way to the settings window.
+        QString settings = config.PORTCFG;
+        bool fellBack = false;
+        auto fallBack = [&] {
+            reportFallback(op, config.PORTCFG);
+            settings = kDefaultLineSettings;
+            fellBack = true;
+        };
+        if (!lineSettingsProblem(settings).isEmpty())
+            fallBack();
         for (;;) {
-            const OpenResult result = link.line.open({number, QString(), config.PORTCFG, kInputBuffer});
+            const OpenResult result = link.line.open({number, QString(), settings, kInputBuffer});
             if (result.ok())
                 return true;
+            if (result.failure == PortFailure::BadSettings && !fellBack) {
+                fallBack();
+                continue;
+            }
             if (!needsAnotherPort(result.failure)) {
                 op.message(errorReport(result.code, result.description), Icon::Critical, applicationTitle());
                 return false;
@@ -76,14 +112,20 @@ bool openPortAtStartup(PrinterLink& link, QSqlDatabase& db, const PortPanel& set
     }
 }
 
-bool applyPortSettings(PrinterLink& link, QSqlDatabase& db, const PortConfig& chosen, const PortPanel& setPortPanel)
+Applied applyPortSettings(PrinterLink& link, QSqlDatabase& db, const PortConfig& chosen, const PortPanel& setPortPanel)
 {
     Operator& op = link.op;
+    // Stored, settings that cannot be read would stop every later start.
+    const QString problem = lineSettingsProblem(chosen.PORTCFG);
+    if (!problem.isEmpty()) {
+        op.message(problem, Icon::Exclamation, applicationTitle());
+        return Applied::Refused;
+    }
     try {
         storePortConfig(db, chosen);
     } catch (const DbError& error) {
         reportDbError(op, error, applicationTitle());
-        return false;
+        return Applied::Failed;
     }
     if (link.line.isOpen())
         link.line.close();
@@ -92,14 +134,14 @@ bool applyPortSettings(PrinterLink& link, QSqlDatabase& db, const PortConfig& ch
     // The same input buffer as at start-up: a one-byte buffer would drop answers.
     const OpenResult result = link.line.open({chosen.PortNmb, QString(), chosen.PORTCFG, kInputBuffer});
     if (result.ok())
-        return true;
+        return Applied::Open;
     if (result.failure == PortFailure::NoSuchPort)
         op.message(QStringLiteral("Esta cambiando al Port Serie COM") + QString::number(chosen.PortNmb)
                        + QStringLiteral("  y en esta PC no existe."),
                    Icon::Critical, applicationTitle());
     else
         op.message(errorReport(result.code, result.description), Icon::Critical, applicationTitle());
-    return false;
+    return Applied::Failed;
 }
 
 } // namespace brela

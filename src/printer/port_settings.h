@@ -8,19 +8,34 @@
 
 namespace brela {
 
+// The line settings the port opens with when the stored ones cannot be used.
+inline const QString kDefaultLineSettings = QStringLiteral("9600,N,8,1");
+
+// Empty when `settings` reads as speed, parity, data bits and stop bits;
+// otherwise what to tell the operator.
+QString lineSettingsProblem(const QString& settings);
+
 // Status bar panel 4: "Usando COM" + n.
 QString portPanelText(int number);
 
 using PortPanel = std::function<void(const QString&)>;
 
 // Opens the stored port at the main window's first activation, asking for
-// another port while the stored one cannot be opened. False: the program
-// must end (the operator has been told why).
+// another port while the stored one cannot be opened. Stored line settings
+// the port cannot take are reported and replaced by the default for this
+// run, so the operator can still reach the settings window to mend them.
+// False: the program must end (the operator has been told why).
 bool openPortAtStartup(PrinterLink& link, QSqlDatabase& db, const PortPanel& setPortPanel);
 
+enum class Applied {
+    Open,      // stored and open
+    Failed,    // not stored or not opened (reported); the window closes all the same
+    Refused,   // line settings that do not read; nothing stored (reported)
+};
+
 // Stores the chosen settings and reopens the port with them; an unusable
-// port is reported and left closed. True when the port is open.
-bool applyPortSettings(PrinterLink& link, QSqlDatabase& db, const PortConfig& chosen, const PortPanel& setPortPanel);
+// port is reported and left closed.
+Applied applyPortSettings(PrinterLink& link, QSqlDatabase& db, const PortConfig& chosen, const PortPanel& setPortPanel);
 
 
 } // namespace brela

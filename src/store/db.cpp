@@ -55,7 +55,7 @@ QSqlQuery run(QSqlDatabase& db, const QString& sql, std::initializer_list<QVaria
 Transaction::Transaction(QSqlDatabase& db) : db_(db)
 {
     if (!db_.transaction())
-        throw DbError(errorText(db_.lastError()));
+        throw failure(db_.lastError());
     open_ = true;
 }
 
@@ -68,7 +68,7 @@ Transaction::~Transaction()
 void Transaction::commit()
 {
     if (!db_.commit())
-        throw DbError(errorText(db_.lastError()));
+        throw failure(db_.lastError());
     open_ = false;
 }
 

@@ -99,9 +99,10 @@ void FrmConfig::acceptSettings()
         return;
     }
     const PortConfig chosen{static_cast<int>(textToNumber(port.left(1))), settings};
-    // A port that cannot be opened has been reported; the window closes all the same.
-    applyPortSettings(link_, db_, chosen, setPortPanel_);
-    accept();
+    // A port that cannot be opened has been reported and the window closes all
+    // the same; settings that do not read are to be corrected here.
+    if (applyPortSettings(link_, db_, chosen, setPortPanel_) != Applied::Refused)
+        accept();
 }
 
 } // namespace brela

@@ -1,11 +1,13 @@
 #include "ui/frm_main.h"
 
+#include "common/numbers.h"
 #include "common/version.h"
 #include "store/copy.h"
 #include "store/db.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
@@ -16,6 +18,8 @@
 #include <QTextBrowser>
 #include <QTime>
 #include <QTimer>
+#include <algorithm>
+#include <cmath>
 
 static void initHelpResource() { Q_INIT_RESOURCE(help); }
 
@@ -24,9 +28,51 @@ namespace {
 
 const QString kNoFormHint = QStringLiteral("Seleccione en el menu : Archivo, Abrir, nombre");
 
-int twipsToPixels(int twips, int dpi)
+int twipsToPixels(int twips, double dpi)
 {
-    return twips * dpi / 1440;
+    return static_cast<int>(twips * dpi / 1440);
+}
+
+int pixelsToTwips(int pixels, double dpi)
+{
+    return static_cast<int>(roundHalfEven(pixels * 1440 / dpi));
+}
+
+// Smaller than an inch either way is no window to work in.
+constexpr int kSmallestSide = 1440;
+// Far beyond any screen; also keeps the pixel arithmetic within int.
+constexpr double kLargestValue = 10'000'000;
+
+const QString kPlacementKeys[4] = {QStringLiteral("MainLeft"), QStringLiteral("MainTop"), QStringLiteral("MainWidth"),
+                                   QStringLiteral("MainHeight")};
+
+void readTwips(const QSettings& settings, const QString& key, int& value)
+{
+    const QVariant stored = settings.value(key);
+    if (!stored.isValid())
+        return;
+    bool number = false;
+    const double read = stored.toString().trimmed().toDouble(&number);
+    if (number && std::abs(read) < kLargestValue)
+        value = static_cast<int>(roundHalfEven(read));
+}
+
+// Enough of the window's top edge on the screen to grab it and reach the menus.
+bool inSight(const QRect& window, const QList<QRect>& screens)
+{
+    const QRect topBand(window.left(), window.top(), window.width(), std::min(window.height(), 30));
+    for (const QRect& screen : screens) {
+        const QRect seen = topBand.intersected(screen);
+        if (seen.width() >= std::min(window.width(), 100) && seen.height() >= std::min(topBand.height(), 10))
+            return true;
+    }
+    return false;
+}
+
+QRect pixelRect(const Placement& p, double dpi)
+{
+    return QRect(twipsToPixels(p.left, dpi), twipsToPixels(p.top, dpi), twipsToPixels(p.width, dpi),
+                 twipsToPixels(p.height, dpi));
 }
 
 } // namespace
@@ -36,10 +82,34 @@ Placement readPlacementSettings()
     QSettings settings;
     settings.beginGroup(QStringLiteral("Settings"));
     Placement p;
-    p.left = settings.value(QStringLiteral("MainLeft"), p.left).toInt();
-    p.top = settings.value(QStringLiteral("MainTop"), p.top).toInt();
-    p.width = settings.value(QStringLiteral("MainWidth"), p.width).toInt();
-    p.height = settings.value(QStringLiteral("MainHeight"), p.height).toInt();
+    readTwips(settings, kPlacementKeys[0], p.left);
+    readTwips(settings, kPlacementKeys[1], p.top);
+    readTwips(settings, kPlacementKeys[2], p.width);
+    readTwips(settings, kPlacementKeys[3], p.height);
+    return p;
+}
+
+void writePlacementSettings(const Placement& p)
+{
+    QSettings settings;
+    settings.beginGroup(QStringLiteral("Settings"));
+    settings.setValue(kPlacementKeys[0], p.left);
+    settings.setValue(kPlacementKeys[1], p.top);
+    settings.setValue(kPlacementKeys[2], p.width);
+    settings.setValue(kPlacementKeys[3], p.height);
+}
+
+Placement visiblePlacement(Placement p, const QList<QRect>& screens, double dpi)
+{
+    const Placement defaults;
+    if (p.width < kSmallestSide)
+        p.width = defaults.width;
+    if (p.height < kSmallestSide)
+        p.height = defaults.height;
+    if (!inSight(pixelRect(p, dpi), screens)) {
+        p.left = defaults.left;
+        p.top = defaults.top;
+    }
     return p;
 }
 
@@ -145,12 +215,44 @@ void frmMain::buildStatusBar()
     clock_->start(1000);
 }
 
+namespace {
+
+double screenDpi(const QWidget* widget)
+{
+    return widget->screen() ? widget->screen()->logicalDotsPerInch() : 96.0;
+}
+
+} // namespace
+
+// A monitor unplugged since the last run must not leave the window out of sight.
 void frmMain::readPlacement()
 {
-    const Placement p = readPlacementSettings();
-    const int dpi = screen() ? static_cast<int>(screen()->logicalDotsPerInch()) : 96;
-    resize(twipsToPixels(p.width, dpi), twipsToPixels(p.height, dpi));
-    move(twipsToPixels(p.left, dpi), twipsToPixels(p.top, dpi));
+    QList<QRect> screens;
+    for (const QScreen* present : QGuiApplication::screens())
+        screens << present->availableGeometry();
+    const double dpi = screenDpi(this);
+    placedAt_ = pixelRect(visiblePlacement(readPlacementSettings(), screens, dpi), dpi);
+    resize(placedAt_.size());
+    move(placedAt_.topLeft());
+}
+
+// Remembers where the operator left the window; an untouched one leaves the
+// stored values as they were.
+void frmMain::writePlacement()
+{
+    const QRect now = isMaximized() || isMinimized() || isFullScreen() ? normalGeometry() : QRect(pos(), size());
+    if (now == placedAt_ || now.isEmpty())
+        return;
+    const double dpi = screenDpi(this);
+    writePlacementSettings({pixelsToTwips(now.left(), dpi), pixelsToTwips(now.top(), dpi),
+                            pixelsToTwips(now.width(), dpi), pixelsToTwips(now.height(), dpi)});
+}
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    QMainWindow::closeEvent(event);
+    if (event->isAccepted())
+        writePlacement();
 }
 
 QAction* frmMain::control(const QString& name) const

@@ -104,6 +104,7 @@ private:
     void buildMenus();
     void buildStatusBar();
     void readPlacement();
+    void writePlacement();
     QAction* addControl(QMenu* menu, const QString& name, const QString& caption);
     QMenu* addSubmenu(QMenu* parent, const QString& name, const QString& caption);
     FormList& list(List which) { return lists_[static_cast<int>(which)]; }
@@ -127,15 +128,23 @@ private:
     ValidationState validation_;
     bool leaving_ = false;
     PrinterLink* link_ = nullptr;
+    QRect placedAt_;   // where the stored placement put the window, in pixels
 };
 
-// Main window placement from the per-user settings, in twips.
+// Main window placement in the per-user settings, in twips.
 struct Placement {
     int left = 1000;
     int top = 1000;
     int width = 8500;
     int height = 6500;
+    bool operator==(const Placement&) const = default;
 };
+// A stored value that is not a number reads as its default.
 Placement readPlacementSettings();
+void writePlacementSettings(const Placement& placement);
+// `placement` when it is in sight on one of `screens` (pixels at `dpi`);
+// otherwise a size too small to use and a position out of sight fall back
+// to the defaults.
+Placement visiblePlacement(Placement placement, const QList<QRect>& screens, double dpi);
 
 } // namespace brela

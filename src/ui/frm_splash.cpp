@@ -55,12 +55,9 @@ frmSplash::frmSplash(QWidget* parent, int autoCloseMs) : QDialog(parent, Qt::Spl
     lblVersion = new QLabel(QStringLiteral("Version ") + versionText(), this);
     lblVersion->setObjectName(QStringLiteral("lblVersion"));
 
-    auto* subtitle = new QLabel(QStringLiteral("Configuración de formularios para impresoras fiscales\nQM-210F y QM-540F"), this);
-
     auto* text = new QVBoxLayout;
     text->addStretch();
     text->addWidget(lblProductName);
-    text->addWidget(subtitle);
     text->addSpacing(12);
     text->addWidget(lblVersion);
     text->addStretch();

@@ -68,20 +68,87 @@ TEST_F(PortOpening, AnswersOutsideOneToFourEndTheProgram)
     }
 }
 
-TEST_F(PortOpening, UnreadableSettingsEndTheProgramWithTheErrorReport)
+// One typo in the settings must not lock the operator out of the program.
+TEST_F(PortOpening, UnusableStoredSettingsFallBackToTheDefaultForThisRun)
 {
-    env.exec(QStringLiteral("UPDATE PortConfig SET PORTCFG = 'rapido'"));
+    struct Row {
+        const char* name;
+        QString stored;
+        bool refusedByDevice;
+    };
+    for (const Row& row : {Row{"unreadable", QStringLiteral("rapido"), false},
+                           Row{"refused by the device", QStringLiteral("14400, M, 5, 1.5"), true}}) {
+        SCOPED_TRACE(row.name);
+        env.op.boxes.clear();
+        line.opens.clear();
+        line.refusedSettings.clear();
+        if (row.refusedByDevice)
+            line.refusedSettings.insert(row.stored);
+        env.exec(QStringLiteral("UPDATE PortConfig SET PortNmb = 2, PORTCFG = '%1'").arg(row.stored));
+        ASSERT_TRUE(startUp());
+        EXPECT_EQ(env.op.transcript(),
+                  QStringList(QStringLiteral("MSG[exclamation] Brela: La configuración del port serie guardada, \"")
+                              + row.stored
+                              + QStringLiteral("\", no se puede usar. Se abre el port con \"9600,N,8,1\"; puede elegir "
+                                               "otra en \"Configuración aplicación\".")));
+        EXPECT_TRUE(line.isOpen());
+        EXPECT_EQ(line.opens.back().number, 2);
+        EXPECT_EQ(line.opens.back().settings, QStringLiteral("9600,N,8,1"));
+        EXPECT_EQ(loadPortConfig(env.session->db).PORTCFG, row.stored);   // left for the operator to mend
+    }
+
+    // Falling back does not skip the replacement of a missing port.
+    env.op.boxes.clear();
+    env.exec(QStringLiteral("UPDATE PortConfig SET PortNmb = 1, PORTCFG = 'rapido'"));
+    line.presentPorts = {3};
+    env.op.queueInput(QStringLiteral("3"));
+    ASSERT_TRUE(startUp());
+    EXPECT_EQ(env.op.transcript().mid(1), QStringList({kAbsentCom1, kAsk + QStringLiteral(" -> Ok")}));
+    EXPECT_EQ(line.opens.back().number, 3);
+    EXPECT_EQ(line.opens.back().settings, QStringLiteral("9600,N,8,1"));
+}
+
+TEST_F(PortOpening, TypedSettingsThatDoNotReadAreRefusedAndNothingIsStored)
+{
+    line.open({1, QString(), QStringLiteral("9600,N,8,1"), 1024});
+    const size_t opened = line.opens.size();
+    for (const QString& typed : {QStringLiteral("rapido"), QStringLiteral("9600, N, 8"), QStringLiteral("9600, X, 8, 1"),
+                                 QStringLiteral("9600, N, 9, 1"), QStringLiteral("-9600, N, 8, 1")}) {
+        env.op.boxes.clear();
+        EXPECT_EQ(applyPortSettings(link, env.session->db, {3, typed}, [this](const QString& t) { panel << t; }), Applied::Refused)
+            << typed.toStdString();
+        ASSERT_EQ(env.op.boxes.size(), 1u);
+        EXPECT_EQ(env.op.boxes[0].icon, Icon::Exclamation);
+        EXPECT_TRUE(env.op.boxes[0].text.startsWith(QStringLiteral("La configuración \"") + typed
+                                                    + QStringLiteral("\" no es válida.")));
+    }
+    EXPECT_EQ(storedPort(), 1);
+    EXPECT_EQ(loadPortConfig(env.session->db).PORTCFG, QStringLiteral("9600, N, 8, 1"));
+    EXPECT_TRUE(line.isOpen());
+    EXPECT_EQ(line.opens.size(), opened);
+    EXPECT_TRUE(panel.isEmpty());
+}
+
+// The box promises the database's own error number, not a placeholder.
+TEST_F(PortOpening, DatabaseErrorsShowTheirOwnNumber)
+{
+    env.exec(QStringLiteral("CREATE TRIGGER keep BEFORE UPDATE ON PortConfig BEGIN SELECT RAISE(ABORT, 'fila protegida'); END"));
+    EXPECT_EQ(applyPortSettings(link, env.session->db, {2, QStringLiteral("9600, N, 8, 1")}, [](const QString&) {}), Applied::Failed);
+    EXPECT_EQ(env.op.texts(), QStringList(QStringLiteral("Ha ocurrido el error número 1811 que sería fila protegida .")));
+
+    env.op.boxes.clear();
+    env.exec(QStringLiteral("DROP TABLE PortConfig"));
     EXPECT_FALSE(startUp());
-    ASSERT_EQ(env.op.boxes.size(), 1u);
-    EXPECT_TRUE(env.op.transcript().at(0).startsWith(QStringLiteral("MSG[critical] Brela: Ha ocurrido el error número ")));
-    EXPECT_TRUE(env.op.transcript().at(0).endsWith(QStringLiteral("\"rapido\" .")));
+    EXPECT_EQ(env.op.transcript(), QStringList(QStringLiteral(
+        "MSG[critical] Brela: Ha ocurrido el error número 1 que sería no such table: PortConfig .")));
 }
 
 TEST_F(PortOpening, AcceptedSettingsAreStoredEvenWhenThePortIsMissing)
 {
     line.open({1, QString(), QStringLiteral("9600,N,8,1"), 1024});
     line.presentPorts = {1};
-    EXPECT_FALSE(applyPortSettings(link, env.session->db, {3, QStringLiteral("4800, N, 8, 1")}, [this](const QString& t) { panel << t; }));
+    EXPECT_EQ(applyPortSettings(link, env.session->db, {3, QStringLiteral("4800, N, 8, 1")}, [this](const QString& t) { panel << t; }),
+              Applied::Failed);
     EXPECT_FALSE(line.isOpen());
     EXPECT_EQ(panel, QStringList{QStringLiteral("Usando COM3")});
     EXPECT_EQ(env.op.transcript(),
@@ -92,7 +159,7 @@ TEST_F(PortOpening, AcceptedSettingsAreStoredEvenWhenThePortIsMissing)
     // A port in use is another kind of error.
     line.busyPorts = {1};
     env.op.boxes.clear();
-    EXPECT_FALSE(applyPortSettings(link, env.session->db, {1, QStringLiteral("9600, N, 8, 1")}, [](const QString&) {}));
+    EXPECT_EQ(applyPortSettings(link, env.session->db, {1, QStringLiteral("9600, N, 8, 1")}, [](const QString&) {}), Applied::Failed);
     EXPECT_TRUE(env.op.texts().at(0).startsWith(QStringLiteral("Ha ocurrido el error número 2 que sería ")));
 }
 

@@ -18,6 +18,8 @@ OpenResult MemoryLine::open(const PortRequest& request)
     LineSettings settings;
     if (!parseLineSettings(request.settings, settings))
         return {PortFailure::BadSettings, 10, QStringLiteral("Configuración de línea no válida: \"%1\"").arg(request.settings)};
+    if (refusedSettings.count(request.settings))
+        return {PortFailure::BadSettings, 11, QStringLiteral("El port no acepta \"%1\"").arg(request.settings)};
     open_ = true;
     hungUp_ = false;
     return {};

@@ -44,6 +44,8 @@ public:
     // Which ports exist and which are taken, for the opening paths.
     std::set<int> presentPorts{1, 2, 3, 4};
     std::set<int> busyPorts;
+    // Line settings that read well but that the device does not take.
+    std::set<QString> refusedSettings;
 
     QByteArray written;        // everything written, in order
     std::vector<QByteArray> writes;

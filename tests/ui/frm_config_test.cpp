@@ -75,6 +75,50 @@ TEST_F(FrmConfigTest, BlankEntryKeepsTheWindowOpenAndCancelChangesNothing)
     EXPECT_TRUE(panel.isEmpty());
 }
 
+TEST_F(FrmConfigTest, EveryListedSettingIsStoredAndApplied)
+{
+    for (int entry = 0; entry < 4; ++entry) {
+        window.show();
+        window.settingsList()->setCurrentIndex(entry);
+        const QString chosen = window.settingsList()->itemText(entry);
+        window.acceptButton()->click();
+        EXPECT_FALSE(window.isVisible()) << chosen.toStdString();
+        EXPECT_EQ(stored().PORTCFG, chosen);
+        EXPECT_TRUE(line.isOpen());
+        EXPECT_EQ(line.opens.back().settings, chosen);
+    }
+    EXPECT_TRUE(env.op.boxes.empty());
+}
+
+TEST_F(FrmConfigTest, TypedSettingsThatDoNotReadKeepTheWindowOpenAndStoreNothing)
+{
+    window.show();
+    window.portList()->setCurrentIndex(2);
+    window.settingsList()->setEditText(QStringLiteral("rapido"));
+    window.acceptButton()->click();
+    EXPECT_TRUE(window.isVisible());
+    ASSERT_EQ(env.op.boxes.size(), 1u);
+    EXPECT_TRUE(env.op.boxes[0].text.startsWith(QStringLiteral("La configuración \"rapido\" no es válida.")));
+    EXPECT_EQ(stored().PortNmb, 1);
+    EXPECT_EQ(stored().PORTCFG, QStringLiteral("9600, N, 8, 1"));
+    EXPECT_EQ(line.opens.size(), 1u);
+
+    // A typed setting that reads is taken as typed.
+    window.settingsList()->setEditText(QStringLiteral("2400,E,7,2"));
+    window.acceptButton()->click();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(stored().PORTCFG, QStringLiteral("2400,E,7,2"));
+    EXPECT_EQ(line.opens.back().settings, QStringLiteral("2400,E,7,2"));
+}
+
+TEST_F(FrmConfigTest, ADatabaseErrorOnOpeningShowsItsNumber)
+{
+    env.exec(QStringLiteral("DROP TABLE PortConfig"));
+    window.show();
+    EXPECT_EQ(env.op.transcript(), QStringList(QStringLiteral(
+        "MSG[critical] Brela: Ha ocurrido el error número 1 que sería no such table: PortConfig .")));
+}
+
 // What is stored and said for a missing port is guarded in tests/printer; here, only that the window closes.
 TEST_F(FrmConfigTest, MissingPortIsReportedAndTheWindowClosesAllTheSame)
 {

@@ -1,12 +1,15 @@
+#include "memory_line.h"
 #include "store/copy.h"
 #include "store/library.h"
 #include "test_env.h"
 #include "ui/custom_dlg.h"
+#include "ui/frm_config.h"
 #include "ui/frm_main.h"
 #include "ui/frm_splash.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -86,39 +89,6 @@ TEST_F(MainWindow, ChoosingAListedFormAsksForItsOpeningOrQuickConfiguration)
     EXPECT_EQ(requests, QList<QString>({QStringLiteral("open 4 QM540"), QStringLiteral("quick 2")}));
 }
 
-TEST_F(MainWindow, EnablingFollowsTheOpenFormItsLockAndTheTwoExclusiveWindows)
-{
-    window->Form_Activate();
-    const QString hint = QStringLiteral("Seleccione en el menu : Archivo, Abrir, nombre");
-    EXPECT_EQ(window->panel(1)->text(), hint);
-    for (const char* name : {"mnuFileFastG", "mnuFileOpenG", "MnuLeeFormImpre", "MnuEnviar", "MnuUtil"})
-        EXPECT_TRUE(enabled(name)) << name;
-    for (const char* name : {"mnuFileClose", "mnuFileGenerate", "mnuFileSaveAs", "mnuImprimirForm", "mnuFileKill", "mnuFileSave"})
-        EXPECT_FALSE(enabled(name)) << name;
-
-    // A predefined form open: no overwriting or deleting, but save-as is there.
-    ASSERT_TRUE(openStoredForm(*env.session, 1));
-    window->EnabMenu();
-    EXPECT_EQ(window->panel(1)->text(), QStringLiteral("Zona"));
-    for (const char* name : {"mnuFileFastG", "mnuFileOpenG", "MnuLeeFormImpre", "mnuFileKill", "mnuFileSave"})
-        EXPECT_FALSE(enabled(name)) << name;
-    for (const char* name : {"mnuFileClose", "mnuFileGenerate", "mnuFileSaveAs", "mnuImprimirForm"})
-        EXPECT_TRUE(enabled(name)) << name;
-
-    env.session->form.FormBloqueado = false;
-    window->EnabMenu();
-    EXPECT_TRUE(enabled("mnuFileKill"));
-    EXPECT_TRUE(enabled("mnuFileSave"));
-
-    window->setUtilWindowOpen(true);
-    EXPECT_FALSE(enabled("MnuEnviar"));
-    EXPECT_TRUE(enabled("MnuUtil"));
-    window->setUtilWindowOpen(false);
-    window->setScriptWindowOpen(true);
-    EXPECT_TRUE(enabled("MnuEnviar"));
-    EXPECT_FALSE(enabled("MnuUtil"));
-}
-
 TEST_F(MainWindow, SavingUnderANewIdAddsTheFormToBothListsOfItsModelOnce)
 {
     window->Form_Activate();
@@ -148,6 +118,34 @@ TEST_F(MainWindow, AnActivationErrorIsShownWithItsNumberAndEndsTheProgram)
     EXPECT_FALSE(window->activatedOnce());
 }
 
+// A bad stored line setting once locked the operator out; now the window
+// comes up and the settings window can mend it.
+TEST_F(MainWindow, UnusableStoredLineSettingsStillLeaveTheSettingsWindowWithinReach)
+{
+    env.exec(QStringLiteral("UPDATE PortConfig SET PORTCFG = 'rapido'"));
+    MemoryLine line(env.clock);
+    PrinterLink link(env.op, line, env.clock);
+    const PortPanel portPanel = [this](const QString& text) { window->panel(4)->setText(text); };
+    window->setPortOpener([&] { return openPortAtStartup(link, env.session->db, portPanel); });
+    window->show();
+    window->Form_Activate();
+    EXPECT_EQ(env.op.transcript(), QStringList(QStringLiteral(
+        "MSG[exclamation] Brela: La configuración del port serie guardada, \"rapido\", no se puede usar. Se abre el "
+        "port con \"9600,N,8,1\"; puede elegir otra en \"Configuración aplicación\".")));
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->activatedOnce());
+    EXPECT_TRUE(line.isOpen());
+    EXPECT_EQ(window->panel(4)->text(), QStringLiteral("Usando COM1"));
+    EXPECT_TRUE(enabled("MnuConfig"));
+
+    FrmConfig settings(link, env.session->db, portPanel, window.get());
+    settings.show();
+    settings.settingsList()->setCurrentIndex(1);
+    settings.acceptButton()->click();
+    EXPECT_EQ(loadPortConfig(env.session->db).PORTCFG, QStringLiteral("19200, N, 8, 1"));
+    EXPECT_EQ(line.opens.back().settings, QStringLiteral("19200, N, 8, 1"));
+}
+
 TEST_F(MainWindow, APortThatCannotBeSettledEndsTheProgram)
 {
     window->setPortOpener([] { return false; });
@@ -156,24 +154,73 @@ TEST_F(MainWindow, APortThatCannotBeSettledEndsTheProgram)
     EXPECT_FALSE(window->isVisible());
 }
 
-TEST(MainWindowPlacement, DefaultsAndStoredValuesAreTwips)
+namespace {
+
+int pixels(int twips)
+{
+    return int(twips * QGuiApplication::primaryScreen()->logicalDotsPerInch() / 1440);
+}
+
+} // namespace
+
+// Whatever was stored, the window starts where the operator can see and reach it.
+TEST(MainWindowPlacement, StoredValuesAreUsedWhileTheyKeepTheWindowInSight)
+{
+    struct Row {
+        const char* name;
+        QVariant left, top, width, height;   // invalid: not stored
+        Placement expected;
+    };
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const int beyondRight = (screen.right() + 50) * 1440 / int(QGuiApplication::primaryScreen()->logicalDotsPerInch());
+    const Row rows[] = {
+        {"first start", {}, {}, {}, {}, {1000, 1000, 8500, 6500}},
+        {"in sight", 1440, 720, 7200, 4320, {1440, 720, 7200, 4320}},
+        {"partly off the left edge", -600, 300, 7200, 4320, {-600, 300, 7200, 4320}},
+        {"text", QStringLiteral("izquierda"), 720, QStringLiteral("7200px"), 4320, {1000, 720, 8500, 4320}},
+        {"far off-screen", -90000, -90000, 7200, 4320, {1000, 1000, 7200, 4320}},
+        {"a monitor unplugged since", beyondRight, 720, 7200, 4320, {1000, 1000, 7200, 4320}},
+        {"zero size", 1440, 720, 0, 0, {1440, 720, 8500, 6500}},
+        {"negative size", 1440, 720, -7200, 4320, {1440, 720, 8500, 4320}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        SettingsSandbox sandbox;
+        QSettings settings;
+        const QVariant values[] = {row.left, row.top, row.width, row.height};
+        const char* keys[] = {"MainLeft", "MainTop", "MainWidth", "MainHeight"};
+        for (int i = 0; i < 4; ++i)
+            if (values[i].isValid())
+                settings.setValue(QStringLiteral("Settings/") + QLatin1String(keys[i]), values[i]);
+        settings.sync();
+        TestEnv env;
+        frmMain window(*env.session);
+        EXPECT_EQ(window.pos(), QPoint(pixels(row.expected.left), pixels(row.expected.top)));
+        EXPECT_EQ(window.size(), QSize(pixels(row.expected.width), pixels(row.expected.height)));
+    }
+}
+
+TEST(MainWindowPlacement, TheWindowStartsWhereTheOperatorLeftIt)
 {
     SettingsSandbox sandbox;
     TestEnv env;
-    const double dpi = QGuiApplication::primaryScreen()->logicalDotsPerInch();
     {
         frmMain window(*env.session);
-        EXPECT_EQ(window.pos(), QPoint(int(1000 * dpi / 1440), int(1000 * dpi / 1440)));
-        EXPECT_EQ(window.size(), QSize(int(8500 * dpi / 1440), int(6500 * dpi / 1440)));
+        window.show();
+        window.close();
+        EXPECT_FALSE(QSettings().contains(QStringLiteral("Settings/MainWidth")));   // untouched: nothing written
     }
-    QSettings settings;
-    settings.setValue(QStringLiteral("Settings/MainLeft"), 1440);
-    settings.setValue(QStringLiteral("Settings/MainWidth"), 14400);
-    settings.sync();
+    QRect left;
+    {
+        frmMain window(*env.session);
+        window.show();
+        window.resize(700, 520);
+        window.move(40, 30);
+        left = QRect(window.pos(), window.size());
+        window.close();
+    }
     frmMain window(*env.session);
-    EXPECT_EQ(window.pos().x(), int(dpi));
-    EXPECT_EQ(window.width(), int(10 * dpi));
-    EXPECT_EQ(window.pos().y(), int(1000 * dpi / 1440));
+    EXPECT_EQ(QRect(window.pos(), window.size()), left);
 }
 
 TEST_F(MainWindow, HelpShowsTheOperatorsGuide)
