@@ -248,13 +248,6 @@ void frmMain::writePlacement()
                             pixelsToTwips(now.width(), dpi), pixelsToTwips(now.height(), dpi)});
 }
 
-void frmMain::closeEvent(QCloseEvent* event)
-{
-    QMainWindow::closeEvent(event);
-    if (event->isAccepted())
-        writePlacement();
-}
-
 QAction* frmMain::control(const QString& name) const
 {
     const auto found = controls_.find(name);

@@ -154,6 +154,7 @@ void frmMain::closeEvent(QCloseEvent* event)
     }
     leaving_ = true;
     QMainWindow::closeEvent(event);
+    writePlacement();
     QApplication::quit();
 }
 
