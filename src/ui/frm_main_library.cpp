@@ -1,6 +1,7 @@
 // The main window's File-menu commands, the sheet view's place in it and
 // printing the form.
 
+#include "ui/editors.h"
 #include "ui/factura.h"
 #include "ui/frm_main.h"
 
@@ -84,6 +85,7 @@ void frmMain::showSheet()
 {
     if (!sheet_) {
         sheet_ = new factura(session_, detail_, validation_.grid);
+        wireEditors(session_, *this, *sheet_);
         sheet_->setCloseRequest([this] { return offerToSave(session_, *this, Leaving::CloseForm); });
         connect(sheet_, &factura::closed, this, [this] {
             sheet_ = nullptr;

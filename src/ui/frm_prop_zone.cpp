@@ -60,7 +60,7 @@ QIcon handleIcon(int handle)
         const int angles[4] = {Right, Down, Left, Up};
         const QPointF places[4] = {{-8, 0}, {0, -8}, {8, 0}, {0, 8}};
         for (int i = 0; i < 4; ++i)
-            drawArrow(p, inward ? angles[i] : (angles[i] + 180) % 360, 0.5, inward ? places[i] : -places[i] * 0.9);
+            drawArrow(p, inward ? angles[i] : (angles[i] + 180) % 360, 0.6, inward ? places[i] * 1.1 : -places[i]);
     }
     return QIcon(pixmap);
 }
@@ -275,7 +275,9 @@ void FrmPropZone::buildTexts(QVBoxLayout* layout)
             ++row;
         }
         area->setWidget(body_);
-        area->setMinimumHeight(std::min(int(lines_.size()), 5) * 30 + 10);
+        area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        area->setMinimumHeight(std::min(int(lines_.size()), 6) * 34 + 16);
+        area->setMinimumWidth(body_->sizeHint().width() + 24);
         layout->addWidget(area);
     }
 

@@ -1,10 +1,17 @@
 #include "store/library.h"
 #include "store/rows.h"
 #include "test_env.h"
+#include "ui/factura.h"
+#include "ui/frm_main.h"
 #include "ui/frm_prop_zone.h"
 #include "ui/frm_propiedades.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QMouseEvent>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -136,4 +143,59 @@ TEST_F(Editors, CancelPutsTheBoxBackAndWritesNothing)
     EXPECT_EQ(rect(142), QStringLiteral("57..57,0..51"));
     EXPECT_TRUE(grid == before);
     EXPECT_TRUE(acceptances.isEmpty());
+}
+
+namespace {
+
+class SheetEditors : public ::testing::Test {
+protected:
+    SheetEditors()
+    {
+        QSettings::setDefaultFormat(QSettings::IniFormat);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+        window->Form_Activate();
+        window->show();
+    }
+    void doubleClick(QWidget* target)
+    {
+        QMouseEvent event(QEvent::MouseButtonDblClick, QPointF(2, 2), target->mapToGlobal(QPointF(2, 2)),
+                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &event);
+    }
+
+    QTemporaryDir settings;
+    TestEnv env;
+    std::unique_ptr<frmMain> window = std::make_unique<frmMain>(*env.session);
+};
+
+} // namespace
+
+TEST_F(SheetEditors, DoubleClickedZoneIsEditedOnTheSheetAndTheFormMarkedModified)
+{
+    window->listEntry(frmMain::List::OpenQm210, 1)->trigger();
+    factura* sheet = window->sheet();
+    ASSERT_NE(sheet, nullptr);
+    doubleClick(sheet->box(142));
+    FrmPropZone* editor = window->findChild<FrmPropZone*>();
+    ASSERT_NE(editor, nullptr);
+    ASSERT_TRUE(editor->inUse());
+    doubleClick(sheet->box(22));   // the editor in use comes forward; no second one
+    EXPECT_EQ(window->findChildren<FrmPropZone*>().size(), 1);
+    EXPECT_EQ(editor->editor()->zone().ZoneID, 142);
+
+    const int width = sheet->box(142)->width();
+    editor->handle(4)->click();
+    EXPECT_LT(sheet->box(142)->width(), width);
+    editor->handle(4)->click();
+    editor->Command1_Click(0);
+    EXPECT_EQ(FormRows(env.session->db, kWorkingCopy).zone(142)->ZoneRight, 49);
+    EXPECT_TRUE(sheet->modified);
+    EXPECT_EQ(sheet->box(142)->geometry(), sheet->pixelScale().pixels(sheet->view().zoneBox(57, 57, 0, 49)));
+    EXPECT_EQ(window->validation().grid.at(57, 50), 0);
+
+    doubleClick(sheet->Hoja);
+    frmPropiedades* page = window->findChild<frmPropiedades*>();
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(page->isVisible());
+    EXPECT_EQ(page->nameLabel()->text(), QStringLiteral("Factura A4 QM210 12 CPI"));
 }

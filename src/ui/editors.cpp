@@ -1,0 +1,83 @@
+#include "ui/editors.h"
+
+#include "ui/factura.h"
+#include "ui/frm_main.h"
+#include "ui/frm_prop_zone.h"
+#include "ui/frm_propiedades.h"
+
+#include <QLabel>
+#include <QPointer>
+
+namespace brela {
+namespace {
+
+// The sheet draws what was stored; a drawing must not forget the change.
+void redraw(frmMain& main, bool modified)
+{
+    factura* sheet = main.sheet();
+    if (!sheet)
+        return;
+    sheet->redrawRequested = true;
+    sheet->ArmaForm();
+    if (modified)
+        sheet->markModified();
+}
+
+template <typename Window>
+Window* openOne(frmMain& main)
+{
+    for (Window* window : main.findChildren<Window*>())
+        if (window->isVisible())
+            return window;
+    return nullptr;
+}
+
+} // namespace
+
+void wireEditors(Session& session, frmMain& main, factura& sheet)
+{
+    QObject::connect(&sheet, &factura::sheetDoubleClicked, &main, [&session, &main] {
+        if (frmPropiedades* open = openOne<frmPropiedades>(main)) {
+            open->raise();
+            open->activateWindow();
+            return;
+        }
+        auto* window = new frmPropiedades(session, &main);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->setAcceptedHandler([&main](bool modified) { redraw(main, modified); });
+        window->open();
+    });
+
+    QObject::connect(&sheet, &factura::zoneDoubleClicked, &main, [&session, &main](int zoneId) {
+        for (FrmPropZone* editor : main.findChildren<FrmPropZone*>()) {
+            if (editor->inUse()) {
+                editor->raise();
+                editor->activateWindow();
+                return;
+            }
+        }
+        SheetBoxes boxes;
+        boxes.box = [&main](int zone) -> QWidget* { return main.sheet() ? main.sheet()->box(zone) : nullptr; };
+        boxes.place = [&main](int zone, const ZoneRect& r) {
+            if (main.sheet())
+                main.sheet()->setZoneBox(zone, r.top, r.bot, r.left, r.right);
+        };
+        boxes.accepted = [&main](bool modified) { redraw(main, modified); };
+        auto* editor = new FrmPropZone(session, main.validation().grid, boxes, &main);
+        if (!editor->load(zoneId)) {
+            delete editor;
+            return;
+        }
+        editor->show();
+    });
+
+    // Editors over a sheet that is gone have nothing left to edit.
+    QObject::connect(&sheet, &factura::closed, &main, [&main] {
+        for (FrmPropZone* editor : main.findChildren<FrmPropZone*>())
+            editor->Command1_Click(1);
+        for (frmPropiedades* window : main.findChildren<frmPropiedades*>())
+            window->reject();
+    });
+}
+
+} // namespace brela
