@@ -125,6 +125,7 @@ frmMain::frmMain(Session& session, QWidget* parent)
     readPlacement();
     session_.menus = this;
     wireLibraryCommands();
+    connect(control(QStringLiteral("MnuLeeFormImpre")), &QAction::triggered, this, &frmMain::readFromPrinter);
 }
 
 frmMain::~frmMain()
@@ -247,6 +248,7 @@ void frmMain::writePlacement()
     writePlacementSettings({pixelsToTwips(now.left(), dpi), pixelsToTwips(now.top(), dpi),
                             pixelsToTwips(now.width(), dpi), pixelsToTwips(now.height(), dpi)});
 }
+
 
 QAction* frmMain::control(const QString& name) const
 {

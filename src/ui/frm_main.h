@@ -54,6 +54,8 @@ public:
     // File-menu commands and printing the form (frm_main_library.cpp).
     void openFromList(qint16 formId, const QString& model);
     void printForm();
+    // "Leer desde impresora" (frm_main_readback.cpp).
+    void readFromPrinter();
 
     bool sheetDrawn() const override;
     bool sheetModified() const override;
