@@ -7,6 +7,7 @@
 #include "store/session.h"
 #include "ui/frm_config.h"
 #include "ui/frm_main.h"
+#include "ui/frm_set_zone.h"
 #include "ui/frm_splash.h"
 #include "ui/frm_util.h"
 #include "ui/qt_operator.h"
@@ -71,6 +72,7 @@ int main(int argc, char** argv)
         settings.exec();
     });
     connectUtilities(main, session, link);
+    connectTransfer(main, session, link);
     main.show();
     return app.exec();
 }

@@ -1,19 +1,18 @@
 #include "cli.h"
 
-#include "script/generator.h"
 #include "store/db.h"
 #include "store/library.h"
-#include "store/rows.h"
+#include "transfer/generate.h"
 
 #include <QFileInfo>
 
 namespace brela::cli {
 namespace {
 
-// Opens NAME into the working copy and writes its script; the script's path
-// goes to stdout, so `file=$(brela-cli generate 3)` works. The generator's
-// boxes (success, or the failure naming the file) go to stderr, as the GUI
-// shows them.
+// Opens NAME into the working copy, validates it and writes its script as
+// the Generate command does; the script's path goes to stdout, so
+// `file=$(brela-cli generate 3)` works. The boxes go to stderr and the
+// questions take --yes or --no.
 int generate(Context& context)
 {
     QString name;
@@ -45,14 +44,15 @@ int generate(Context& context)
     }
 
     QString file = output.isEmpty() ? QString() : QFileInfo(output).absoluteFilePath();
-    if (!GeneraConfig(session, QString(), file, false))
+    ValidationState state;
+    if (!generateCommand(session, state, file))
         return Failed;
     out(file);
     return Done;
 }
 
 const Registrar registrar("generate",
-                          "generate NAME [-o FILE]        genera el script .ZON de NAME; muestra su ruta",
+                          "generate NAME [-o FILE]        valida NAME y genera su script .ZON; muestra su ruta",
                           &generate);
 
 } // namespace

@@ -1,0 +1,66 @@
+#include "transfer/generate.h"
+
+#include "common/cp1252.h"
+#include "common/paths.h"
+#include "common/version.h"
+#include "script/generator.h"
+#include "store/copy.h"
+#include "store/db.h"
+#include "store/rows.h"
+
+#include <QSaveFile>
+
+namespace brela {
+namespace {
+
+// Replaces Valida.txt whole or not at all.
+void writeValidationFile(Session& session, const QString& log)
+{
+    const QString path = folderFile(session.folder, QStringLiteral("Valida.txt"));
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(toCp1252(log + kCrLf)) >= 0 && file.commit())
+        return;
+    session.op.message(QStringLiteral("No se pudo escribir el archivo ") + path + QStringLiteral(": ")
+                           + file.errorString(),
+                       Icon::Critical, applicationTitle());
+}
+
+} // namespace
+
+bool generateCommand(Session& session, ValidationState& state, QString& fileName)
+{
+    QString log;
+    bool corrected = false;
+    bool passed = false;
+    try {
+        passed = ValidaFormulario(session, state, log, corrected);
+    } catch (const DbError& error) {
+        session.op.message(error.text, Icon::Critical, applicationTitle());
+        return false;
+    }
+
+    if (passed) {
+        writeValidationFile(session, log);
+    } else {
+        session.op.message(log, Icon::None, applicationTitle());
+        if (corrected
+            && session.op.ask(QStringLiteral("La validación hizo correcciones en el diseño,") + kCrLf + kCrLf
+                                  + QStringLiteral("¿Desea guardar la versión corregida?"),
+                              Buttons::YesNo, Icon::Information, QStringLiteral("ATENCION"))
+                   != Answer::No) {
+            qint16 destination = session.form.FormIDActual;
+            CopiaFormulario(session, kWorkingCopy, session.form.NombreActual, session.form.NombreActual,
+                            destination, false);
+        }
+        if (session.op.ask(QStringLiteral("Hubo errores en la validación,") + kCrLf
+                               + QStringLiteral("es probable que no pueda emitir facturas.") + kCrLf + kCrLf
+                               + QStringLiteral("¿Desea generar el archivo ?"),
+                           Buttons::YesNo, Icon::Information, QStringLiteral("ATENCION"))
+            == Answer::No)
+            return false;
+    }
+
+    return GeneraConfig(session, log, fileName, false);
+}
+
+} // namespace brela

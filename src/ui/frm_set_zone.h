@@ -1,0 +1,74 @@
+#pragma once
+
+#include "printer/printer_link.h"
+#include "store/session.h"
+#include "transfer/sender.h"
+
+#include <QWidget>
+#include <functional>
+
+class QLabel;
+class QPushButton;
+
+namespace brela {
+
+// The script window: choose a ".ZON" file, look at it in the text editor
+// and send it to the printer.
+class FrmSetZone : public QWidget {
+    Q_OBJECT
+public:
+    struct Hooks {
+        // The open flag the main window's menus follow.
+        std::function<void(bool)> setOpen;
+        // The file the operator picked; empty when the dialog was cancelled.
+        std::function<QString(const QString& folder, const QString& filter)> chooseFile;
+    };
+
+    FrmSetZone(Session& session, PrinterLink& link, Hooks hooks, QWidget* parent = nullptr);
+
+    void Form_Load();
+    void Form_Activate();
+    // 0 enables the window and the exit button, 1 disables the window, 3 enables it.
+    void Habilita(int option);
+    bool send();
+    void chooseFile();
+    void viewFile();
+    void exit();
+
+    // The send's line-by-line progress, as Help_Label shows it.
+    SendProgress progress();
+
+    QString fileName;
+    QString folder;
+    const QString filter = QStringLiteral("Configuration (*.ZON)|*.ZON|Text (*.TXT)|*.txt|All files (*.*)|*.*");
+    bool open = false;
+    bool lastResult = false;
+
+    QPushButton* Command1_2;   // send
+    QPushButton* Command1_4;   // choose a file
+    QPushButton* Command1_5;   // view / edit
+    QPushButton* Command2;     // exit
+    QLabel* Label1;
+    QLabel* Label3;
+    QLabel* Help_Label;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    Session& session_;
+    PrinterLink& link_;
+    Hooks hooks_;
+    SenderState state_;
+};
+
+// "Configuration (*.ZON)|*.ZON|..." as a file dialog filter.
+QString dialogFilter(const QString& filter);
+
+class frmMain;
+// "&Generar", "Enviar a impresora" and the two "&Configuración rápida" lists.
+void connectTransfer(frmMain& main, Session& session, PrinterLink& link);
+// The quick configuration of stored form `formId` with its progress window.
+void runQuickConfiguration(frmMain& main, Session& session, PrinterLink& link, qint16 formId);
+
+} // namespace brela

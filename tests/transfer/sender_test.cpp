@@ -1,0 +1,134 @@
+// The script sender against the emulated printer: what each line becomes on
+// the wire for each model, and how failures are put to the operator.
+#include "transfer_fixture.h"
+#include "transfer/sender.h"
+
+namespace brela::test {
+namespace {
+
+const QString kDel(QChar(0x7F));
+
+struct Sender : TransferFixture {
+    bool send(const QString& path)
+    {
+        SendProgress progress;
+        progress.label = [this](const QString& text) { labels << text; };
+        return PFEnviaConfig(*env.session, link, state, path, progress);
+    }
+
+    SenderState state;
+    QStringList labels;
+};
+
+TEST(ZoneFields, CoordinatesBecomePlainNumbersAndTheZoneNumberStaysAsWritten)
+{
+    struct Row {
+        const char* line;
+        QStringList fields;
+    } rows[] = {
+        {"@ZONA|00001|060|05|10|80|20", {"060", "5", "10", "80", "20"}},
+        {"@ZONA|00001| 070 |7.50|x|0012.250| 3 ", {"070", "7.5", "0", "12.25", "3"}},
+        {"@ZONA|00001|090|1|2", {"090", "1", "2"}},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(zoneFields(QString::fromUtf8(row.line)), row.fields) << row.line;
+}
+
+// One script, two models: the first model skips what it does not have (and
+// counts it as accepted) and ends zone 070 where zone 060 ends.
+TEST_F(Sender, EachModelGetsTheCommandsItUnderstands)
+{
+    const QString path = writeScript({
+        QStringLiteral("** Formulario de prueba"),
+        QStringLiteral("@TAMAÑO|00001|96|70"),
+        QStringLiteral("@PREFERENCIA|00002|P|L|O|N|N|12"),
+        QStringLiteral("@PREFERENCIA|00003|P|T|P|N"),
+        QStringLiteral("  @zona|00004|060|05|10|80|20  "),
+        QStringLiteral("@ZONA|00005|070|05|12|80|55"),
+        QStringLiteral("@ENCABEZADO|00006|66|PAGOS"),
+        QStringLiteral("@ENCABEZADO|00007|02|   "),
+        QStringLiteral("@ENCABEZADO|00008|03"),
+        QStringLiteral("@ENCABEZADO|00009|04| Gracias "),
+        QStringLiteral("** @ZONA|00010|090|01|02|03|04"),
+    });
+    const QStringList common = {
+        QStringLiteral("42 N"), QStringLiteral("90 P P S U 96 70"),
+    };
+    const QStringList headers = {
+        QStringLiteral("93 02 ") + kDel, QStringLiteral("93 03 ") + kDel, QStringLiteral("93 04  Gracias"),
+    };
+
+    start(emu::Model::QM210);
+    EXPECT_TRUE(send(path));
+    EXPECT_EQ(commands(), (common + QStringList{QStringLiteral("90 P C Z U 060 5 10 80 20"),
+                                                QStringLiteral("90 P C Z U 070 5 12 80 20")} + headers));
+    EXPECT_TRUE(env.session->PrimerModelo);
+    EXPECT_EQ(printer->printer().zone(70)->bottom, 20);
+    EXPECT_EQ(labels.first(), QStringLiteral("@TAMAÑO 96 70\r OK"));
+    EXPECT_EQ(labels.last(), QStringLiteral("prueba.ZON\r\nConfigurado sin errores"));
+    EXPECT_TRUE(env.op.boxes.empty()) << env.op.transcript().join('\n').toStdString();
+
+    start(emu::Model::QM540);
+    labels.clear();
+    EXPECT_TRUE(send(path));
+    EXPECT_EQ(commands(), (common + QStringList{QStringLiteral("90 P L O N N 12"), QStringLiteral("90 P T P N"),
+                                                QStringLiteral("90 P C Z U 060 5 10 80 20"),
+                                                QStringLiteral("90 P C Z U 070 5 12 80 55"),
+                                                QStringLiteral("93 66 PAGOS")} + headers));
+    EXPECT_FALSE(env.session->PrimerModelo);
+    EXPECT_TRUE(labels.contains(QStringLiteral("@ENCABEZADO 66 PAGOS\r OK")));
+    EXPECT_TRUE(env.op.boxes.empty()) << env.op.transcript().join('\n').toStdString();
+}
+
+// A refused line is put to the operator: No stops there, Yes goes on, and
+// either way the window says there were errors.
+TEST_F(Sender, TheOperatorDecidesWhetherARefusedLineStopsTheSend)
+{
+    const QString bad = QStringLiteral("@ZONA|00002|091|40|10|30|20");
+    const QString path = writeScript({QStringLiteral("@ZONA|00001|090|05|10|80|20"), bad,
+                                      QStringLiteral("@ZONA|00003|092|05|21|80|22")});
+    const QString question = QStringLiteral("ASK[question] ATENCION: Se produjo error en configuración \r\n") + bad
+                             + QStringLiteral("\r\nDesea continuar?");
+    struct Case {
+        Answer answer;
+        bool result;
+        int zonesSent;
+    };
+    for (const Case& c : {Case{Answer::No, false, 2}, Case{Answer::Yes, true, 3}}) {
+        start(emu::Model::QM540);
+        env.op.boxes.clear();
+        labels.clear();
+        env.op.queueAnswer(c.answer);
+        EXPECT_EQ(send(path), c.result);
+        EXPECT_EQ(commands().size(), 1u + c.zonesSent);
+        const QStringList transcript = env.op.transcript();
+        ASSERT_FALSE(transcript.isEmpty());
+        // The printer's own breakdown comes first.
+        EXPECT_TRUE(transcript.first().contains(QStringLiteral("Campo de Datos INVALIDO")));
+        EXPECT_EQ(transcript.last(), question + QStringLiteral(" -> ") + answerName(c.answer));
+        EXPECT_TRUE(labels.contains(QStringLiteral("@ZONA 091 40 10 30 20\r ERROR")));
+        EXPECT_EQ(labels.last(), QStringLiteral("Hubo errores en\r\nprueba.ZON"));
+    }
+}
+
+TEST_F(Sender, AScriptWithNothingToSendOrNothingToRead)
+{
+    start(emu::Model::QM540);
+    EXPECT_TRUE(send(writeScript({QStringLiteral("** solo comentarios"), QString(), QStringLiteral(" "),
+                                  QStringLiteral("** @TAMAÑO|00001|96|70")})));
+    EXPECT_EQ(commands(), QStringList{QStringLiteral("42 N")});
+    EXPECT_EQ(labels, QStringList{QStringLiteral("prueba.ZON\r\nConfigurado sin errores")});
+    EXPECT_TRUE(env.op.boxes.empty());
+
+    start(emu::Model::QM540);
+    labels.clear();
+    EXPECT_FALSE(send(env.path(QStringLiteral("no existe.ZON"))));
+    EXPECT_TRUE(commands().isEmpty());
+    ASSERT_EQ(env.op.boxes.size(), 1u);
+    EXPECT_EQ(env.op.boxes[0].icon, Icon::Critical);
+    EXPECT_TRUE(env.op.boxes[0].text.startsWith(QStringLiteral("No se puede abrir el archivo ")));
+    EXPECT_TRUE(labels.isEmpty());
+}
+
+} // namespace
+} // namespace brela::test
