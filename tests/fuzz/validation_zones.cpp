@@ -16,6 +16,7 @@
 #include <QSqlError>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 using namespace brela;
 
@@ -27,6 +28,25 @@ std::vector<ZoneRow> formZones;
 qint16 word(const uint8_t* at)
 {
     return static_cast<qint16>(at[0] | (at[1] << 8));
+}
+
+// Every cell of the grid names a zone number or none. Scanned as raw cells and
+// without coverage hooks: checked per cell through at(), this one loop took
+// most of each run.
+__attribute__((no_sanitize("coverage"))) bool cellsHoldZones(const MapaOcupacion& grid)
+{
+    static_assert(std::is_trivially_copyable_v<MapaOcupacion>);
+    constexpr size_t cells = (MapaOcupacion::kLastRow + 1) * (MapaOcupacion::kLastColumn + 1);
+    static_assert(sizeof(MapaOcupacion) == cells * sizeof(qint16));
+    static qint16 raw[cells];
+    std::memcpy(raw, &grid, sizeof raw);
+    qint16 low = 0;
+    qint16 high = 0;
+    for (const qint16 cell : raw) {
+        low = cell < low ? cell : low;
+        high = cell > high ? cell : high;
+    }
+    return LimitesZona::contains(low) && LimitesZona::contains(high);
 }
 
 } // namespace
@@ -100,8 +120,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_CHECK(database.rollback());
 
     FUZZ_CHECK(clean != log.contains(QStringLiteral(" Hubo problemas de zonas, la aplicación no pudo")));
-    for (int row = 0; row <= MapaOcupacion::kLastRow; ++row)
-        for (int column = 0; column <= MapaOcupacion::kLastColumn; ++column)
-            FUZZ_CHECK(LimitesZona::contains(state.grid.at(row, column)));
+    FUZZ_CHECK(cellsHoldZones(state.grid));
     return 0;
 }
