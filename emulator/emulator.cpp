@@ -318,6 +318,7 @@ QByteArray Emulator::deliver(QByteArray answer, double busySeconds, double now)
     if (busySeconds > 0) {
         // Working: DC2 at once and every second, the answer when done.
         busy_ = true;
+        busySeconds_ += busySeconds;
         delayed_ = answer;
         nextDc2_ = now + 1;
         busyUntil_ = now + busySeconds;

@@ -89,6 +89,8 @@ public:
     // Every well-formed frame received, whatever was done with it.
     const std::vector<Request>& requests() const { return requests_; }
     int answersSent() const { return answers_; }
+    // Seconds spent working (sending DC2) before answering, over the whole run.
+    double busySeconds() const { return busySeconds_; }
 
     // Loads Options::stateFile; a missing file is a fresh printer. Faults
     // that set a state (battery, open, pendingclose) apply on top.
@@ -116,6 +118,7 @@ private:
     QByteArray checksum_;
 
     bool busy_ = false;
+    double busySeconds_ = 0;
     double nextDc2_ = 0;
     double busyUntil_ = 0;
     QByteArray delayed_;

@@ -22,9 +22,11 @@ namespace {
 
 const char* kUsage =
     "uso: brela-emulator [--model qm210|qm540] [--link RUTA] [--baud N] [--state ARCHIVO]\n"
-    "                    [--close-after N] [--fault FALLA]...\n"
+    "                    [--close-after N] [--fault FALLA]... [--stats]\n"
     "  Sirve una impresora fiscal emulada en un pseudo-terminal nuevo y escribe\n"
-    "  la ruta del dispositivo como primera línea.\n"
+    "  la ruta del dispositivo como primera línea. --baud N deja pasar los bytes\n"
+    "  de ida y de vuelta al ritmo de esa velocidad; --stats escribe al terminar\n"
+    "  los bytes recibidos y enviados y el tiempo de trabajo de la impresora.\n"
     "  FALLA: nak[:N] silence[:N] busy[:SEG] badsum[:N] wrongseq[:N] wrongcmd[:N]\n"
     "         garbage[:N] battery open[:TIPO] pendingclose hangup[:N]\n";
 
@@ -59,6 +61,7 @@ struct Settings {
     emu::Options options;
     QString link;
     int baud = 0;
+    bool stats = false;
 };
 
 // 0 ready, otherwise the exit code.
@@ -72,6 +75,10 @@ int parseArguments(int argc, char** argv, Settings& settings)
         if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             std::fputs(kUsage, stdout);
             return -1;
+        }
+        if (arg == QLatin1String("--stats")) {
+            settings.stats = true;
+            continue;
         }
         if (i + 1 >= args.size()) {
             fail(QStringLiteral("opción desconocida o sin valor: %1").arg(arg));
@@ -211,12 +218,23 @@ int main(int argc, char** argv)
     std::printf("%s\n", slavePath.constData());
     std::fflush(stdout);
 
+    // Both ways at the line's speed: a request reaches the printer only when
+    // its last byte has crossed the wire.
+    emu::Pacer inbound(settings.baud);
     emu::Pacer pacer(settings.baud);
+    qint64 received = 0;
+    qint64 sent = 0;
     int exitCode = 0;
     for (;;) {
         double now = monotonicSeconds();
+        if (const QByteArray arrived = inbound.take(now); !arrived.isEmpty()) {
+            received += arrived.size();
+            pacer.push(emulator.receive(arrived, now), now);
+        }
         pacer.push(emulator.poll(now), now);
-        if (!writeAll(master, pacer.take(now))) {
+        const QByteArray out = pacer.take(now);
+        sent += out.size();
+        if (!writeAll(master, out)) {
             fail(systemError("error al escribir en el pseudo-terminal"));
             exitCode = 1;
             break;
@@ -229,7 +247,7 @@ int main(int argc, char** argv)
         }
 
         double wake = -1;
-        for (double at : {emulator.nextEventAt(), pacer.nextAt()})
+        for (double at : {emulator.nextEventAt(), pacer.nextAt(), inbound.nextAt()})
             if (at >= 0 && (wake < 0 || at < wake))
                 wake = at;
         const int timeout = wake < 0 ? -1 : static_cast<int>(std::ceil(std::max(0.0, wake - now) * 1000));
@@ -254,13 +272,14 @@ int main(int argc, char** argv)
                 exitCode = 1;
                 break;
             }
-            if (n > 0) {
-                now = monotonicSeconds();
-                pacer.push(emulator.receive(QByteArray(buffer, n), now), now);
-            }
+            if (n > 0)
+                inbound.push(QByteArray(buffer, static_cast<qsizetype>(n)), monotonicSeconds());
         }
     }
 
+    if (settings.stats)
+        std::fprintf(stderr, "brela-emulator: recibidos %lld bytes, enviados %lld bytes, trabajando %.3f s\n",
+                     static_cast<long long>(received), static_cast<long long>(sent), emulator.busySeconds());
     if (!settings.options.stateFile.isEmpty()) {
         QString saveError;
         if (!emulator.saveState(saveError)) {

@@ -58,14 +58,14 @@ void reportFallback(Operator& op, const QString& stored)
 } // namespace
 
 
-bool openPortAtStartup(PrinterLink& link, QSqlDatabase& db, const PortPanel& setPortPanel)
+bool openPortAtStartup(PrinterLink& link, QSqlDatabase& db, const PortPanel& setPortPanel, const PortChoice& choice)
 {
     Operator& op = link.op;
     try {
         const PortConfig config = loadPortConfig(db);
         if (link.line.isOpen())
             link.line.close();
-        int number = config.PortNmb;
+        int number = choice.number > 0 ? choice.number : config.PortNmb;
         link.portNumber = number;
         setPortPanel(portPanelText(number));
         // Ending the program here would leave no way to the settings window.
@@ -79,12 +79,18 @@ bool openPortAtStartup(PrinterLink& link, QSqlDatabase& db, const PortPanel& set
         if (!lineSettingsProblem(settings).isEmpty())
             fallBack();
         for (;;) {
-            const OpenResult result = link.line.open({number, QString(), settings, kInputBuffer});
+            const OpenResult result = link.line.open({number, choice.device, settings, kInputBuffer});
             if (result.ok())
                 return true;
             if (result.failure == PortFailure::BadSettings && !fellBack) {
                 fallBack();
                 continue;
+            }
+            if (choice.given()) {
+                const QString name = choice.device.isEmpty() ? portLabel(number) : choice.device;
+                op.message(QStringLiteral("No se puede abrir el port serie %1: %2").arg(name, result.description),
+                           Icon::Critical, applicationTitle());
+                return false;
             }
             if (!needsAnotherPort(result.failure)) {
                 op.message(errorReport(result.code, result.description), Icon::Critical, applicationTitle());

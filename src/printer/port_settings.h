@@ -20,12 +20,22 @@ QString portPanelText(int number);
 
 using PortPanel = std::function<void(const QString&)>;
 
+// A port named for this run only (brela-cli's --port N or --port DEVICE);
+// the stored settings row is left as it is.
+struct PortChoice {
+    int number = 0;   // 0: the stored port
+    QString device;   // a device path, opened as it stands
+    bool given() const { return number > 0 || !device.isEmpty(); }
+};
+
 // Opens the stored port at the main window's first activation, asking for
 // another port while the stored one cannot be opened. Stored line settings
 // the port cannot take are reported and replaced by the default for this
 // run, so the operator can still reach the settings window to mend them.
+// A port chosen for the run is not replaced by asking: its failure is told.
 // False: the program must end (the operator has been told why).
-bool openPortAtStartup(PrinterLink& link, QSqlDatabase& db, const PortPanel& setPortPanel);
+bool openPortAtStartup(PrinterLink& link, QSqlDatabase& db, const PortPanel& setPortPanel,
+                       const PortChoice& choice = {});
 
 enum class Applied {
     Open,      // stored and open

@@ -33,7 +33,10 @@ qint16 word(const uint8_t* at)
 // Every cell of the grid names a zone number or none. Scanned as raw cells and
 // without coverage hooks: checked per cell through at(), this one loop took
 // most of each run.
-__attribute__((no_sanitize("coverage"))) bool cellsHoldZones(const MapaOcupacion& grid)
+#if defined(__clang__)
+__attribute__((no_sanitize("coverage")))
+#endif
+bool cellsHoldZones(const MapaOcupacion& grid)
 {
     static_assert(std::is_trivially_copyable_v<MapaOcupacion>);
     constexpr size_t cells = (MapaOcupacion::kLastRow + 1) * (MapaOcupacion::kLastColumn + 1);
