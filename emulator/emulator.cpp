@@ -18,6 +18,8 @@ constexpr int kMaxBody = 2 + 2048;
 
 // Stray bytes of a noisy line: none of them is a control byte of the protocol.
 const QByteArray kGarbage("\x7E\xA5\x31\xFF", 4);
+// A noisy line's burst: more than any input buffer of the host holds.
+constexpr qsizetype kBurst = 3000;
 
 // Four upper-case hex digits of STX + body + ETX, modulo 65536.
 QByteArray checksumOf(const QByteArray& body, int extra = 0)
@@ -93,6 +95,7 @@ bool parseFault(const QString& description, Fault& fault)
         Fault::Kind kind;
     } counted[] = {
         {"nak", Fault::Nak},          {"silence", Fault::Silence},
+        {"nakstorm", Fault::NakStorm}, {"dc2burst", Fault::Dc2Burst},
         {"badsum", Fault::BadChecksum}, {"wrongseq", Fault::WrongSequence},
         {"wrongcmd", Fault::WrongCommand}, {"garbage", Fault::Garbage},
     };
@@ -193,6 +196,8 @@ void Emulator::applyStateFault(const Fault& fault)
 
 std::optional<Fault> Emulator::takeFault(Fault::Kind kind)
 {
+    if (frames_ < options_.faultsFromFrame)
+        return std::nullopt;
     for (auto it = pending_.begin(); it != pending_.end(); ++it) {
         if (it->kind != kind)
             continue;
@@ -251,12 +256,17 @@ QByteArray Emulator::receive(const QByteArray& bytes, double now)
 
 QByteArray Emulator::frameComplete(double now)
 {
+    ++frames_;
     if (hangUpAt_ >= 0 && answers_ >= hangUpAt_) {
         hungUp_ = true;
         return {};
     }
     if (takeFault(Fault::Silence))
         return {};
+    if (takeFault(Fault::NakStorm))
+        return QByteArray(kBurst, ctl::NAK);
+    if (takeFault(Fault::Dc2Burst))
+        return QByteArray(kBurst, ctl::DC2);
     // The check is case-sensitive: the host always sends upper-case digits.
     if (body_.size() < 2 || static_cast<unsigned char>(body_[0]) < 32
         || checksum_ != checksumOf(body_))

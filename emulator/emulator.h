@@ -16,6 +16,8 @@ namespace emu {
 struct Fault {
     enum Kind {
         Nak,            // answer NAK instead of the next `count` frames
+        NakStorm,       // answer a burst of NAK instead of the next `count` frames
+        Dc2Burst,       // a burst of DC2 and then nothing for the next `count` frames
         Silence,        // ignore the next `count` frames
         Busy,           // send DC2 every second for `seconds` before answering
         BadChecksum,    // corrupt the checksum of the next `count` answers
@@ -33,8 +35,8 @@ struct Fault {
     char document = 'F';   // DocumentOpen: the type letter of the document left open
 };
 
-// "nak", "nak:3", "silence:2", "busy:5", "badsum", "wrongseq", "wrongcmd",
-// "garbage", "battery", "open", "open:T", "pendingclose", "hangup:2"; false
+// "nak", "nak:3", "nakstorm", "dc2burst", "silence:2", "busy:5", "badsum",
+// "wrongseq", "wrongcmd", "garbage", "battery", "open", "open:T", "pendingclose", "hangup:2"; false
 // when unknown. A count defaults to 1, busy to 5 seconds; "hangup:0" kills
 // the line at the first frame, before any answer.
 bool parseFault(const QString& description, Fault& fault);
@@ -51,6 +53,7 @@ struct Options {
     int documentsBeforeClose = 200;   // then a Z close is required
     double xCloseSeconds = 2;         // how long each close keeps the printer busy
     double zCloseSeconds = 3;
+    int faultsFromFrame = 1;          // line faults wait for this many frames
 };
 
 // One frame from the host that arrived with a good checksum.
@@ -119,6 +122,7 @@ private:
 
     bool busy_ = false;
     double busySeconds_ = 0;
+    int frames_ = 0;   // frames complete so far, good or bad
     double nextDc2_ = 0;
     double busyUntil_ = 0;
     QByteArray delayed_;

@@ -22,13 +22,15 @@ namespace {
 
 const char* kUsage =
     "uso: brela-emulator [--model qm210|qm540] [--link RUTA] [--baud N] [--state ARCHIVO]\n"
-    "                    [--close-after N] [--fault FALLA]... [--stats]\n"
+    "                    [--close-after N] [--fault FALLA]... [--fault-from N] [--stats]\n"
     "  Sirve una impresora fiscal emulada en un pseudo-terminal nuevo y escribe\n"
     "  la ruta del dispositivo como primera línea. --baud N deja pasar los bytes\n"
     "  de ida y de vuelta al ritmo de esa velocidad; --stats escribe al terminar\n"
     "  los bytes recibidos y enviados y el tiempo de trabajo de la impresora.\n"
-    "  FALLA: nak[:N] silence[:N] busy[:SEG] badsum[:N] wrongseq[:N] wrongcmd[:N]\n"
-    "         garbage[:N] battery open[:TIPO] pendingclose hangup[:N]\n";
+    "  --fault-from N: las fallas empiezan en la trama N (1: la primera).\n"
+    "  FALLA: nak[:N] nakstorm[:N] dc2burst[:N] silence[:N] busy[:SEG] badsum[:N]\n"
+    "         wrongseq[:N] wrongcmd[:N] garbage[:N] battery open[:TIPO]\n"
+    "         pendingclose hangup[:N]\n";
 
 int signalPipe[2] = {-1, -1};
 
@@ -99,6 +101,9 @@ int parseArguments(int argc, char** argv, Settings& settings)
         } else if (arg == QLatin1String("--close-after")) {
             settings.options.documentsBeforeClose = value.toInt(&ok);
             ok = ok && settings.options.documentsBeforeClose > 0;
+        } else if (arg == QLatin1String("--fault-from")) {
+            settings.options.faultsFromFrame = value.toInt(&ok);
+            ok = ok && settings.options.faultsFromFrame > 0;
         } else if (arg == QLatin1String("--fault")) {
             emu::Fault fault{emu::Fault::Nak};
             ok = emu::parseFault(value, fault);

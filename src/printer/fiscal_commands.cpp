@@ -65,9 +65,16 @@ bool isQM210ModelAnswer(const QString& field10)
     return QStringLiteral("54!7C").contains(field10);
 }
 
+std::optional<bool> probeModelQM210(PrinterLink& link)
+{
+    if (!PFConsultaEstado(link, QStringLiteral("N")))
+        return std::nullopt;
+    return isQM210ModelAnswer(link.PFRespuesta[10]);
+}
+
 bool PFEsModeloQM210(PrinterLink& link)
 {
-    return PFConsultaEstado(link, QStringLiteral("N")) && isQM210ModelAnswer(link.PFRespuesta[10]);
+    return probeModelQM210(link).value_or(false);
 }
 
 bool PFVerificaFormulario(PrinterLink& link, qint16 cpi)

@@ -2,6 +2,8 @@
 
 #include "printer/printer_link.h"
 
+#include <optional>
+
 namespace brela {
 
 // Status request 42 with "T" (no field) or a single letter. The answer
@@ -9,6 +11,8 @@ namespace brela {
 bool PFConsultaEstado(PrinterLink& link, const QString& letter);
 // True when the printer's model answer (status "N", field 10) names the QM210F.
 bool PFEsModeloQM210(PrinterLink& link);
+// The same probe, empty when the printer did not answer it.
+std::optional<bool> probeModelQM210(PrinterLink& link);
 bool isQM210ModelAnswer(const QString& field10);
 // True when the printer's form suits `cpi` (or it reports no form at all).
 bool PFVerificaFormulario(PrinterLink& link, qint16 cpi);

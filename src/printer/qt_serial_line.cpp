@@ -146,6 +146,9 @@ OpenResult QtSerialLine::open(const PortRequest& request)
     // The printer powers its interface from DTR; a missing modem line is no reason to fail.
     acceptable(port_, port_.setDataTerminalReady(true));
     acceptable(port_, port_.setRequestToSend(false));
+    // What waited on the line before it was opened (the tail of an earlier
+    // run's NAK or DC2 burst) answers none of this run's commands.
+    port_.clear(QSerialPort::Input);
     port_.clearError();
     broken_ = false;
     return {};

@@ -107,7 +107,15 @@ bool PFEnviaConfig(Session& session, PrinterLink& link, SenderState& state, cons
                            Icon::Critical, applicationTitle());
         return false;
     }
-    session.PrimerModelo = PFEsModeloQM210(link);
+    const QString name = QFileInfo(fileName).fileName();
+    // Guessing the second model for a printer that did not answer would send
+    // a first-model printer lines it must not get, then report no errors.
+    const std::optional<bool> firstModel = probeModelQM210(link);
+    if (!firstModel) {
+        showLabel(progress, QStringLiteral("Hubo errores en") + kCrLf + name);
+        return false;
+    }
+    session.PrimerModelo = *firstModel;
 
     bool goOn = true;
     bool errors = false;
@@ -133,7 +141,6 @@ bool PFEnviaConfig(Session& session, PrinterLink& link, SenderState& state, cons
         return false;
     }
 
-    const QString name = QFileInfo(fileName).fileName();
     showLabel(progress, errors ? QStringLiteral("Hubo errores en") + kCrLf + name
                                : name + kCrLf + QStringLiteral("Configurado sin errores"));
     return goOn;

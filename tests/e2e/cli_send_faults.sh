@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# Faults of the line in the middle of a whole send, over a pseudo-terminal:
+# each ends in the communication error and the operator's question, within
+# the link's own deadlines and without spinning, and the next command on the
+# same port (after a hang-up, a printer back on the same path) goes through.
+# A fault the link rides out leaves the send without errors.
+set -euo pipefail
+
+source "$(dirname "$0")/lib/emulator.sh"
+
+folder="$work/carpeta"
+"$build/brela-cli" --folder "$folder" generate 1 >"$work/generated" 2>/dev/null
+script=$(cat "$work/generated")
+[[ -f "$script" ]] || fail "generate no dejó el script: $script"
+path="$work/impresora"
+
+# name | emulator fault | survived (1) or stops at the question (0) | most seconds
+faults=(
+    "tormenta de NAK|nakstorm:2|0|2"
+    "silencio|silence:2|0|8"
+    "ráfaga de DC2 sin respuesta|dc2burst:2|0|10"
+    "impresora ocupada (DC2 cada segundo)|busy:3|1|6"
+    "basura antes de una respuesta|garbage:1|1|7"
+    "basura antes de ambos intentos|garbage:2|0|10"
+    "secuencia equivocada|wrongseq:2|0|2"
+    "checksum malo|badsum:2|0|2"
+    "responde otro comando|wrongcmd:2|0|2"
+    "corte a mitad del envío|hangup:10|0|2"
+)
+name_only=$(basename "$script")
+for row in "${faults[@]}"; do
+    IFS='|' read -r name fault survived most <<<"$row"
+    # Faults start at the eighth frame: the probe and the first lines go through.
+    start --model qm210 --link "$path" --fault "$fault" --fault-from 8
+    TIMEFORMAT='%U %S %R'
+    set +e
+    { time timeout 60 "$build/brela-cli" --folder "$folder" --port "$path" --no send "$script" \
+        >"$work/out" 2>"$work/err"; } 2>"$work/time"
+    code=$?
+    set -e
+    read -r user sys real <"$work/time"
+    if ((survived)); then
+        [[ $code -eq 0 ]] || fail "$name: send terminó con $code: $(tail -5 "$work/err")"
+        grep -qx "$name_only: Configurado sin errores" "$work/out" || fail "$name: $(tail -3 "$work/err")"
+        ! grep -q "ERROR de COMUNICACION" "$work/err" || fail "$name: avisó un error de comunicación"
+    else
+        [[ $code -eq 1 ]] || fail "$name: send debería dar 1, dio $code"
+        grep -qx "Brela: ERROR de COMUNICACION con la Impresora Fiscal." "$work/err" || fail "$name: sin el error de comunicación"
+        grep -qx "Desea continuar?" "$work/err" || fail "$name: no preguntó si continuar"
+        grep -qx "Hubo errores en $name_only" "$work/err" || fail "$name: no dijo que hubo errores"
+        grep -q " OK$" "$work/err" || fail "$name: la falla llegó antes de enviar alguna línea"
+    fi
+    awk -v r="$real" -v m="$most" 'BEGIN { exit !(r <= m) }' || fail "$name: tardó $real s (a lo sumo $most)"
+    awk -v u="$user" -v s="$sys" 'BEGIN { exit !(u + s < 0.5) }' || fail "$name: usó $user+$sys s de CPU"
+
+    if [[ $fault == hangup:* ]]; then
+        for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+        start --model qm210 --link "$path"
+    fi
+    set +e
+    timeout 30 "$build/brela-cli" --folder "$folder" --port "$path" status >"$work/out" 2>"$work/err"
+    code=$?
+    set -e
+    [[ $code -eq 0 ]] || fail "$name: el port no volvió a andar: $(cat "$work/err")"
+    kill -TERM "$pid"
+    wait "$pid" 2>/dev/null || true
+    echo "$name: $real s, CPU $user+$sys s"
+done
+# No answer to the model probe: nothing is sent on a guessed model, and the
+# send says it had errors instead of "Configurado sin errores".
+start --model qm210 --link "$path" --fault wrongseq:2
+set +e
+timeout 60 "$build/brela-cli" --folder "$folder" --port "$path" --yes send "$script" >"$work/out" 2>"$work/err"
+code=$?
+set -e
+[[ $code -eq 1 ]] || fail "sin modelo: send debería dar 1, dio $code"
+grep -qx "Hubo errores en $name_only" "$work/err" || fail "sin modelo: $(tail -3 "$work/err")"
+! grep -Eq " (OK|ERROR)$" "$work/err" || fail "sin modelo: se enviaron líneas"
+echo "sin respuesta al modelo: nada enviado"
+echo "cli_send_faults: ok"
