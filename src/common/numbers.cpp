@@ -39,6 +39,16 @@ double textToNumber(const QString& text)
     return ok ? value : 0.0;
 }
 
+int textToInt(const QString& text)
+{
+    const double value = textToNumber(text);
+    if (value >= static_cast<double>(std::numeric_limits<int>::max()))
+        return std::numeric_limits<int>::max();
+    if (value <= static_cast<double>(std::numeric_limits<int>::min()))
+        return std::numeric_limits<int>::min();
+    return static_cast<int>(value);
+}
+
 long roundHalfEven(double value)
 {
     // nearbyint follows the current rounding mode; make sure it is the default.

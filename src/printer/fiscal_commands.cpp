@@ -83,7 +83,7 @@ bool PFVerificaFormulario(PrinterLink& link, qint16 cpi)
         return false;
     if (!PFAnalizaEstado(link, kFormQuery))
         return true;
-    const long width = static_cast<long>(textToNumber(link.PFRespuesta[4]));
+    const long width = textToInt(link.PFRespuesta[4]);
     if (width == 0) {
         link.op.message(QStringLiteral("El impresor fiscal no tiene configurado el formulario"), Icon::Critical,
                                 QStringLiteral("ATENCION"));

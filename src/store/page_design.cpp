@@ -1,5 +1,6 @@
 #include "store/page_design.h"
 
+#include "common/cp1252.h"
 #include "common/numbers.h"
 
 #include <algorithm>
@@ -10,7 +11,6 @@ namespace {
 
 const QString kAttention = QStringLiteral("ATENCION");
 const QString kIntegrity = QStringLiteral("Error de integridad de la base de datos.");
-const QString kCrLf = QStringLiteral("\r\n");
 
 // Cells already taken while the zones are rescaled one by one; the grid of
 // the sheet view is left alone because it still describes the old columns.

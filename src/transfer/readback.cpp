@@ -15,7 +15,6 @@
 namespace brela {
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
 constexpr int kQueryCommand = 91;
 constexpr int kHeaderCommand = 94;
 // Headers above this number are fixed in the first model.

@@ -59,7 +59,7 @@ bool sendScriptLine(Session& session, PrinterLink& link, SenderState& state, con
     switch (keyword) {
     case Keyword::Zona:
         if (session.PrimerModelo && values.size() >= 5) {
-            const int zone = static_cast<int>(textToNumber(values[0]));
+            const int zone = textToInt(values[0]);
             if (zone == 60)
                 state.zone060Bottom = values[4];
             else if (zone == 70 && !state.zone060Bottom.isEmpty())

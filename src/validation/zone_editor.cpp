@@ -1,5 +1,6 @@
 #include "validation/zone_editor.h"
 
+#include "common/cp1252.h"
 #include "common/numbers.h"
 #include "common/version.h"
 
@@ -10,7 +11,7 @@ namespace brela {
 namespace {
 
 const QString kAttention = QStringLiteral("ATENCION");
-const QString kCrLf = QStringLiteral("\r\n");
+constexpr int kSheetColumns = MapaOcupacion::kLastColumn + 1;
 
 // Numbers in the refusals keep a blank where a sign would go: " 41".
 QString signed_(int value)
@@ -332,7 +333,8 @@ bool ZoneEditor::accept(Session& s, MapaOcupacion& grid, const std::vector<TextE
         // The pairs of 094 and 095 share its lines and split its columns.
         const std::vector<PairBox> boxes = pairBoxes(rows, zone_);
         for (size_t i = 0; i < boxes.size() && i < pairValues.size(); ++i) {
-            const int columns = int(textToNumber(pairValues[i]));
+            // An accepted out-of-range value still lands beside the sheet, not past int.
+            const int columns = std::clamp(textToInt(pairValues[i]), -kSheetColumns, kSheetColumns);
             setZone(boxes[i].first, {rect.left, rect.left + columns - 1, rect.top, rect.bot});
             setZone(boxes[i].second, {rect.left + columns + zone_.ZoneHoriFree, rect.right, rect.top, rect.bot});
         }
