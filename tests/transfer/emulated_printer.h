@@ -1,10 +1,12 @@
 #pragma once
 
-// The link on the in-memory line, wired to the emulated printer: the test
-// documents run against the printer's own rules, with fake time.
+// The link on the in-memory line, wired to the emulated printer: transfers
+// run against the printer's own rules, with fake time.
 #include "../printer/printer_fixture.h"
+#include "common/cp1252.h"
 #include "emulator.h"
 
+#include <QFile>
 #include <functional>
 #include <optional>
 
@@ -18,42 +20,57 @@ struct EmulatedPrinter {
         PFCargaTextosEstado(link);
     }
 
-    // A fresh printer of `model` with a sheet `width` columns wide, as a configuration leaves it.
-    void start(emu::Model model, int width = 96, const QStringList& faults = {})
+    // A fresh printer of `model`; with a `width`, its sheet is that many
+    // columns by `lines`, as a configuration leaves it.
+    void start(emu::Model model, int width = 96, int lines = 66)
     {
         emu::Options options;
         options.model = model;
-        for (const QString& text : faults) {
-            emu::Fault fault{emu::Fault::Nak};
-            EXPECT_TRUE(emu::parseFault(text, fault)) << text.toStdString();
-            options.faults.push_back(fault);
-        }
         printer.emplace(options);
         line.onWrite = [this](const QByteArray& bytes, double now) {
-            const Received packet = parsePacket(bytes);
             if (intercept)
-                if (std::optional<QByteArray> answer = intercept(packet))
+                if (std::optional<QByteArray> answer = intercept(parsePacket(bytes)))
                     return *answer;
             return printer->receive(bytes, now);
         };
         line.onPoll = [this](double now) { return printer->poll(now); };
         line.nextEventAt = [this] { return printer->nextEventAt(); };
-        if (width > 0) {
-            PFIniciaComando(link);
-            for (const QString& field : {QStringLiteral("P"), QStringLiteral("P"), QStringLiteral("S"),
-                                         QStringLiteral("U"), QString::number(width), QStringLiteral("66")})
-                PFAgregaCampo(link, field);
-            EXPECT_TRUE(PFEnviaComando(link, 90, 3) && PFAnalizaEstado(link, 90));
-        }
+        if (width > 0)
+            configure({QStringLiteral("P"), QStringLiteral("P"), QStringLiteral("S"), QStringLiteral("U"),
+                       QString::number(width), QString::number(lines)});
         first = printer->requests().size();
     }
 
-    // Commands the printer received since start() finished.
+    // One command the printer must take.
+    void configure(const QStringList& fields, int command = 90)
+    {
+        PFIniciaComando(link);
+        for (const QString& field : fields)
+            PFAgregaCampo(link, field);
+        EXPECT_TRUE(PFEnviaComando(link, command, 3) && PFAnalizaEstado(link, command)) << fields.join(',').toStdString();
+    }
+
+    // Requests the printer received since start() finished.
+    std::vector<emu::Request> received() const { return {printer->requests().begin() + first, printer->requests().end()}; }
+
     std::vector<int> commands() const
     {
         std::vector<int> seen;
-        for (size_t i = first; i < printer->requests().size(); ++i)
-            seen.push_back(printer->requests()[i].command);
+        for (const emu::Request& request : received())
+            seen.push_back(request.command);
+        return seen;
+    }
+
+    // The same with their fields, as "57 X P".
+    QStringList sent() const
+    {
+        QStringList seen;
+        for (const emu::Request& request : received()) {
+            QString text = QString::number(request.command);
+            for (const QByteArray& field : request.fields)
+                text += QLatin1Char(' ') + fromCp1252(field);
+            seen << text;
+        }
         return seen;
     }
 
@@ -64,6 +81,15 @@ struct EmulatedPrinter {
             if (it->command == command)
                 return it->fields;
         return {};
+    }
+
+    QString writeScript(const QStringList& lines, const QString& name = QStringLiteral("prueba.ZON"))
+    {
+        QFile file(env.path(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        for (const QString& text : lines)
+            file.write(toCp1252(text + QStringLiteral("\r\n")));
+        return file.fileName();
     }
 
     // A packet answered here instead of by the printer; nullopt lets it through.
@@ -77,3 +103,7 @@ struct EmulatedPrinter {
 };
 
 } // namespace brela::test
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+QT_END_NAMESPACE

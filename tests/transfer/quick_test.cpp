@@ -1,10 +1,11 @@
-// The quick configuration end to end in memory: its steps in order, and a
-// failed or cancelled step skipping everything after it.
-#include "transfer_fixture.h"
+// The quick configuration in memory: a failed or cancelled step skips
+// everything after it. The run that succeeds is driven from its menu entry
+// in the widget tests.
+#include "emulated_printer.h"
+#include "store/rows.h"
 #include "transfer/quick.h"
 
 #include <QFileInfo>
-#include <functional>
 
 namespace brela::test {
 namespace {
@@ -12,58 +13,33 @@ namespace {
 const QString kIncomplete = QStringLiteral(
     "Hubo errores en la configuración o\r\nel usuario cancelo el proceso. \r\nConfiguración Incompleta");
 
-struct Quick : TransferFixture {
-    // Quick configuration of stored form `id`; Cancelar is pressed while step `stopAt` runs.
-    bool run(qint16 id, const QString& stopAt = {})
+// A first-model printer; the quick configuration of stored form 2, with
+// Cancelar pressed while step `stopAt` runs.
+struct Quick {
+    Quick() { printer.start(emu::Model::QM210, 0); }
+
+    bool run(const QString& stopAt)
     {
         Session& s = *env.session;
-        s.form.FormIDActual = id;
-        s.form.NombreActual = name(id);
+        s.form.FormIDActual = 2;
+        s.form.NombreActual = name();
         QuickProgress progress;
         progress.step = [this](const QString& label) { steps << label; };
         progress.interrupted = [this, stopAt] { return steps.contains(stopAt) && steps.last() != stopAt; };
-        progress.finished = [this] { finishedAfterBoxes = env.op.boxes.size(); };
-        return ConfiguracionRapida(s, link, state, progress);
+        return ConfiguracionRapida(s, printer.link, state, progress);
     }
 
-    QString name(qint16 id)
-    {
-        QSqlQuery q = brela::run(env.session->db, QStringLiteral("SELECT FormDescr FROM Forms WHERE FormID=?"), {id});
-        return q.next() ? q.value(0).toString() : QString();
-    }
+    QString name() { return FormRows(env.session->db, 2).form()->FormDescr; }
 
-    bool scriptWritten() const { return QFileInfo::exists(quickScriptPath(*env.session)); }
-
+    TestEnv env;
+    EmulatedPrinter printer{env};
     ValidationState state;
     QStringList steps;
-    size_t finishedAfterBoxes = 0;
 };
-
-TEST_F(Quick, ConfiguresThePrinterStepByStepAndLeavesNoFormOpen)
-{
-    start(emu::Model::QM210);
-    const QString form = name(1);
-    EXPECT_TRUE(run(1));
-    EXPECT_EQ(steps, (QStringList{QStringLiteral("Abriendo definición"), QStringLiteral("Validando configuración"),
-                                  QStringLiteral("Generando configuración."), QStringLiteral("Sincronizando Impresora."),
-                                  QStringLiteral("Ejecutando Cierre X."), QStringLiteral("Ejecutando Cierre Z."),
-                                  QStringLiteral("Enviando Configuración.")}));
-    EXPECT_EQ(env.op.transcript(), QStringList{QStringLiteral("MSG[exclamation] ") + form
-                                               + QStringLiteral(": Configuración Finalizada")});
-    EXPECT_EQ(finishedAfterBoxes, 0u);   // the progress window goes before the closing box
-    const QStringList sent = commands();
-    ASSERT_GE(sent.size(), 6);
-    EXPECT_EQ(sent.mid(0, 5), (QStringList{QStringLiteral("42 D"), QStringLiteral("42"), QStringLiteral("57 X P"),
-                                           QStringLiteral("57 Z P"), QStringLiteral("42 N")}));
-    EXPECT_EQ(printer->printer().zone(70)->bottom, printer->printer().zone(60)->bottom);
-    EXPECT_EQ(env.session->form.FormIDActual, 0);
-    EXPECT_TRUE(env.session->form.NombreActual.isEmpty());
-    EXPECT_EQ(env.count(QStringLiteral("SELECT COUNT(*) FROM Forms WHERE FormID=9999 AND FormDescr='%1'").arg(form)), 1);
-}
 
 // Whatever stops the run, later steps are skipped, the run ends with
 // "Configuración Incompleta" and no form stays open.
-TEST_F(Quick, AFailedOrCancelledStepSkipsEveryLaterOne)
+TEST(QuickConfiguration, AFailedOrCancelledStepSkipsEveryLaterOne)
 {
     struct Case {
         const char* name;
@@ -81,33 +57,38 @@ TEST_F(Quick, AFailedOrCancelledStepSkipsEveryLaterOne)
          [](Quick& q) { q.env.exec(QStringLiteral("UPDATE Zone SET ZoneTop=11 WHERE FormID=2 AND ZoneID=10")); }, {},
          QStringLiteral("Validando configuración"), {}, false, QStringLiteral("MSG[critical] Problemas en la validación:%1: ")},
         {"refused X close",
-         [](Quick& q) { q.refuse = [](const Received& r) { return r.command == 57 && r.fields.value(0) == "X"; }; }, {},
-         QStringLiteral("Ejecutando Cierre X."), {QStringLiteral("42 D"), QStringLiteral("42")}, true,
+         [](Quick& q) {
+             // Refused as invalid for the printer's state.
+             q.printer.intercept = [](const Received& r) -> std::optional<QByteArray> {
+                 if (r.command != 57 || r.fields.value(0) != "X")
+                     return std::nullopt;
+                 return frame(r.sequence, static_cast<char>(r.command), {"0080", "8020"});
+             };
+         },
+         {}, QStringLiteral("Ejecutando Cierre X."), {QStringLiteral("42 D"), QStringLiteral("42")}, true,
          QStringLiteral("MSG[critical] %1: Problemas con Cierre X.")},
     };
     for (const Case& c : cases) {
-        struct : Quick {
-            void TestBody() override {}
-        } q;
-        q.start(emu::Model::QM210);
+        SCOPED_TRACE(c.name);
+        Quick q;
         if (c.setup)
             c.setup(q);
-        const QString form = q.name(2);
-        EXPECT_FALSE(q.run(2, c.stopAt)) << c.name;
-        EXPECT_EQ(q.steps.last(), c.lastStep) << c.name;
-        EXPECT_EQ(q.commands(), c.sent) << c.name;
-        EXPECT_EQ(q.scriptWritten(), c.script) << c.name;
+        const QString form = q.name();
+        EXPECT_FALSE(q.run(c.stopAt));
+        EXPECT_EQ(q.steps.last(), c.lastStep);
+        EXPECT_EQ(q.printer.sent(), c.sent);
+        EXPECT_EQ(QFileInfo::exists(quickScriptPath(*q.env.session)), c.script);
         const QStringList transcript = q.env.op.transcript();
-        ASSERT_FALSE(transcript.isEmpty()) << c.name;
+        ASSERT_FALSE(transcript.isEmpty());
         EXPECT_EQ(transcript.last(), QStringLiteral("MSG[critical] ") + form + QStringLiteral(": ") + kIncomplete);
         if (!c.ownMessage.isEmpty()) {
-            ASSERT_GE(transcript.size(), 2) << c.name;
+            ASSERT_GE(transcript.size(), 2);
             EXPECT_TRUE(transcript[transcript.size() - 2].startsWith(c.ownMessage.arg(form)))
-                << c.name << ": " << transcript.join('\n').toStdString();
+                << transcript.join('\n').toStdString();
         } else {
-            EXPECT_EQ(transcript.size(), 1) << c.name;
+            EXPECT_EQ(transcript.size(), 1);
         }
-        EXPECT_EQ(q.env.session->form.FormIDActual, 0) << c.name;
+        EXPECT_EQ(q.env.session->form.FormIDActual, 0);
     }
 }
 

@@ -1,6 +1,6 @@
 // The script sender against the emulated printer: what each line becomes on
 // the wire for each model, and how failures are put to the operator.
-#include "transfer_fixture.h"
+#include "emulated_printer.h"
 #include "transfer/sender.h"
 
 namespace brela::test {
@@ -8,37 +8,25 @@ namespace {
 
 const QString kDel(QChar(0x7F));
 
-struct Sender : TransferFixture {
+struct Sender : ::testing::Test {
     bool send(const QString& path)
     {
         SendProgress progress;
         progress.label = [this](const QString& text) { labels << text; };
-        return PFEnviaConfig(*env.session, link, state, path, progress);
+        return PFEnviaConfig(*env.session, printer.link, state, path, progress);
     }
 
+    TestEnv env;
+    EmulatedPrinter printer{env};
     SenderState state;
     QStringList labels;
 };
-
-TEST(ZoneFields, CoordinatesBecomePlainNumbersAndTheZoneNumberStaysAsWritten)
-{
-    struct Row {
-        const char* line;
-        QStringList fields;
-    } rows[] = {
-        {"@ZONA|00001|060|05|10|80|20", {"060", "5", "10", "80", "20"}},
-        {"@ZONA|00001| 070 |7.50|x|0012.250| 3 ", {"070", "7.5", "0", "12.25", "3"}},
-        {"@ZONA|00001|090|1|2", {"090", "1", "2"}},
-    };
-    for (const Row& row : rows)
-        EXPECT_EQ(zoneFields(QString::fromUtf8(row.line)), row.fields) << row.line;
-}
 
 // One script, two models: the first model skips what it does not have (and
 // counts it as accepted) and ends zone 070 where zone 060 ends.
 TEST_F(Sender, EachModelGetsTheCommandsItUnderstands)
 {
-    const QString path = writeScript({
+    const QString path = printer.writeScript({
         QStringLiteral("** Formulario de prueba"),
         QStringLiteral("@TAMAÑO|00001|96|70"),
         QStringLiteral("@PREFERENCIA|00002|P|L|O|N|N|12"),
@@ -51,30 +39,26 @@ TEST_F(Sender, EachModelGetsTheCommandsItUnderstands)
         QStringLiteral("@ENCABEZADO|00009|04| Gracias "),
         QStringLiteral("** @ZONA|00010|090|01|02|03|04"),
     });
-    const QStringList common = {
-        QStringLiteral("42 N"), QStringLiteral("90 P P S U 96 70"),
-    };
-    const QStringList headers = {
-        QStringLiteral("93 02 ") + kDel, QStringLiteral("93 03 ") + kDel, QStringLiteral("93 04  Gracias"),
-    };
+    const QStringList common = {QStringLiteral("42 N"), QStringLiteral("90 P P S U 96 70")};
+    const QStringList headers = {QStringLiteral("93 02 ") + kDel, QStringLiteral("93 03 ") + kDel,
+                                 QStringLiteral("93 04  Gracias")};
 
-    start(emu::Model::QM210);
+    printer.start(emu::Model::QM210, 0);
     EXPECT_TRUE(send(path));
-    EXPECT_EQ(commands(), (common + QStringList{QStringLiteral("90 P C Z U 060 5 10 80 20"),
-                                                QStringLiteral("90 P C Z U 070 5 12 80 20")} + headers));
+    EXPECT_EQ(printer.sent(), (common + QStringList{QStringLiteral("90 P C Z U 060 5 10 80 20"),
+                                                    QStringLiteral("90 P C Z U 070 5 12 80 20")} + headers));
     EXPECT_TRUE(env.session->PrimerModelo);
-    EXPECT_EQ(printer->printer().zone(70)->bottom, 20);
+    EXPECT_EQ(printer.printer->printer().zone(70)->bottom, 20);
     EXPECT_EQ(labels.first(), QStringLiteral("@TAMAÑO 96 70\r OK"));
-    EXPECT_EQ(labels.last(), QStringLiteral("prueba.ZON\r\nConfigurado sin errores"));
     EXPECT_TRUE(env.op.boxes.empty()) << env.op.transcript().join('\n').toStdString();
 
-    start(emu::Model::QM540);
+    printer.start(emu::Model::QM540, 0);
     labels.clear();
     EXPECT_TRUE(send(path));
-    EXPECT_EQ(commands(), (common + QStringList{QStringLiteral("90 P L O N N 12"), QStringLiteral("90 P T P N"),
-                                                QStringLiteral("90 P C Z U 060 5 10 80 20"),
-                                                QStringLiteral("90 P C Z U 070 5 12 80 55"),
-                                                QStringLiteral("93 66 PAGOS")} + headers));
+    EXPECT_EQ(printer.sent(), (common + QStringList{QStringLiteral("90 P L O N N 12"), QStringLiteral("90 P T P N"),
+                                                    QStringLiteral("90 P C Z U 060 5 10 80 20"),
+                                                    QStringLiteral("90 P C Z U 070 5 12 80 55"),
+                                                    QStringLiteral("93 66 PAGOS")} + headers));
     EXPECT_FALSE(env.session->PrimerModelo);
     EXPECT_TRUE(labels.contains(QStringLiteral("@ENCABEZADO 66 PAGOS\r OK")));
     EXPECT_TRUE(env.op.boxes.empty()) << env.op.transcript().join('\n').toStdString();
@@ -85,8 +69,8 @@ TEST_F(Sender, EachModelGetsTheCommandsItUnderstands)
 TEST_F(Sender, TheOperatorDecidesWhetherARefusedLineStopsTheSend)
 {
     const QString bad = QStringLiteral("@ZONA|00002|091|40|10|30|20");
-    const QString path = writeScript({QStringLiteral("@ZONA|00001|090|05|10|80|20"), bad,
-                                      QStringLiteral("@ZONA|00003|092|05|21|80|22")});
+    const QString path = printer.writeScript({QStringLiteral("@ZONA|00001|090|05|10|80|20"), bad,
+                                              QStringLiteral("@ZONA|00003|092|05|21|80|22")});
     const QString question = QStringLiteral("ASK[question] ATENCION: Se produjo error en configuración \r\n") + bad
                              + QStringLiteral("\r\nDesea continuar?");
     struct Case {
@@ -95,12 +79,12 @@ TEST_F(Sender, TheOperatorDecidesWhetherARefusedLineStopsTheSend)
         int zonesSent;
     };
     for (const Case& c : {Case{Answer::No, false, 2}, Case{Answer::Yes, true, 3}}) {
-        start(emu::Model::QM540);
+        printer.start(emu::Model::QM540, 0);
         env.op.boxes.clear();
         labels.clear();
         env.op.queueAnswer(c.answer);
         EXPECT_EQ(send(path), c.result);
-        EXPECT_EQ(commands().size(), 1u + c.zonesSent);
+        EXPECT_EQ(printer.sent().size(), 1u + c.zonesSent);
         const QStringList transcript = env.op.transcript();
         ASSERT_FALSE(transcript.isEmpty());
         // The printer's own breakdown comes first.
@@ -113,17 +97,17 @@ TEST_F(Sender, TheOperatorDecidesWhetherARefusedLineStopsTheSend)
 
 TEST_F(Sender, AScriptWithNothingToSendOrNothingToRead)
 {
-    start(emu::Model::QM540);
-    EXPECT_TRUE(send(writeScript({QStringLiteral("** solo comentarios"), QString(), QStringLiteral(" "),
-                                  QStringLiteral("** @TAMAÑO|00001|96|70")})));
-    EXPECT_EQ(commands(), QStringList{QStringLiteral("42 N")});
+    printer.start(emu::Model::QM540, 0);
+    EXPECT_TRUE(send(printer.writeScript({QStringLiteral("** solo comentarios"), QString(), QStringLiteral(" "),
+                                          QStringLiteral("** @TAMAÑO|00001|96|70")})));
+    EXPECT_EQ(printer.sent(), QStringList{QStringLiteral("42 N")});
     EXPECT_EQ(labels, QStringList{QStringLiteral("prueba.ZON\r\nConfigurado sin errores")});
     EXPECT_TRUE(env.op.boxes.empty());
 
-    start(emu::Model::QM540);
+    printer.start(emu::Model::QM540, 0);
     labels.clear();
     EXPECT_FALSE(send(env.path(QStringLiteral("no existe.ZON"))));
-    EXPECT_TRUE(commands().isEmpty());
+    EXPECT_TRUE(printer.sent().isEmpty());
     ASSERT_EQ(env.op.boxes.size(), 1u);
     EXPECT_EQ(env.op.boxes[0].icon, Icon::Critical);
     EXPECT_TRUE(env.op.boxes[0].text.startsWith(QStringLiteral("No se puede abrir el archivo ")));
