@@ -216,6 +216,26 @@ TEST_F(ReadBackTest, LineAcrossZonesIsSplitAtTheZonesColumns)
         EXPECT_FALSE(message(id)->MsgVisible) << id;
 }
 
+TEST_F(ReadBackTest, FirstModelIsNotAskedForItsFixedLines)
+{
+    // The template gets a line above 65, which the first model keeps fixed.
+    env.exec(QStringLiteral("INSERT INTO Message (FormID, ZoneID, MsgID, MsgDesc, MsgText, MsgMaxLength, MsgVisible, "
+                            "MsgRequiered, MsgSystem, MsgIDOut, MsgHide) "
+                            "VALUES (1, 142, 70, 'Título de pagos', 'RECIBI/MOS', 40, 1, 0, 0, 0, 0)"));
+    start(Model::QM210, 1);
+    setHeader(11, QStringLiteral("Defensa del consumidor"));
+    const ReadBack result = read();
+    EXPECT_TRUE(result.ok);
+    EXPECT_TRUE(env.session->PrimerModelo);
+    EXPECT_EQ(FormRows(env.session->db, kWorkingCopy).form()->FormPrModel, QStringLiteral("QM210"));
+    EXPECT_EQ(headersAsked(), std::vector<int>({1, 2, 3, 11, 40, 50, 51, 52}));
+    EXPECT_EQ(message(70)->MsgText, QStringLiteral("RECIBI/MOS"));
+    EXPECT_TRUE(message(70)->MsgVisible);
+    // Lines are not split over zones on the first model.
+    EXPECT_EQ(message(11)->MsgText, QStringLiteral("Defensa del consumidor"));
+    EXPECT_EQ(message(200)->MsgText, QStringLiteral("Defensa del consumidor: 0800-222-1234"));
+}
+
 TEST_F(ReadBackTest, FailuresStopTheReadWithoutALog)
 {
     // A zone the printer does not have.
