@@ -244,15 +244,12 @@ TEST_F(ZoneRules, PositionRulesReportTheirOwnText)
     const RuleCase cases[] = {
         {"010 beside 022", {{10, "ZoneTop=11"}},
          problem("La zona 010 debe estar a la derecha\r\ny tener las mismas filas que la zona 022.")},
-        {"036 beside 026", {{36, "ZoneLeft=52"}},
-         problem("La zona 036 debe estar a la derecha\r\ny tener las mismas filas que la zona 026.")},
         {"024 below 022", {{24, "ZoneTop=11"}, {34, "ZoneTop=11"}}, problem("La zona 024 debe estar abajo de la zona 022.")},
         {"144 beside 142, twice", {{144, "ZoneLeft=52"}},
          problem("La zona 144 debe estar a la derecha\r\ny tener las mismas filas que la zona 142.\r\n\r\n"
                  "Las zona 144 debe estar a la derecha de la zona 142.")},
         {"064 right of the items", {{64, "ZoneLeft=53"}},
          problem("Las zona 064 debe estar a la derecha de las zona 061 ,062 y 063.")},
-        {"092 right of 091", {{92, "ZoneLeft=11"}}, problem("Las zona 092 debe estar a la derecha de la zona 091.")},
     };
     for (const RuleCase& c : cases)
         check(c, QStringLiteral("ZoneVisible=0, "));
@@ -265,9 +262,6 @@ TEST_F(ValidationRun, OnlyAnEmptyLogGetsTheHeaderAndEachRunStartsAfresh)
                                   "14/03/2026 09:26:53 .\r\n"
                                   "Software: Brela.exe   Versión:%1  .\r\n\r\n")
                        .arg(versionText()));
-    EXPECT_EQ(env.op.statuses, QStringList({QStringLiteral("Validando Form."), QString()}));
-    EXPECT_EQ(state.grid.at(19, 0), 61);  // 060 and 070 cover it too, but are not visible
-    EXPECT_EQ(state.grid.at(19, 7), 0);   // the blank column between 061 and 062
 
     QString earlier = QStringLiteral("previo\r\n");
     EXPECT_TRUE(ValidaFormulario(*env.session, state, earlier, corrected));
