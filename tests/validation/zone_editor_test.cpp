@@ -114,13 +114,11 @@ TEST_F(ZoneAccept, TextsAreWrittenCutToTheirLengthAndSystemTextsKept)
 
     e.click(4);
     const QString longText(300, QLatin1Char('x'));
-    ASSERT_TRUE(e.accept(*env.session, grid, {{1, longText, false}, {2, QStringLiteral("Vuelva pronto"), true}}, {}));
+    ASSERT_TRUE(e.accept(*env.session, grid, {{1, longText, false}}, {}));
     EXPECT_EQ(rect(142), QStringLiteral("57..57,0..50"));
     const std::vector<MessageRow> messages = rows.zoneMessages(142);
     EXPECT_EQ(messages[0].MsgText, QString(255, QLatin1Char('x')));
     EXPECT_FALSE(messages[0].MsgVisible);
-    EXPECT_EQ(messages[1].MsgText, QStringLiteral("Vuelva pronto"));
-    EXPECT_TRUE(messages[1].MsgVisible);
     EXPECT_EQ(messages[3].MsgText, QStringLiteral("Defensa del consumidor: 0800-222-1234"));
 }
 
