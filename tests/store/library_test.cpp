@@ -170,6 +170,7 @@ TEST_F(Library, AFailingStatementUndoesTheWholeCopyAndShowsTheDatabaseText)
 
 TEST_F(Library, TemplateCopyTakesALockedFormOfTheModelElseAnyAt12CpiWithoutParents)
 {
+    EXPECT_EQ(CopiaPlantilla(s(), false), 3);
     env.exec(QStringLiteral("UPDATE Forms SET FormLock=0 WHERE FormID<>2"));
     EXPECT_EQ(CopiaPlantilla(s(), false), 1);
     EXPECT_EQ(cpiOf(kWorkingCopy), 12);

@@ -52,6 +52,8 @@ TEST(ZoneHandles, EachStepIsCheckedAgainstMarginGridAndMinimums)
         {"a child keeps its parent's lines", [] { ZoneRow z = zoneRow(94, 41, 45, 36, 53); z.ZoneParent = 90; return z; }(),
          {zoneRow(90, 40, 45, 0, 35)}, {3, 1, 5, 0}, "40..45,36..54",
          {box("La zona 094 tener las mismas filas que la zona 090\r\nluego deberá modificar la zona 090 para que coincidan")}},
+        {"a handle that does not exist", zoneRow(22, 10, 12, 20, 29), {}, {14}, "10..12,20..29",
+         {QStringLiteral("MSG[critical] Brela: Error, opcion no contemplada en Pict1 Click")}},
         {"never narrower than one column", zoneRow(22, 10, 10, 20, 20, 0, 0), {}, {4, 5}, "10..10,20..20",
          {box("Ancho mínimo,  1 columnas"), box("Altura mínima,  1 líneas")}},
     };
