@@ -1,48 +1,18 @@
-#include "store/library.h"
-#include "store/rows.h"
-#include "test_env.h"
+#include "../store/working_copy.h"
 #include "validation/zone_adjust.h"
 
-#include <gtest/gtest.h>
-
 using namespace brela;
-using brela::test::TestEnv;
+using namespace brela::test;
 
 namespace {
 
-// A working copy with only the zones a test lays out, and the grid the sheet
-// view would draw from them.
-class ZoneAdjust : public ::testing::Test {
+// Only the zones a test lays out, and the grid the sheet view draws from them.
+class ZoneAdjust : public WorkingCopyTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(openStoredForm(*env.session, 1));
-        env.exec(QStringLiteral("DELETE FROM Zone WHERE FormID=9999"));
-    }
-    void zone(int id, int top, int bot, int left, int right, bool visible = true)
-    {
-        ZoneRow z;
-        z.ZoneID = id;
-        z.ZoneTop = top;
-        z.ZoneBot = bot;
-        z.ZoneLeft = left;
-        z.ZoneRight = right;
-        z.ZoneVisible = visible;
-        rows.insert(z);
-    }
-    void draw()
-    {
-        grid.clear();
-        for (const ZoneRow& z : rows.zones())
-            if (z.ZoneVisible)
-                for (int r = z.ZoneTop; r <= z.ZoneBot; ++r)
-                    for (int c = z.ZoneLeft; c <= z.ZoneRight; ++c)
-                        grid.set(r, c, qint16(z.ZoneID));
-    }
-    QString rect(int id)
-    {
-        const ZoneRow z = rows.zone(id).value();
-        return QStringLiteral("%1..%2,%3..%4").arg(z.ZoneTop).arg(z.ZoneBot).arg(z.ZoneLeft).arg(z.ZoneRight);
+        WorkingCopyTest::SetUp();
+        clearZones();
     }
     QStringList all()
     {
@@ -53,14 +23,11 @@ protected:
     }
     bool adjust(qint16 container, int top, int bot)
     {
+        draw();
         return AjustaZonas(*env.session, grid, container, top, bot, [this](int zone, int t, int b) {
             moved << QStringLiteral("%1:%2..%3").arg(zone).arg(t).arg(b);
         });
     }
-
-    TestEnv env;
-    FormRows rows{env.session->db, kWorkingCopy};
-    MapaOcupacion grid;
     QStringList moved;
 };
 
@@ -73,15 +40,15 @@ TEST_F(ZoneAdjust, TheFirstOccupiedCellGoesColumnByColumnAndNothingMoves)
     zone(62, 19, 30, 8, 30);
     zone(70, 32, 33, 2, 40);    // met at column 2, line 32
     zone(142, 31, 31, 4, 6);    // met first line by line, but one column further
-    draw();
-    const MapaOcupacion before = grid;
     const QStringList stored = all();
 
     EXPECT_FALSE(adjust(60, 20, 33));
     EXPECT_EQ(env.op.transcript(),
               QStringList{QStringLiteral("MSG[critical] ATENCION: La fila 32 columna 2 esta ocupada por la zona 70")});
     EXPECT_EQ(all(), stored);
-    EXPECT_TRUE(grid == before);
+    const MapaOcupacion after = grid;
+    draw();
+    EXPECT_TRUE(grid == after);
     EXPECT_TRUE(moved.isEmpty());
 }
 
@@ -93,7 +60,6 @@ TEST_F(ZoneAdjust, InnerZonesTakeTheNewRowsAndTheContainerSpansThem)
     zone(63, 19, 30, 32, 45, false);   // unused: moves in the database only
     zone(70, 19, 30, 0, 40, false);
     zone(100, 40, 42, 0, 40);
-    draw();
 
     ASSERT_TRUE(adjust(60, 22, 35));
     EXPECT_TRUE(env.op.boxes.empty());
@@ -116,7 +82,6 @@ TEST_F(ZoneAdjust, TotalsCarryThePairsAndZone070AndNeedZone094)
     zone(94, 44, 47, 36, 53);
     zone(96, 44, 47, 55, 58, false);
     zone(97, 44, 47, 55, 58);   // shares its cells with the unused 096
-    draw();
 
     ASSERT_TRUE(adjust(90, 45, 49));
     EXPECT_TRUE(env.op.boxes.empty());
@@ -125,12 +90,11 @@ TEST_F(ZoneAdjust, TotalsCarryThePairsAndZone070AndNeedZone094)
     EXPECT_EQ(moved, QStringList({"91:45..49", "94:45..49", "97:45..49"}));
 
     env.exec(QStringLiteral("DELETE FROM Zone WHERE FormID=9999 AND ZoneID=94"));
-    draw();
     const QStringList stored = all();
     moved.clear();
     EXPECT_FALSE(adjust(90, 46, 50));
-    EXPECT_EQ(env.op.transcript(),
-              QStringList{QStringLiteral("MSG[critical] Error de integridad de la base de datos.: Falta la zona 094")});
+    EXPECT_EQ(env.op.transcript(), QStringList{QStringLiteral(
+                                       "MSG[critical] Error de integridad de la base de datos.: Falta la zona 094")});
     EXPECT_EQ(all(), stored);
     EXPECT_TRUE(moved.isEmpty());
 }
@@ -139,9 +103,8 @@ TEST_F(ZoneAdjust, AMissingContainerIsNamedAfterItsZonesMoved)
 {
     zone(101, 48, 50, 0, 20);
     zone(102, 48, 50, 25, 40);
-    draw();
     EXPECT_TRUE(adjust(100, 50, 52));
-    EXPECT_EQ(env.op.transcript(),
-              QStringList{QStringLiteral("MSG[critical] Error de integridad de la base de datos.: Falta la zona 100")});
+    EXPECT_EQ(env.op.transcript(), QStringList{QStringLiteral(
+                                       "MSG[critical] Error de integridad de la base de datos.: Falta la zona 100")});
     EXPECT_EQ(all(), QStringList({"101 50..52,0..20", "102 50..52,25..40"}));
 }

@@ -1,40 +1,15 @@
+#include "../store/working_copy.h"
 #include "scripted_operator.h"
-#include "store/library.h"
-#include "store/rows.h"
-#include "test_env.h"
 #include "validation/zone_editor.h"
 
-#include <gtest/gtest.h>
-
 using namespace brela;
-using brela::test::TestEnv;
+using namespace brela::test;
 
 namespace {
 
 QString box(const char* text)
 {
     return QStringLiteral("MSG[information] ATENCION: ") + QString::fromUtf8(text);
-}
-
-ZoneRow zoneRow(int id, int top, int bot, int left, int right, int minWidth = 1, int minHeight = 1)
-{
-    ZoneRow z;
-    z.ZoneID = id;
-    z.ZoneTop = top;
-    z.ZoneBot = bot;
-    z.ZoneLeft = left;
-    z.ZoneRight = right;
-    z.ZoneMinWidth = minWidth;
-    z.ZoneMinHeight = minHeight;
-    z.ZoneVisible = true;
-    return z;
-}
-
-void fill(MapaOcupacion& grid, const ZoneRow& z)
-{
-    for (int r = z.ZoneTop; r <= z.ZoneBot; ++r)
-        for (int c = z.ZoneLeft; c <= z.ZoneRight; ++c)
-            grid.set(r, c, qint16(z.ZoneID));
 }
 
 QString text(const ZoneRect& r)
@@ -44,8 +19,7 @@ QString text(const ZoneRect& r)
 
 } // namespace
 
-// Each row: a zone at lines 10..12, columns 20..29 of an 87 x 60 area, its
-// neighbours, the handles clicked, where it ends and the boxes shown.
+// Each row: a zone in an 87 x 60 area, its neighbours, the handles clicked, where it ends and the boxes shown.
 TEST(ZoneHandles, EachStepIsCheckedAgainstMarginGridAndMinimums)
 {
     struct Case {
@@ -61,13 +35,10 @@ TEST(ZoneHandles, EachStepIsCheckedAgainstMarginGridAndMinimums)
         {"grow every side", zoneRow(22, 10, 12, 20, 29), {}, {13}, "9..13,19..30", {}},
         {"shrink every side", zoneRow(22, 10, 12, 20, 29), {}, {12}, "11..11,21..28", {}},
         {"move all four ways", zoneRow(22, 10, 12, 20, 29), {}, {8, 9, 9, 11, 10}, "10..12,19..28", {}},
-        {"right edge on the last column", zoneRow(22, 10, 12, 78, 87), {}, {0}, "10..12,78..87",
-         {box("Excede el margen")}},
-        {"bottom edge on the last line", zoneRow(22, 58, 60, 20, 29), {}, {1}, "58..60,20..29",
-         {box("Excede el margen")}},
-        {"top edge on line 0", zoneRow(22, 0, 2, 20, 29), {}, {3}, "0..2,20..29", {box("Excede el margen")}},
-        {"left edge kept off column 0", zoneRow(22, 10, 12, 1, 10), {}, {2}, "10..12,1..10",
-         {box("Excede el margen")}},
+        {"right and bottom edges on the last column and line", zoneRow(22, 58, 60, 78, 87), {}, {0, 1}, "58..60,78..87",
+         {box("Excede el margen"), box("Excede el margen")}},
+        {"top edge on line 0, left edge kept off column 0", zoneRow(22, 0, 2, 1, 10), {}, {3, 2}, "0..2,1..10",
+         {box("Excede el margen"), box("Excede el margen")}},
         {"right neighbour taken: move right still narrows", zoneRow(22, 10, 12, 20, 29),
          {zoneRow(62, 12, 14, 30, 40)}, {10}, "10..12,21..29", {box("La columna  30 es usada por la zona  62")}},
         {"right neighbour taken at minimum width", zoneRow(22, 10, 12, 20, 29, 10),
@@ -77,9 +48,12 @@ TEST(ZoneHandles, EachStepIsCheckedAgainstMarginGridAndMinimums)
          {zoneRow(10, 10, 10, 15, 17)}, {2, 2}, "10..12,19..29", {box("La columna  17 es usada por la zona  10")}},
         {"line below taken", zoneRow(22, 10, 12, 20, 29), {zoneRow(70, 13, 13, 29, 35)}, {1}, "10..12,20..29",
          {box("La Línea  13 es usada por la zona  70")}},
-        {"minimum width", zoneRow(22, 10, 12, 20, 24, 5), {}, {4}, "10..12,20..24", {box("Ancho mínimo,  5 columnas")}},
-        {"minimum height", zoneRow(22, 10, 12, 20, 29, 1, 3), {}, {7}, "10..12,20..29",
-         {box("Altura mínima,  3 líneas")}},
+        // Moving the top up lines 094 up with 090; any other edge would not, and says so once.
+        {"a child keeps its parent's lines", [] { ZoneRow z = zoneRow(94, 41, 45, 36, 53); z.ZoneParent = 90; return z; }(),
+         {zoneRow(90, 40, 45, 0, 35)}, {3, 1, 5, 0}, "40..45,36..54",
+         {box("La zona 094 tener las mismas filas que la zona 090\r\nluego deberá modificar la zona 090 para que coincidan")}},
+        {"a handle that does not exist", zoneRow(22, 10, 12, 20, 29), {}, {14}, "10..12,20..29",
+         {QStringLiteral("MSG[critical] Brela: Error, opcion no contemplada en Pict1 Click")}},
         {"never narrower than one column", zoneRow(22, 10, 10, 20, 20, 0, 0), {}, {4, 5}, "10..10,20..20",
          {box("Ancho mínimo,  1 columnas"), box("Altura mínima,  1 líneas")}},
     };
@@ -99,78 +73,7 @@ TEST(ZoneHandles, EachStepIsCheckedAgainstMarginGridAndMinimums)
     }
 }
 
-TEST(ZoneHandles, AChildKeepsItsParentsLinesAndIsToldOnce)
-{
-    ScriptedOperator op;
-    MapaOcupacion grid;
-    const ZoneRow parent = zoneRow(90, 40, 45, 0, 40);
-    fill(grid, parent);
-    ZoneRow child = zoneRow(94, 41, 45, 36, 53);
-    child.ZoneParent = 90;
-    fill(grid, child);
-    ZoneEditor editor(op, grid, child, PrintableArea{60, 87});
-    editor.click(1);
-    editor.click(5);
-    editor.click(7);
-    editor.click(0);   // sideways is free
-    EXPECT_EQ(text(editor.rect), QStringLiteral("41..45,36..54"));
-    EXPECT_EQ(op.texts(), QStringList{QStringLiteral("La zona 094 tener las mismas filas que la zona 090\r\n"
-                                                     "luego deberá modificar la zona 090 para que coincidan")});
-
-    // Only the parent's own lines pass, found left of the child on its top line.
-    grid.clear();
-    fill(grid, parent);
-    child.ZoneTop = 40;
-    fill(grid, child);
-    ZoneEditor aligned(op, grid, child, PrintableArea{60, 87});
-    EXPECT_TRUE(aligned.ValidaZonaMadre(40, 45, 36, 53));
-    EXPECT_FALSE(aligned.ValidaZonaMadre(40, 44, 36, 53));
-    EXPECT_FALSE(aligned.ValidaZonaMadre(46, 47, 36, 53));
-}
-
-TEST(ZoneHandles, SizeMinimumAndUnknownHandleTexts)
-{
-    ScriptedOperator op;
-    MapaOcupacion grid;
-    ZoneEditor both(op, grid, zoneRow(22, 10, 12, 20, 29, 8, 2), {});
-    EXPECT_EQ(both.LabSize(), QStringLiteral("Tamaño\r\n10 Col. x\r\n3 Filas"));
-    EXPECT_EQ(both.LabMin(), QStringLiteral("Minimo\r\n8 Col. x\r\n2 Filas"));
-    EXPECT_EQ(ZoneEditor(op, grid, zoneRow(22, 10, 12, 20, 29, 0, 2), {}).LabMin(), QStringLiteral("Mínimo\r\n2 Filas"));
-    EXPECT_EQ(ZoneEditor(op, grid, zoneRow(22, 10, 12, 20, 29, 8, 0), {}).LabMin(), QStringLiteral("Minimo\r\n8 Col."));
-    EXPECT_EQ(ZoneEditor(op, grid, zoneRow(22, 10, 12, 20, 29, 0, 0), {}).LabMin(), QString());
-    EXPECT_FALSE(both.click(14));
-    EXPECT_EQ(op.transcript(), QStringList{QStringLiteral("MSG[critical] Brela: Error, opcion no contemplada en Pict1 Click")});
-}
-
-namespace {
-
-// The zone editor over the first predefined form's working copy.
-class ZoneAccept : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(openStoredForm(*env.session, 1)); }
-    void draw()
-    {
-        grid.clear();
-        for (const ZoneRow& z : rows.zones())
-            if (z.ZoneVisible)
-                fill(grid, z);
-    }
-    QString rect(int id)
-    {
-        const ZoneRow z = rows.zone(id).value();
-        return QStringLiteral("%1..%2,%3..%4").arg(z.ZoneTop).arg(z.ZoneBot).arg(z.ZoneLeft).arg(z.ZoneRight);
-    }
-    ZoneEditor editor(int id)
-    {
-        return ZoneEditor(env.op, grid, rows.zone(id).value(), printableArea(rows.form().value()));
-    }
-
-    TestEnv env;
-    FormRows rows{env.session->db, kWorkingCopy};
-    MapaOcupacion grid;
-};
-
-} // namespace
+using ZoneAccept = WorkingCopyTest;
 
 TEST_F(ZoneAccept, Zone094SplitsItsColumnsBetweenThePairs)
 {
@@ -178,10 +81,9 @@ TEST_F(ZoneAccept, Zone094SplitsItsColumnsBetweenThePairs)
     env.exec(QStringLiteral("UPDATE Zone SET ZoneLeft=11, ZoneRight=60, ZoneHoriFree=1, ZoneParent=0 "
                             "WHERE FormID=9999 AND ZoneID=94"));
     draw();
-    ZoneEditor e = editor(94);
+    ZoneEditor e(env.op, grid, rows.zone(94).value(), printableArea(rows.form().value()));
     const std::vector<PairBox> boxes = ZoneEditor::pairBoxes(rows, e.zone());
     ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].caption, QStringLiteral("Columnas para zona 81 (percepciones R.I.)"));
     EXPECT_EQ(boxes[0].value, QStringLiteral("33"));   // 081 ends at 43
     EXPECT_EQ(boxes[0].lower, 4);
     EXPECT_EQ(boxes[0].upper, 44);   // 50 columns less 082's minimum of 6
@@ -207,30 +109,24 @@ TEST_F(ZoneAccept, TextsAreWrittenCutToTheirLengthAndSystemTextsKept)
     env.exec(QStringLiteral("UPDATE Message SET MsgMaxLength=100000 WHERE FormID=9999"));
     env.session->PrimerModelo = false;
     draw();
-    ZoneEditor e = editor(142);
-    const std::vector<TextLine> lines = ZoneEditor::textLines(rows, 142, false);
-    ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines[0].caption, QStringLiteral("Encabezado/Pie 1"));
-    EXPECT_EQ(lines[0].maxLength, 255);
-    EXPECT_EQ(lines[3].caption, QStringLiteral("Encabezado/Pie (11)"));
-    EXPECT_EQ(ZoneEditor::textLines(rows, 144, false)[0].caption, QStringLiteral("Uso Fiscal"));
+    ZoneEditor e(env.op, grid, rows.zone(142).value(), printableArea(rows.form().value()));
+    EXPECT_EQ(ZoneEditor::textLines(rows, 142, false)[0].maxLength, 255);
     EXPECT_EQ(ZoneEditor::textLines(rows, 142, true)[0].maxLength, 40);
+    EXPECT_TRUE(ZoneEditor::textLines(rows, 144, false)[0].locked);
 
     e.click(4);
     const QString longText(300, QLatin1Char('x'));
-    ASSERT_TRUE(e.accept(*env.session, grid, {{1, longText, false}, {2, QStringLiteral("Vuelva pronto"), true}}, {}));
+    ASSERT_TRUE(e.accept(*env.session, grid, {{1, longText, false}}, {}));
     EXPECT_EQ(rect(142), QStringLiteral("57..57,0..50"));
     const std::vector<MessageRow> messages = rows.zoneMessages(142);
     EXPECT_EQ(messages[0].MsgText, QString(255, QLatin1Char('x')));
     EXPECT_FALSE(messages[0].MsgVisible);
-    EXPECT_EQ(messages[1].MsgText, QStringLiteral("Vuelva pronto"));
-    EXPECT_TRUE(messages[1].MsgVisible);
     EXPECT_EQ(messages[3].MsgText, QStringLiteral("Defensa del consumidor: 0800-222-1234"));
 }
 
 TEST_F(ZoneAccept, ARefusedGroupMoveWritesNothing)
 {
-    ZoneEditor e = editor(62);
+    ZoneEditor e(env.op, grid, rows.zone(62).value(), printableArea(rows.form().value()));
     e.rect.bot = 43;   // the item lines reach the line 070 now takes
     e.rect.right = 39;
     env.exec(QStringLiteral("UPDATE Zone SET ZoneTop=43, ZoneBot=43, ZoneVisible=1 WHERE FormID=9999 AND ZoneID=70"));
@@ -240,20 +136,4 @@ TEST_F(ZoneAccept, ARefusedGroupMoveWritesNothing)
     EXPECT_EQ(env.op.texts(), QStringList{QStringLiteral("La fila 43 columna 0 esta ocupada por la zona 70")});
     EXPECT_EQ(rect(62), QStringLiteral("19..42,8..40"));
     EXPECT_TRUE(grid == before);
-}
-
-TEST_F(ZoneAccept, ColumnCountsOutsideTheirBoundsAreQuestioned)
-{
-    draw();
-    ZoneEditor e = editor(95);
-    const std::vector<PairBox> boxes = ZoneEditor::pairBoxes(rows, e.zone());
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].caption, QStringLiteral("Columnas para zona 85 (Otras percep.)"));
-    EXPECT_TRUE(e.acceptPairValue(boxes[0], QStringLiteral("6")));
-    env.op.queueAnswer(Answer::No);
-    EXPECT_FALSE(e.acceptPairValue(boxes[0], QStringLiteral("12")));
-    EXPECT_EQ(env.op.transcript(),
-              QStringList{QStringLiteral("ASK[question] ATENCION: Controle el rango de las columnas.\r\nNo contempla los "
-                                         "mínimos de las zonas interiores\r\nDebe ser >=4 y <=7 columnas\r\nDesea "
-                                         "aceptar el error -> No")});
 }
