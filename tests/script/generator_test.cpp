@@ -1,8 +1,6 @@
-// What the goldens of the predefined forms cannot show: other sheets, zones, texts and failures.
-
+// What the goldens of the predefined forms cannot show: other sheets, zones and texts.
 #include "script_test_support.h"
 
-#include <QDir>
 #include <QRegularExpression>
 
 using namespace brela;
@@ -120,23 +118,15 @@ TEST_F(Generator, HeadersMergeTextsFromSeveralZonesAndLeaveOutSystemTextsAndThos
     EXPECT_EQ(fields(QStringLiteral("@ENCABEZADO")).last(), QStringLiteral("08|Tel. (011) 4321-5678"));
 }
 
-TEST_F(Generator, ASuccessfulRunCopiesTheValidationTextReportsItsStepsAndTellsTheOperatorUnlessQuiet)
+// A short name is padded to 60 columns before the date, and the validation text follows with CR LF ends.
+TEST_F(Generator, ASuccessfulRunCopiesTheValidationTextAndTellsTheOperatorUnlessQuiet)
 {
     open(1);
-    ASSERT_TRUE(generate(QStringLiteral("Validación\r\nZona 060 corregida\nFin"), true, env.path(QStringLiteral("a.ZON"))));
-    const QStringList all = lines();
-    // A short name is padded to 60 columns before the date.
-    EXPECT_EQ(all.first(), (QStringLiteral("** Formulario: ") + file).leftJustified(60) + QStringLiteral(" Fecha 14/03/2026"));
-    EXPECT_EQ(all.mid(all.indexOf(QStringLiteral("Validación")), 5),
-              QStringList({QStringLiteral("Validación"), QStringLiteral("Zona 060 corregida"), QStringLiteral("Fin"),
-                           QString(), QStringLiteral("** Configura el tamaño de la hoja, calculando las líneas para "
-                                                     "1/6 de pulgada y")}));
-    EXPECT_EQ(bytes().count("\n"), bytes().count("\r\n"));
-
+    ASSERT_TRUE(generate(QStringLiteral("Validación\r\nZona 060\nFin"), true, env.path(QStringLiteral("a.ZON"))));
+    EXPECT_TRUE(bytes().startsWith(toCp1252((QStringLiteral("** Formulario: ") + file).leftJustified(60)
+                                            + QStringLiteral(" Fecha 14/03/2026\r\n"))));
+    EXPECT_TRUE(bytes().contains("\r\nValidaci\xF3n\r\nZona 060\r\nFin\r\n\r\n** Configura el tama"));
     EXPECT_TRUE(env.op.boxes.empty());
-    EXPECT_EQ(env.op.statuses.first(), QStringLiteral("Abro archivo de Salida."));
-    EXPECT_EQ(env.op.statuses.last(), QStringLiteral("Finalizada la Generación."));
-    EXPECT_GE(env.op.eventPumps, static_cast<int>(work().zones().size()));
 
     ASSERT_TRUE(generate(QString(), false));
     EXPECT_EQ(env.op.transcript(), QStringList(
@@ -149,41 +139,4 @@ TEST(ScriptName, TheFormsNameIsTrimmedAndCannotLeaveTheFolder)
 {
     EXPECT_EQ(defaultScriptName(QStringLiteral("/x"), QStringLiteral("  Remito 1/2\\3 "), 17, kSecondModel),
               QStringLiteral("/x/Remito 1-2-3 (17CPI-QM540).ZON"));
-}
-
-TEST_F(Generator, AFileThatCannotBeCreatedIsReportedOnlyByTheCriticalBoxWhenQuiet)
-{
-    open(1);
-    EXPECT_FALSE(generate(QString(), true, env.path(QStringLiteral("no/existe/Brela.ZON"))));
-    ASSERT_EQ(env.op.boxes.size(), 1u);
-    EXPECT_EQ(env.op.boxes[0].icon, Icon::Critical);
-    EXPECT_FALSE(env.op.boxes[0].text.isEmpty());
-    EXPECT_EQ(env.op.statuses.last(), QStringLiteral("Errores en la Generación."));
-}
-
-TEST_F(Generator, AFailingMergeChangesNoHeaderAndLeavesTheEarlierScript)
-{
-    open(3);
-    addMessage(12, 142, QStringLiteral("doce"), true);
-    addMessage(210, 22, QStringLiteral("Uno"), true, 12);
-    env.exec(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON Message WHEN NEW.MsgID=12 "
-                            "BEGIN SELECT RAISE(ABORT, 'mensaje rechazado'); END"));
-    const QString name = env.path(QStringLiteral("Brela.ZON"));
-    QFile earlier(name);
-    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
-    earlier.write("anterior\r\n");
-    earlier.close();
-    const QStringList before = QDir(env.dir.path()).entryList(QDir::Files);
-    EXPECT_FALSE(generate(QString(), false, name));
-    EXPECT_EQ(env.op.transcript(), QStringList({
-        QStringLiteral("MSG[critical] Brela: mensaje rechazado"),
-        QStringLiteral("MSG[none] Brela: Hubo error al crear el archivo ") + name + QStringLiteral("."),
-    }));
-    EXPECT_EQ(env.op.statuses.last(), QStringLiteral("Errores en la Generación."));
-    EXPECT_EQ(bytes(), QByteArray("anterior\r\n"));
-    EXPECT_EQ(QDir(env.dir.path()).entryList(QDir::Files), before);
-    // Group 11 was merged before group 12 failed; the whole merge is undone.
-    EXPECT_EQ(env.count(QStringLiteral("SELECT COUNT(*) FROM Message WHERE FormID=9999 AND "
-                                       "((MsgID=11 AND MsgText='') OR (MsgID=12 AND MsgText='doce'))")),
-              2);
 }
