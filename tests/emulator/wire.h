@@ -32,9 +32,7 @@ inline QByteArray frame(int sequence, int command, const QList<QByteArray>& fiel
 // One answer frame. Field n counts as the host reads it: 1 is the printer
 // status, 2 the fiscal status, 3 the first data field.
 struct Answer {
-    bool valid = false;
     int sequence = 0;
-    int command = 0;
     QList<QByteArray> fields;
 
     QByteArray field(int n) const { return n >= 1 && n <= fields.size() ? fields[n - 1] : "<none>"; }
@@ -49,11 +47,22 @@ inline Answer parse(const QByteArray& bytes)
     if (bytes.size() < 8 || bytes[0] != '\x02' || etx < 3 || bytes.size() != etx + 5
         || bytes.mid(etx + 1) != checksum(bytes.left(etx + 1)))
         return answer;
-    answer = {true, static_cast<unsigned char>(bytes[1]), static_cast<unsigned char>(bytes[2]), {}};
+    answer.sequence = static_cast<unsigned char>(bytes[1]);
     const QByteArray data = bytes.mid(3, etx - 3);
     if (!data.isEmpty() && data[0] == '\x1C')
         answer.fields = data.mid(1).split('\x1C');
     return answer;
+}
+
+using Fields = QList<QByteArray>;
+const QByteArray DEL = "\x7F";
+
+// A document opening: only the type, letter and pitch matter to the printer,
+// the rest fills its 19 fields.
+inline Fields opening(const QByteArray& type, const QByteArray& letter)
+{
+    return {type, "C", letter, "1", "F", "12", "I", "I", "CLIENTE DE PRUEBA", DEL, "CUIT", "20123456786", "N",
+            "RIVADAVIA 1234", DEL, DEL, "REMITO 2345", DEL, "G"};
 }
 
 // Sends commands with fresh sequence numbers and waits out any DC2.
