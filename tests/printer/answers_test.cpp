@@ -1,9 +1,10 @@
+// How the link judges what the printer answers.
 #include "printer_fixture.h"
 
 namespace brela::test {
 namespace {
 
-struct StatusWords : LinkFixture {
+struct Answers : LinkFixture {
     // Judges an answer carrying the two status words and, at most, field 4.
     bool judge(const char* printer, const char* fiscal, const QString& field4 = pf::kFieldMissing)
     {
@@ -15,6 +16,7 @@ struct StatusWords : LinkFixture {
     }
 };
 
+// The box the operator reads: the word in hexadecimal and binary, then a line per bit set.
 QString breakdown(const char* hex, const char* bits, const QStringList& bitLines = {})
 {
     const QString rule = QString(82, QLatin1Char('-')) + QStringLiteral("\r\n");
@@ -25,40 +27,38 @@ QString breakdown(const char* hex, const char* bits, const QStringList& bitLines
     return text;
 }
 
-TEST_F(StatusWords, WordsThatDoNotStopACommand)
+TEST_F(Answers, SomeWordsDoNotStopACommandAndLowBatteryStopsOnlyTheFirstOfTheRun)
 {
     for (const char* fiscal : {"0000", "0600", "1000", "3800", " 0600 "})
         EXPECT_TRUE(judge("0080", fiscal)) << fiscal;
     EXPECT_TRUE(env.op.boxes.empty());
-}
 
-TEST_F(StatusWords, LowBatteryStopsOnlyTheFirstCommandOfTheRun)
-{
     EXPECT_FALSE(judge("0080", "0004"));
+    EXPECT_TRUE(judge("0080", "0004"));
     EXPECT_EQ(env.op.texts(),
               QStringList{breakdown("0004", "0000000000000100", {QStringLiteral(" PF Bit:2 Bateria BAJA ")})});
-    EXPECT_EQ(env.op.boxes.at(0).title, QStringLiteral("Brela"));
-    EXPECT_TRUE(judge("0080", "0004"));
-    EXPECT_TRUE(judge("0080", "0004"));
-    EXPECT_EQ(env.op.boxes.size(), 1u);
     // Other stopping bits still stop once battery is excused.
     EXPECT_FALSE(judge("0080", "0014"));
 }
 
-// The printer's summary bit shows both words; the fiscal breakdown ends with the fields the answer carried.
-TEST_F(StatusWords, BreakdownsOfTheWordsThatStop)
+// The upper bound of 8 characters per inch is run against the emulator by the document tests.
+TEST_F(Answers, FormCheckLowerBoundMissingFormAndRefusals)
 {
-    EXPECT_FALSE(judge("8004", "0000"));
-    EXPECT_FALSE(judge("0080", "0008", QStringLiteral("detalle")));
-    EXPECT_EQ(env.op.texts(), QStringList({breakdown("8004", "1000000000000100",
-                                                     {QStringLiteral(" PR Bit:15 Logica OR Bits 0-6 "),
-                                                      QStringLiteral(" PR Bit:2 Error en la Impresora")}),
-                                           breakdown("0000", "0000000000000000"),
-                                           breakdown("0008", "0000000000001000",
-                                                     {QStringLiteral(" PF Bit:3 Comando NO Reconocido ")})
-                                               + QStringLiteral("\r\ndetalle")}));
-    EXPECT_EQ(PFHexABinario(env.op, QStringLiteral("G")), QString());
-    EXPECT_EQ(env.op.texts().last(), QStringLiteral("Se ha Ingresado un NUMERO que no se puede convertir a HEXADECIMAL"));
+    const auto formWidth = [this](const QByteArray& width, const char* fiscal = "0000") {
+        answerWith({"0080", fiscal, "66", width});
+        return PFVerificaFormulario(link, 12);
+    };
+    EXPECT_TRUE(formWidth("72"));    // 6.0
+    EXPECT_FALSE(formWidth("70"));   // 5.83
+    EXPECT_TRUE(env.op.boxes.empty());
+
+    EXPECT_TRUE(formWidth("0"));
+    EXPECT_EQ(env.op.transcript(),
+              QStringList{QStringLiteral("MSG[critical] ATENCION: El impresor fiscal no tiene configurado el formulario")});
+    // A refused query lets the caller go on; a failed exchange does not.
+    EXPECT_TRUE(formWidth("100", "0010"));
+    line.onWrite = [](const QByteArray&, double) { return QByteArray(); };
+    EXPECT_FALSE(PFVerificaFormulario(link, 12));
 }
 
 } // namespace
