@@ -1,6 +1,7 @@
-// What the goldens of the predefined forms cannot show: other sheets, zones and texts.
+// What the goldens of the predefined forms cannot show: other sheets, zones and texts, and failures.
 #include "script_test_support.h"
 
+#include <QDir>
 #include <QRegularExpression>
 
 using namespace brela;
@@ -30,6 +31,10 @@ protected:
                                 "MsgIDOut) VALUES (9999, %1, %2, 'Texto %2', '%3', %4, %5, %6)")
                      .arg(zoneId).arg(msgId).arg(text).arg(int(visible)).arg(int(system)).arg(out));
     }
+
+    QStringList entries() const { return folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden); }
+
+    QDir folder{env.path(QStringLiteral("scripts"))};
 };
 
 } // namespace
@@ -129,14 +134,71 @@ TEST_F(Generator, ASuccessfulRunCopiesTheValidationTextAndTellsTheOperatorUnless
     EXPECT_TRUE(env.op.boxes.empty());
 
     ASSERT_TRUE(generate(QString(), false));
-    EXPECT_EQ(env.op.transcript(), QStringList(
-        QStringLiteral("MSG[information] Brela: Se ha creado el archivo:") + file +
-        QStringLiteral(" con exito.\r\n\r\nEl archivo creado esta en formato TEXTO y puede ser usado como referencia "
-                       "para conocer todos los pasos necesarios para la configuración de las Zonas.")));
+    ASSERT_EQ(env.op.transcript().size(), 1);
+    EXPECT_TRUE(env.op.transcript()[0].startsWith(QStringLiteral("MSG[information] Brela: Se ha creado el archivo:") + file
+                                                  + QStringLiteral(" con exito.")));
 }
 
 TEST(ScriptName, TheFormsNameIsTrimmedAndCannotLeaveTheFolder)
 {
     EXPECT_EQ(defaultScriptName(QStringLiteral("/x"), QStringLiteral("  Remito 1/2\\3 "), 17, kSecondModel),
               QStringLiteral("/x/Remito 1-2-3 (17CPI-QM540).ZON"));
+}
+
+// A script that cannot be written, or whose run fails half-way, leaves the old
+// script and the stored form as they were, nothing else behind, and tells the
+// operator which file failed.
+TEST_F(Generator, AScriptThatCannotBeWrittenLeavesNothingBehind)
+{
+    open(1);
+    const QString inTheWay = folder.filePath(QStringLiteral("Carpeta.ZON"));
+    ASSERT_TRUE(QDir().mkpath(inTheWay));
+    const QStringList before = entries();
+    const struct {
+        const char* name;
+        QString fileName;
+        bool quiet;   // then the critical box alone speaks
+    } cases[] = {
+        {"a folder where the script should be", inTheWay, false},
+        {"a missing folder, quietly", folder.filePath(QStringLiteral("no/existe/Brela.ZON")), true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        env.op.boxes.clear();
+        EXPECT_FALSE(generate(QString(), c.quiet, c.fileName));
+        ASSERT_EQ(env.op.boxes.size(), c.quiet ? 1u : 2u);
+        EXPECT_EQ(env.op.boxes[0].icon, Icon::Critical);
+        EXPECT_TRUE(env.op.boxes[0].text.startsWith(QStringLiteral("No se puede escribir el archivo ") + c.fileName))
+            << env.op.boxes[0].text.toStdString();
+        if (!c.quiet)
+            EXPECT_EQ(env.op.boxes[1].text, QStringLiteral("Hubo error al crear el archivo ") + c.fileName + QLatin1Char('.'));
+        EXPECT_EQ(env.op.statuses.last(), QStringLiteral("Errores en la Generación."));
+        EXPECT_EQ(entries(), before);
+        EXPECT_TRUE(QDir(inTheWay).isEmpty());
+    }
+}
+
+TEST_F(Generator, AFailingMergeChangesNoHeaderAndLeavesTheEarlierScript)
+{
+    open(3);
+    addMessage(12, 142, QStringLiteral("doce"), true);
+    addMessage(210, 22, QStringLiteral("Uno"), true, 12);
+    env.exec(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON Message WHEN NEW.MsgID=12 "
+                            "BEGIN SELECT RAISE(ABORT, 'mensaje rechazado'); END"));
+    ASSERT_TRUE(QDir().mkpath(folder.path()));
+    const QString oldScript = folder.filePath(QStringLiteral("Brela.ZON"));
+    const QByteArray old("** guion anterior\r\n@TAMA\xD1O|00001|80|66\r\n");
+    QFile earlier(oldScript);
+    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+    earlier.write(old);
+    earlier.close();
+    const QStringList before = entries();
+    EXPECT_FALSE(generate(QString(), true, oldScript));
+    EXPECT_EQ(env.op.transcript(), QStringList(QStringLiteral("MSG[critical] Brela: mensaje rechazado")));
+    EXPECT_EQ(bytes(), old);
+    EXPECT_EQ(entries(), before);
+    // Group 11 was merged before group 12 failed; the whole merge is undone.
+    EXPECT_EQ(env.count(QStringLiteral("SELECT COUNT(*) FROM Message WHERE FormID=9999 AND "
+                                       "((MsgID=11 AND MsgText='') OR (MsgID=12 AND MsgText='doce'))")),
+              2);
 }

@@ -36,9 +36,8 @@ TEST(ScriptLine, OnlyAnEnabledKeywordInAnyCaseCarriesACommandAndItsFields)
 // whose lines the fuzz corpus holds to the bytes.
 TEST(ScriptReading, AFileReadsLineByLineAsItsBytesSplitInMemory)
 {
-    QByteArray binary;
-    for (int i = 0; i < 2048; ++i)
-        binary += static_cast<char>((i * 7919) % 256);
+    // NUL, a bare CR, Ctrl-Z and bytes past ASCII, then a line longer than any buffer.
+    const QByteArray binary = QByteArray("\x00\xFF\r\r\n\x1A" "ab\x80\r", 10) + QByteArray(70000, 'x');
     QTemporaryDir dir;
     for (const QByteArray& bytes : {QByteArray("** uno\r\n@TAMA\xD1O|00001|96|70\n\nfin"), binary}) {
         QFile file(dir.filePath(QStringLiteral("s.ZON")));
@@ -54,4 +53,11 @@ TEST(ScriptReading, AFileReadsLineByLineAsItsBytesSplitInMemory)
         EXPECT_EQ(read, scriptLines(bytes));
     }
     EXPECT_EQ(scriptLines("a\r\nb\nc"), QStringList({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
+}
+
+// Every byte's round trip is held by the script reader's fuzz corpus; these
+// characters have no byte, and each becomes one question mark.
+TEST(ScriptBytes, CharactersOutsideTheCodePageBecomeOneQuestionMarkEach)
+{
+    EXPECT_EQ(toCp1252(QStringLiteral("Ñ€a\u4e2db") + QString::fromUcs4(U"\U0001F600")), QByteArray("\xD1\x80" "a?b?"));
 }
