@@ -12,28 +12,14 @@
 namespace brela::test {
 namespace {
 
-struct PtyLine : ::testing::Test {
-    PtyLine()
-    {
-        char name[128] = {};
-        if (openpty(&master, &slave, name, nullptr, nullptr) == 0)
-            device = QString::fromLocal8Bit(name);
-    }
-    ~PtyLine() override
-    {
-        ::close(master);
-        ::close(slave);
-    }
-
+TEST(PtyLine, OpeningFailuresAreClassifiedAndAnIdleHangUpClosesThePort)
+{
     int master = -1;
     int slave = -1;
-    QString device;
+    char name[128] = {};
+    ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+    const QString device = QString::fromLocal8Bit(name);
     QtSerialLine line;
-};
-
-TEST_F(PtyLine, OpeningFailuresAreClassifiedAndAnIdleHangUpClosesThePort)
-{
-    ASSERT_FALSE(device.isEmpty());
     EXPECT_EQ(line.open({5, QString(), QStringLiteral("9600, N, 8, 1"), 1024}).failure, PortFailure::NoSuchPort);
     EXPECT_EQ(line.open({1, QStringLiteral("/dev/nonexistent-brela"), QStringLiteral("9600, N, 8, 1"), 1024}).failure,
               PortFailure::NoSuchPort);
@@ -43,13 +29,13 @@ TEST_F(PtyLine, OpeningFailuresAreClassifiedAndAnIdleHangUpClosesThePort)
     // Opened without modem lines; while idle, the event loop notices the hang-up.
     ASSERT_TRUE(line.open({1, device, QStringLiteral("9600, N, 8, 1"), 1024}).ok());
     ::close(master);
-    master = -1;
     QElapsedTimer timer;
     timer.start();
     while (line.isOpen() && timer.elapsed() < 2000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     EXPECT_FALSE(line.isOpen());
     EXPECT_TRUE(line.lost());
+    ::close(slave);
 }
 
 } // namespace
