@@ -1,7 +1,7 @@
 #pragma once
 
-#include "printer/fiscal_commands.h"
 #include "memory_line.h"
+#include "printer/fiscal_commands.h"
 #include "printer/printer_link.h"
 #include "printer/status_words.h"
 #include "test_env.h"
@@ -12,7 +12,7 @@
 namespace brela::test {
 
 // Answer frames are built here byte by byte, apart from the link's own framing.
-inline QByteArray frame(char sequence, char command, const QList<QByteArray>& fields, bool lowerCase = false)
+inline QByteArray frame(char sequence, char command, const QList<QByteArray>& fields)
 {
     QByteArray framed = QByteArray("\x02") + sequence + command;
     for (const QByteArray& field : fields)
@@ -21,8 +21,7 @@ inline QByteArray frame(char sequence, char command, const QList<QByteArray>& fi
     unsigned sum = 0;
     for (char c : framed)
         sum += static_cast<unsigned char>(c);
-    const QByteArray hex = QByteArray::number(sum % 65536, 16).rightJustified(4, '0');
-    return framed + (lowerCase ? hex.toLower() : hex.toUpper());
+    return framed + QByteArray::number(sum % 65536, 16).toUpper().rightJustified(4, '0');
 }
 
 // A command as the printer saw it.

@@ -4,55 +4,42 @@
 
 using namespace brela;
 
-TEST(ScriptLine, OnlyAnEnabledKeywordInAnyCaseCarriesACommand)
+// A line's command, if any, and the values the sender takes: the third field up to the command's last.
+TEST(ScriptLine, OnlyAnEnabledKeywordInAnyCaseCarriesACommandAndItsFields)
 {
-    const std::pair<const char*, Keyword> cases[] = {
-        {"  @zona|00012|060|05|10|80|20  ", Keyword::Zona},
-        {"@tamaño|00001|80|66", Keyword::Tamano},
-        {" @Encabezado |00001|05|x", Keyword::Encabezado},
-        {"@MARGEN", Keyword::Margen},
-        {"@PREFERENCIA|1|P", Keyword::Preferencia},
-        {"** @PREFERENCIA|00005|P|T|P|N", Keyword::None},
-        {"**@ZONA|1|060|1|1|1|1", Keyword::None},
-        {"@ZONAS|1|060", Keyword::None},
-        {"", Keyword::None},
-        // Only spaces are trimmed: a tab in front hides the keyword.
-        {"\t@ZONA|1|060|1|1|1|1", Keyword::None},
-    };
-    for (const auto& [line, keyword] : cases)
-        EXPECT_EQ(classifyLine(QString::fromUtf8(line)), keyword) << line;
-}
-
-TEST(ScriptLine, EachCommandSendsItsFieldsFromTheThirdUpToItsLast)
-{
-    const std::pair<QString, QStringList> cases[] = {
-        {QStringLiteral("@TAMAÑO|00001|80|"), {"80"}},  // a trailing "|" adds no field
-        {QStringLiteral("@TAMAÑO|basura|80|66|99"), {"80", "66"}},
-        {QStringLiteral("@ZONA|00001| 060 | 05|10 |80|20|99"), {"060", "05", "10", "80", "20"}},
-        {QStringLiteral("@MARGEN|00001|1|2|3|4|5"), {"1", "2", "3", "4"}},
-        {QStringLiteral("@PREFERENCIA|1|a|b|c|d|e|f|g|h|i|j"), {"a", "b", "c", "d", "e", "f", "g", "h", "i"}},
-        {QStringLiteral("@PREFERENCIA|00009|P|X||Y"), {"P", "X", "", "Y"}},  // an empty field is a value
+    const struct {
+        const char* line;
+        Keyword keyword;
+        QStringList fields;
+    } cases[] = {
+        {"  @zona|00012| 060 | 05|10 |80|20|99  ", Keyword::Zona, {"060", "05", "10", "80", "20"}},
+        {"@tamaño|00001|80|", Keyword::Tamano, {"80"}},   // a trailing "|" adds no field
+        {"@MARGEN", Keyword::Margen, {}},
+        {"@PREFERENCIA|00009|P|X||Y", Keyword::Preferencia, {"P", "X", "", "Y"}},   // an empty field is a value
         // A header text keeps its own spaces; a blank or missing one clears the header.
-        {QStringLiteral("@ENCABEZADO|00010| 06 |  Av. Corrientes 1234|x"), {"06", "  Av. Corrientes 1234"}},
-        {QStringLiteral("@ENCABEZADO|00010|06|   |"), {"06", QString(kDel)}},
-        {QStringLiteral("@ENCABEZADO|00010|06|"), {"06", QString(kDel)}},
-        {QStringLiteral("@ENCABEZADO|00010"), {}},
+        {" @Encabezado |00010| 06 |  Av. Corrientes 1234|x", Keyword::Encabezado, {"06", "  Av. Corrientes 1234"}},
+        {"@ENCABEZADO|00010|06|   |", Keyword::Encabezado, {"06", QString(kDel)}},
+        {"@ENCABEZADO|00010", Keyword::Encabezado, {}},
+        {"** @PREFERENCIA|00005|P|T|P|N", Keyword::None, {}},
+        {"@ZONAS|1|060", Keyword::None, {}},
+        {"\t@ZONA|1|060|1|1|1|1", Keyword::None, {}},   // only spaces are trimmed
     };
-    for (const auto& [line, expected] : cases)
-        EXPECT_EQ(valueFields(line, classifyLine(line)), expected) << line.toStdString();
+    for (const auto& c : cases) {
+        const QString line = QString::fromUtf8(c.line);
+        EXPECT_EQ(classifyLine(line), c.keyword) << c.line;
+        EXPECT_EQ(valueFields(trimSpaces(line), c.keyword), c.fields) << c.line;
+    }
 }
 
-// A script edited on another system may end its lines with a bare LF.
-TEST(ScriptReading, BareLineFeedsReadLikeCarriageReturnLineFeeds)
+// A script edited on another system may end its lines with a bare LF, and a
+// damaged one may hold anything: the file reads as its bytes split in memory,
+// whose lines the fuzz corpus holds to the bytes.
+TEST(ScriptReading, AFileReadsLineByLineAsItsBytesSplitInMemory)
 {
-    const QByteArray crlf("** comentario\r\n@TAMA\xD1O|00001|96|70\r\n\r\n** @ZONA|00002|060|05|10|80|20\r\nfin");
-    QByteArray lf = crlf;
-    lf.replace("\r\n", "\n");
-    const QStringList expected = {QStringLiteral("** comentario"), QStringLiteral("@TAMAÑO|00001|96|70"), QString(),
-                                  QStringLiteral("** @ZONA|00002|060|05|10|80|20"), QStringLiteral("fin")};
+    // NUL, a bare CR, Ctrl-Z and bytes past ASCII, then a line longer than any buffer.
+    const QByteArray binary = QByteArray("\x00\xFF\r\r\n\x1A" "ab\x80\r", 10) + QByteArray(70000, 'x');
     QTemporaryDir dir;
-    for (const QByteArray& bytes : {crlf, lf}) {
-        EXPECT_EQ(scriptLines(bytes), expected);
+    for (const QByteArray& bytes : {QByteArray("** uno\r\n@TAMA\xD1O|00001|96|70\n\nfin"), binary}) {
         QFile file(dir.filePath(QStringLiteral("s.ZON")));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(bytes);
@@ -62,6 +49,15 @@ TEST(ScriptReading, BareLineFeedsReadLikeCarriageReturnLineFeeds)
         QStringList read;
         while (auto line = reader.readLine())
             read << *line;
-        EXPECT_EQ(read, expected);
+        EXPECT_FALSE(reader.failed());
+        EXPECT_EQ(read, scriptLines(bytes));
     }
+    EXPECT_EQ(scriptLines("a\r\nb\nc"), QStringList({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
+}
+
+// Every byte's round trip is held by the script reader's fuzz corpus; these
+// characters have no byte, and each becomes one question mark.
+TEST(ScriptBytes, CharactersOutsideTheCodePageBecomeOneQuestionMarkEach)
+{
+    EXPECT_EQ(toCp1252(QStringLiteral("Ñ€a\u4e2db") + QString::fromUcs4(U"\U0001F600")), QByteArray("\xD1\x80" "a?b?"));
 }

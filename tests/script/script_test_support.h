@@ -20,9 +20,6 @@ namespace brela::test {
 // A test folder with one stored form open in the working copy, ready to generate.
 class ScriptFixture : public ::testing::Test {
 protected:
-    FormRows work() { return FormRows(env.session->db, kWorkingCopy); }
-
-    // Opens stored form `id` into the working copy.
     void open(qint16 id)
     {
         ASSERT_TRUE(openStoredForm(*env.session, id));
