@@ -37,6 +37,9 @@ void checkNumber(const QString& field)
     // Beyond what a long holds the value saturates; it never changes sign.
     FUZZ_CHECK(value <= 0.5 || rounded > 0);
     FUZZ_CHECK(value >= -0.5 || rounded < 0);
+    // Cut to int however many digits: held at int's ends, sign kept.
+    const int whole = textToInt(field);
+    FUZZ_CHECK(value >= 1 ? whole > 0 : value <= -1 ? whole < 0 : whole == 0);
     const QString padded = zeroPad(rounded, 2);
     bool ok = false;
     FUZZ_CHECK(padded.size() >= 2 && padded.toLong(&ok) == rounded && ok);

@@ -33,6 +33,17 @@ TEST_F(Link, WorkedExampleFieldlessPacketAndChecksumBytes)
     EXPECT_EQ(line.writes.at(2), QByteArray("\x02%*\x03" "0054"));
 }
 
+TEST_F(Link, AClosedPortIsToldAtOnceAndApartFromALostLine)
+{
+    line.close();
+    EXPECT_EQ(link.status(), LinkStatus::Closed);
+    EXPECT_FALSE(send(42, {}, 3));
+    EXPECT_TRUE(line.writes.empty());
+    EXPECT_EQ(env.op.transcript(),
+              QStringList{QStringLiteral("MSG[critical] Brela: El port serie COM1 no está abierto.\r\n"
+                                         "Revise la configuración del port serie en Configuración aplicación.")});
+}
+
 TEST_F(Link, SequenceStartsAtAFixedDrawAndStepsByTwoWrappingAfter127)
 {
     answerWith({"0080", "0000"});

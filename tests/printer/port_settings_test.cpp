@@ -70,6 +70,24 @@ TEST_F(PortOpening, AbsentOrBusyPortIsReplacedByTheOperatorsAnswerAndAnyOtherAns
     }
 }
 
+// brela-cli names its port for the run: it is opened as named, never stored,
+// and a failure is told instead of asking for another port.
+TEST_F(PortOpening, APortChosenForTheRunIsOpenedAsNamedAndItsFailureIsToldWithoutAsking)
+{
+    const PortChoice device{0, QStringLiteral("/dev/ttyUSB0")};
+    ASSERT_TRUE(openPortAtStartup(link, env.session->db, [](const QString&) {}, device));
+    EXPECT_EQ(line.opens.back().device, device.device);
+    EXPECT_EQ(line.opens.back().settings, QStringLiteral("9600, N, 8, 1"));
+
+    line.presentPorts = {1};
+    EXPECT_FALSE(openPortAtStartup(link, env.session->db, [](const QString&) {}, {3, QString()}));
+    EXPECT_EQ(line.opens.back().number, 3);
+    EXPECT_EQ(env.op.transcript(),
+              QStringList{QStringLiteral("MSG[critical] Brela: No se puede abrir el port serie COM3: No existe el "
+                                         "dispositivo COM3")});
+    EXPECT_EQ(storedPort(), 1);
+}
+
 // The settings window's tests show a refused setting to the operator; these are the ways to be unreadable.
 TEST(LineSettings, OnlySpeedParityDataAndStopBitsThatReadAreAccepted)
 {
