@@ -6,46 +6,25 @@
 # BRELA_BUILD_DIR (default build) holds brela-cli and brela-emulator.
 set -euo pipefail
 busy=${1:-3}
-build=${BRELA_BUILD_DIR:-build}
-folder=$(mktemp -d)
-emulator_pid=""
-cleanup() {
-    if [[ -n $emulator_pid ]]; then
-        kill "$emulator_pid" 2>/dev/null || true
-        wait "$emulator_pid" 2>/dev/null || true
-    fi
-    rm -rf "$folder"
-}
-trap cleanup EXIT
+export BRELA_BUILD_DIR=${BRELA_BUILD_DIR:-build}
+source "$(dirname "$0")/../tests/e2e/lib/emulator.sh"
 
 # One status request against a fresh emulator started with the given faults;
 # sets user, sys, real and cpu.
 measure() {
-    "$build/brela-emulator" --model qm540 "$@" >"$folder/device" &
-    emulator_pid=$!
-    local device=""
-    for _ in $(seq 100); do
-        device=$(head -n1 "$folder/device")
-        [[ -n $device && -e $device ]] && break
-        sleep 0.05
-    done
-    [[ -n $device ]] || { echo "brela-emulator no escribió su dispositivo" >&2; exit 1; }
-
+    start --model qm540 "$@"
     local TIMEFORMAT='%U %S %R'
-    { time "$build/brela-cli" --folder "$folder" --port "$device" status >/dev/null 2>"$folder/cli.err"; } 2>"$folder/time" \
-        || { echo "brela-cli status falló: $(cat "$folder/cli.err")" >&2; exit 1; }
-    read -r user sys real <"$folder/time"
+    { time "$build/brela-cli" --folder "$work" --port "$device" status >/dev/null 2>"$work/cli.err"; } 2>"$work/time" \
+        || fail "brela-cli status falló: $(cat "$work/cli.err")"
+    read -r user sys real <"$work/time"
     cpu=$(awk -v u="$user" -v s="$sys" 'BEGIN { printf "%.3f", u + s }')
-
-    kill "$emulator_pid"
-    wait "$emulator_pid" || true
-    emulator_pid=""
+    kill "$pid"
+    wait "$pid" || true
 }
 
 measure
 echo "sin espera: ${real} s reales, ${cpu} s de CPU (usuario ${user}, sistema ${sys})"
 measure --fault "busy:$busy"
-awk -v r="$real" -v b="$busy" 'BEGIN { exit !(r >= b - 0.5) }' \
-    || { echo "la impresora no hizo esperar: ${real} s" >&2; exit 1; }
+awk -v r="$real" -v b="$busy" 'BEGIN { exit !(r >= b - 0.5) }' || fail "la impresora no hizo esperar: ${real} s"
 echo "espera de ${busy} s con DC2: ${real} s reales, ${cpu} s de CPU (usuario ${user}, sistema ${sys})"
-awk -v c="$cpu" 'BEGIN { exit !(c < 0.05) }' || { echo "la espera usa demasiada CPU" >&2; exit 1; }
+awk -v c="$cpu" 'BEGIN { exit !(c < 0.05) }' || fail "la espera usa demasiada CPU"

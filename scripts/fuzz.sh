@@ -18,16 +18,7 @@ targets=("$@")
 ((${#targets[@]})) || targets=(script_reader answer_receiver emulator_frames validation_zones)
 
 packages=(clang-14 libclang-rt-14-dev)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  echo "Instalando: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+bash scripts/install_missing.sh "${packages[@]}"
 
 # Light optimisation and line tables only: quicker to build, and what libFuzzer expects.
 CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -5,12 +5,7 @@ set -euo pipefail
 
 source "$(dirname "$0")/lib/emulator.sh"
 
-cli() {
-    set +e
-    timeout 60 "$build/brela-cli" --folder "$folder" "$@" >"$work/out" 2>"$work/err"
-    code=$?
-    set -e
-}
+cli() { run_cli 60 --folder "$folder" "$@"; }
 expect_failure() {   # case, expected text in stderr
     [[ $code -eq 1 ]] || fail "$1: salida $code, se esperaba 1 ($(cat "$work/err"))"
     grep -qF "$2" "$work/err" || fail "$1: mensaje: $(cat "$work/err")"

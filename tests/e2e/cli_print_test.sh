@@ -9,12 +9,7 @@ source "$(dirname "$0")/lib/emulator.sh"
 folder="$work/carpeta"
 
 # brela-cli on the emulator; sets $code, output in $work/out and $work/err.
-cli() {
-    set +e
-    timeout 120 "$build/brela-cli" --folder "$folder" --port "$device" "$@" >"$work/out" 2>"$work/err"
-    code=$?
-    set -e
-}
+cli() { run_cli 120 --folder "$folder" --port "$device" "$@"; }
 
 # Checks texts at the places of the zones the printer holds. Each check is
 # "page zone line text [right]": the text starts at the zone's left column

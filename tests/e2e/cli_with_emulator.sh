@@ -6,12 +6,7 @@ set -euo pipefail
 source "$(dirname "$0")/lib/emulator.sh"
 
 # brela-cli with a fresh program folder; sets $code, output in $work/out and $work/err.
-cli() {
-    set +e
-    timeout 60 "$build/brela-cli" --folder "$work/carpeta" "$@" >"$work/out" 2>"$work/err"
-    code=$?
-    set -e
-}
+cli() { run_cli 60 --folder "$work/carpeta" "$@"; }
 
 # Both models: the status names the model, the X report is printed once.
 # The first model is reached through the port-number mapping, the second by path.

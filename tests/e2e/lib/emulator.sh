@@ -25,3 +25,14 @@ start() {
     done
     fail "brela-emulator no escribió su dispositivo"
 }
+
+# brela-cli with a time limit (seconds, then its arguments); sets $code,
+# output in $work/out and $work/err.
+run_cli() {
+    local limit=$1
+    shift
+    set +e
+    timeout "$limit" "$build/brela-cli" "$@" >"$work/out" 2>"$work/err"
+    code=$?
+    set -e
+}
