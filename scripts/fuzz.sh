@@ -26,7 +26,7 @@ CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=
 cmake --build build-fuzz -j "$(nproc)" --target "${targets[@]/#/fuzz_}"
 
 # Inputs longer than this teach a target nothing new and slow it down.
-declare -A max_len=([script_reader]=512 [answer_receiver]=1024 [emulator_frames]=2048 [validation_zones]=640)
+declare -A max_len=([script_reader]=512 [answer_receiver]=1024 [emulator_frames]=512 [validation_zones]=640)
 
 export QT_QPA_PLATFORM=offscreen
 # A smaller quarantine still catches a use after free within one input, and
