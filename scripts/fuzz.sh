@@ -31,10 +31,7 @@ declare -A max_len=([script_reader]=512 [answer_receiver]=1024 [emulator_frames]
 export QT_QPA_PLATFORM=offscreen
 # A smaller quarantine still catches a use after free within one input, and
 # spares the kernel recycling 256 MB: a third of the run's time otherwise.
-# Three frames per allocation are enough to find and report leaks (below that
-# LeakSanitizer stays silent) and cost less than the default thirty; rerun a
-# finding with malloc_context_size=30 for whole allocation stacks.
-export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=16:malloc_context_size=3}
+export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=16}
 status=0
 for target in "${targets[@]}"; do
   mkdir -p "build-fuzz/corpus/$target" "build-fuzz/findings/$target"
