@@ -7,6 +7,7 @@
 #include "validation/validation.h"
 
 #include <functional>
+#include <map>
 
 namespace brela::validation {
 
@@ -28,6 +29,10 @@ public:
     // lets `edit` set the fields to change and stores the row. A missing row
     // is reported and nothing is written. True when the row was written.
     bool correct(int n, const std::function<void(ZoneRow&)>& edit);
+
+    // The working copy's rows as the run read them, kept up to date by
+    // correct(): reading a row again for each correction was most of a run.
+    std::map<int, ZoneRow> rows;
 
     Session& session;
     ValidationState& state;

@@ -130,15 +130,16 @@ struct StatusGuard {
 
 bool Run::correct(int n, const std::function<void(ZoneRow&)>& edit)
 {
-    FormRows rows(session.db, kWorkingCopy);
-    std::optional<ZoneRow> row = rows.zone(n);
-    if (!row) {
+    const auto row = rows.find(n);
+    if (row == rows.end()) {
         session.op.message(QStringLiteral("Falta la zona ") + fmt3(n), Icon::Critical,
                            QStringLiteral("Error de integridad de la base de datos."));
         return false;
     }
-    edit(*row);
-    rows.update(*row);
+    ZoneRow edited = row->second;
+    edit(edited);
+    FormRows(session.db, kWorkingCopy).update(edited);
+    row->second = edited;
     corrected = true;
     return true;
 }
@@ -172,6 +173,7 @@ bool ValidaFormulario(Session& session, ValidationState& state, QString& log, bo
     state.limits.clear();
 
     for (const ZoneRow& z : FormRows(session.db, kWorkingCopy).zones()) {
+        run.rows[z.ZoneID] = z;
         if (withinLimits(run, z)) {
             state.limits.at(z.ZoneID) = {static_cast<qint16>(z.ZoneTop),   static_cast<qint16>(z.ZoneBot),
                                          static_cast<qint16>(z.ZoneLeft),  static_cast<qint16>(z.ZoneRight),
