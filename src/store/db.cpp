@@ -64,6 +64,38 @@ DbError failure(const QSqlError& error)
     return DbError(errorText(error), error.nativeErrorCode().toInt());
 }
 
+// Columns the program gained after its first release: a library made by an
+// earlier version gets them (empty) the first time this one opens it.
+struct AddedColumn {
+    const char* table;
+    const char* column;
+    const char* type;
+};
+constexpr AddedColumn kAddedColumns[] = {
+    {"Forms", "FormChanged", "TEXT"},   // when the form was last saved
+};
+
+bool hasColumn(QSqlDatabase& db, const QString& table, const QString& column)
+{
+    QSqlQuery info = run(db, QStringLiteral("PRAGMA table_info(%1)").arg(table));
+    while (info.next())
+        if (info.value(1).toString().compare(column, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+void upgradeSchema(QSqlDatabase& db)
+{
+    Transaction transaction(db);
+    for (const AddedColumn& added : kAddedColumns) {
+        const QString table = QString::fromLatin1(added.table);
+        const QString column = QString::fromLatin1(added.column);
+        if (!hasColumn(db, table, column))
+            run(db, QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3").arg(table, column, QString::fromLatin1(added.type)));
+    }
+    transaction.commit();
+}
+
 } // namespace
 
 void reportDbError(Operator& op, const DbError& error, const QString& title)
@@ -171,6 +203,14 @@ QSqlDatabase openDatabase(const QString& folder)
             QFile::remove(path);
             throw;
         }
+    }
+    try {
+        upgradeSchema(db);
+    } catch (const DbError&) {
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(name);
+        throw;
     }
     return db;
 }
