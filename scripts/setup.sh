@@ -8,5 +8,5 @@ packages=(cmake g++ ninja-build libgtest-dev qt6-base-dev qt6-serialport-dev
           libqt6sql6-sqlite qt6-translations-l10n xvfb xauth python3)
 bash scripts/install_missing.sh "${packages[@]}"
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRELA_WERROR="${BRELA_WERROR:-OFF}" >/dev/null
 cmake --build build -j "$(nproc)"

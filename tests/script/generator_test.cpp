@@ -170,8 +170,9 @@ TEST_F(Generator, AScriptThatCannotBeWrittenLeavesNothingBehind)
         EXPECT_EQ(env.op.boxes[0].icon, Icon::Critical);
         EXPECT_TRUE(env.op.boxes[0].text.startsWith(QStringLiteral("No se puede escribir el archivo ") + c.fileName))
             << env.op.boxes[0].text.toStdString();
-        if (!c.quiet)
+        if (!c.quiet) {
             EXPECT_EQ(env.op.boxes[1].text, QStringLiteral("Hubo error al crear el archivo ") + c.fileName + QLatin1Char('.'));
+        }
         EXPECT_EQ(env.op.statuses.last(), QStringLiteral("Errores en la Generación."));
         EXPECT_EQ(entries(), before);
         EXPECT_TRUE(QDir(inTheWay).isEmpty());

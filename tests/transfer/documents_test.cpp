@@ -57,8 +57,9 @@ TEST_F(Documents, EachTypeSendsItsOwnBodyAndOnlyInvoicesAndDebitNotesPay)
         EXPECT_EQ(printer.commands(), c.commands);
         EXPECT_EQ(env.op.transcript(), QStringList{QStringLiteral("MSG[information] ") + QString::fromUtf8(c.box)});
         EXPECT_FALSE(printer.printer->printer().document().has_value());
-        if (c.model == Model::QM210 && c.commands.back() == kCloseDocument)
+        if (c.model == Model::QM210 && c.commands.back() == kCloseDocument) {
             EXPECT_EQ(printer.lastFields(kPayment), (QList<QByteArray>{"", "000000000", "T"}));
+        }
     }
 }
 
