@@ -9,6 +9,7 @@
 set -euo pipefail
 count=${1:-10000}
 build=${BRELA_BUILD_DIR:-build}
+bench=$build/tests/bench_library
 here=$(dirname "$0")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -22,7 +23,7 @@ forms_big=$("$build/brela-cli" --folder "$work/big" forms | wc -l)
 
 # One run: "ventana dialogo tecla kB"
 measure() {
-    /usr/bin/time -f 'rss %M' -o "$work/time" "$build/bench_library" "$1" "pequeña" >"$work/out"
+    /usr/bin/time -f 'rss %M' -o "$work/time" "$bench" "$1" "pequeña" >"$work/out"
     awk '{ v[$1] = $2 } END { printf "%s %s %s ", v["ventana"], v["dialogo"], v["tecla"] }' "$work/out"
     awk '{ print $2 }' "$work/time"
 }

@@ -169,9 +169,18 @@ qint16 CopiaPlantilla(Session& s, bool firstModel)
     return templateId;
 }
 
+namespace {
+const QString kChangedFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+}
+
 QString changedText(const QDateTime& when)
 {
-    return when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    return when.toString(kChangedFormat);
+}
+
+QDateTime changedDate(const QString& stored)
+{
+    return stored.isEmpty() ? QDateTime() : QDateTime::fromString(stored, kChangedFormat);
 }
 
 std::vector<FormSummary> listForms(QSqlDatabase& db)
@@ -180,6 +189,7 @@ std::vector<FormSummary> listForms(QSqlDatabase& db)
         "SELECT FormID, FormPrModel, FormCPI, FormLock, FormDescr, FormWidth, FormHeight, FormMarTop, FormMarLeft, "
         "FormChanged FROM Forms WHERE FormID<>9999 ORDER BY FormID"));
     std::vector<FormSummary> forms;
+    forms.reserve(256);
     while (q.next()) {
         FormSummary f;
         f.FormID = static_cast<qint16>(q.value(0).toInt());
@@ -191,9 +201,7 @@ std::vector<FormSummary> listForms(QSqlDatabase& db)
         f.FormHeight = q.value(6).toDouble();
         f.FormMarTop = q.value(7).toDouble();
         f.FormMarLeft = q.value(8).toDouble();
-        const QString changed = q.value(9).toString();
-        if (!changed.isEmpty())
-            f.FormChanged = QDateTime::fromString(changed, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        f.FormChanged = q.value(9).toString();
         forms.push_back(std::move(f));
     }
     return forms;

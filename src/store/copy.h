@@ -29,7 +29,7 @@ struct FormSummary {
     double FormHeight = 0;
     double FormMarTop = 0;
     double FormMarLeft = 0;
-    QDateTime FormChanged;   // invalid for a form not saved since the date was kept
+    QString FormChanged;   // as stored (changedText), empty for a form not saved since the date was kept
 };
 
 // Stored forms (FormID below 9999) in FormID order, in one query however
@@ -40,8 +40,11 @@ std::vector<FormSummary> listForms(QSqlDatabase& db);
 // regard to case) whose name holds every word of `search`.
 std::vector<FormSummary> findForms(QSqlDatabase& db, const QString& model, const QString& search);
 
-// How FormChanged is stored: local time, sortable as text.
+// How FormChanged is stored: local time, sortable as text; and read back
+// (invalid for none). Read only for what is shown: making thousands of
+// local times at once took most of the time of listing a large library.
 QString changedText(const QDateTime& when);
+QDateTime changedDate(const QString& stored);
 
 // The stored form named `name`, or whose FormID `name` is; 0 when none.
 qint16 findForm(QSqlDatabase& db, const QString& name);

@@ -43,13 +43,14 @@ class FormFilter : public QSortFilterProxyModel {
 public:
     explicit FormFilter(QObject* parent = nullptr);
 
-    void setSearch(const QString& typed);
-    // A model code ("QM210", "QM540"); empty for every model.
-    void setModelCode(const QString& code);
+    // `model` a model code ("QM210", "QM540"), empty for every model;
+    // `typed` what the search box holds. Filters the rows once for both.
+    void setFilter(const QString& model, const QString& typed);
     QString modelCode() const { return model_; }
 
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
+    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
 
 private:
     const FormTable* table() const;

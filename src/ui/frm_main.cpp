@@ -407,11 +407,11 @@ frmOpenForm* frmMain::showLibraryDialog(bool quick, const QString& model)
     auto* dialog = new frmOpenForm(session_, quick ? frmOpenForm::Purpose::QuickConfiguration
                                                    : frmOpenForm::Purpose::Open, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setModelFilter(model);
     if (!dialog->load()) {
         delete dialog;
         return nullptr;
     }
-    dialog->setModelFilter(model);
     // Queued: the form opens, or its configuration starts, once the dialog is gone.
     connect(dialog, &frmOpenForm::chosen, this, [this, quick](qint16 formId, const QString& code) {
         if (quick)

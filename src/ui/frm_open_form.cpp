@@ -102,13 +102,17 @@ frmOpenForm::frmOpenForm(Session& session, Purpose purpose, QWidget* parent)
 
 bool frmOpenForm::load()
 {
+    std::vector<FormSummary> forms;
     try {
-        forms_.setForms(listForms(session_.db));
+        forms = listForms(session_.db);
     } catch (const DbError& error) {
         reportDbError(session_.op, error, applicationTitle());
         return false;
     }
-    filterChanged();
+    // The filter is set on the empty table; the forms arrive filtered and sorted in one pass.
+    filter_.setFilter(model_->currentData().toString(), search_->text());
+    forms_.setForms(std::move(forms));
+    showFound();
     return true;
 }
 
@@ -141,8 +145,12 @@ bool frmOpenForm::select(qint16 formId)
 
 void frmOpenForm::filterChanged()
 {
-    filter_.setModelCode(model_->currentData().toString());
-    filter_.setSearch(search_->text());
+    filter_.setFilter(model_->currentData().toString(), search_->text());
+    showFound();
+}
+
+void frmOpenForm::showFound()
+{
     // Whatever remains, the first is ready for Enter.
     if (filter_.rowCount() > 0 && !view_->selectionModel()->currentIndex().isValid()) {
         view_->setCurrentIndex(filter_.index(0, FormTable::Name));

@@ -26,7 +26,8 @@ public:
 
     // Reads the library (one query); false after telling the operator why not.
     bool load();
-    // Shows only the forms of a model code ("" every model).
+    // Shows only the forms of a model code ("" every model); before load(),
+    // so a large library is filtered and sorted once.
     void setModelFilter(const QString& code);
 
     QLineEdit* searchBox() const { return search_; }
@@ -49,6 +50,7 @@ protected:
 
 private:
     void filterChanged();
+    void showFound();
     void selectionChanged();
     void choose();
 

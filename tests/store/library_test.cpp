@@ -279,7 +279,7 @@ TEST_F(Library, EverySaveToAStoredFormDatesItsLastChange)
     const auto changed = [&](qint16 id) {
         for (const FormSummary& form : listForms(s().db))
             if (form.FormID == id)
-                return form.FormChanged;
+                return changedDate(form.FormChanged);
         ADD_FAILURE() << "no form " << id;
         return QDateTime();
     };
