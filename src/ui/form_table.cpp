@@ -55,6 +55,8 @@ QVariant FormTable::data(const QModelIndex& index, int role) const
         }
         }
     }
+    if (role == Qt::ToolTipRole && index.column() == Name)
+        return f.FormDescr;   // a long name is cut short in its column
     if (role == Qt::TextAlignmentRole && index.column() == Cpi)
         return int(Qt::AlignRight | Qt::AlignVCenter);
     return {};

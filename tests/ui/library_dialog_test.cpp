@@ -1,9 +1,11 @@
+#include "../transfer/emulated_printer.h"
 #include "store/copy.h"
 #include "store/library.h"
 #include "test_env.h"
 #include "ui/factura.h"
 #include "ui/frm_main.h"
 #include "ui/frm_open_form.h"
+#include "ui/frm_set_zone.h"
 #include "ui/sheet_layout.h"
 
 #include <QAction>
@@ -27,12 +29,12 @@ namespace {
 struct LibraryWindow : ::testing::Test {
     LibraryWindow() { QSettings().remove(QStringLiteral("Library")); }
 
-    // Stored forms `first`..`last` of `model`, each a copy of predefined form 3.
-    void addForms(int first, int last, const char* model)
+    // Stored forms `first`..`last` of `model`, each a copy of predefined form `source`.
+    void addForms(int first, int last, const char* model, int source = 3)
     {
         for (int id = first; id <= last; ++id)
             for (const char* table : {"Forms", "Zone", "Message"}) {
-                env.exec(QStringLiteral("CREATE TEMP TABLE c AS SELECT * FROM %1 WHERE FormID=3").arg(table));
+                env.exec(QStringLiteral("CREATE TEMP TABLE c AS SELECT * FROM %1 WHERE FormID=%2").arg(table).arg(source));
                 env.exec(QStringLiteral("UPDATE c SET FormID=%1").arg(id));
                 if (QLatin1String(table) == QLatin1String("Forms"))
                     env.exec(QStringLiteral("UPDATE c SET FormDescr='Copia %1', FormPrModel='%2', FormLock=0")
@@ -231,20 +233,29 @@ TEST_F(LibraryWindow, TheDialogFiltersByModelSortsAndDrawsTheSelectedSheet)
     EXPECT_TRUE(open->preview()->zones().empty());
 }
 
-// Chosen in the dialog, the quick configuration starts as from its menu entry.
+// Chosen in the dialog, the quick configuration runs as from its menu entry,
+// under the form's name although the long list has no entry for it.
 TEST_F(LibraryWindow, TheQuickConfigurationChoosesItsFormInTheSameDialog)
 {
+    addForms(10, 35, "QM210", 1);
+    test::EmulatedPrinter printer(env);
+    printer.start(emu::Model::QM210, 0);
+    connectTransfer(*window, *env.session, printer.link);
+    window->show();
     window->Form_Activate();
-    QList<qint16> started;
-    QObject::connect(window.get(), &frmMain::quickConfigurationRequested, [&](qint16 id) { started << id; });
+    ASSERT_EQ(window->listEntry(List::FastQm210, 30), nullptr);
+
     window->control(QStringLiteral("mnuFileFastBuscar"))->trigger();
     frmOpenForm* quick = dialog();
     ASSERT_NE(quick, nullptr);
     EXPECT_EQ(quick->windowTitle(), QStringLiteral("Configuración rápida: elegir formulario"));
-    ASSERT_TRUE(quick->select(2));
+    type(quick->searchBox(), QStringLiteral("copia 30"));
+    ASSERT_EQ(quick->selected().FormID, 30);
     quick->chooseButton()->click();
     QApplication::processEvents();
-    EXPECT_EQ(started, QList<qint16>({2}));
-    EXPECT_EQ(window->formCaption(2), QStringLiteral("Factura Carta QM210 12 CPI"));
-    EXPECT_EQ(env.session->form.FormIDActual, 0);   // chosen, not opened
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    EXPECT_EQ(env.op.transcript(), QStringList{QStringLiteral("MSG[exclamation] Copia 30: Configuración Finalizada")});
+    EXPECT_EQ(env.session->form.FormIDActual, 0);   // configured, not left open
+    EXPECT_EQ(window->listedForms(List::FastQm210), QList<qint16>({30}));   // now among the last used
 }
