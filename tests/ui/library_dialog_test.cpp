@@ -234,28 +234,27 @@ TEST_F(LibraryWindow, TheDialogFiltersByModelSortsAndDrawsTheSelectedSheet)
 }
 
 // Chosen in the dialog, the quick configuration runs as from its menu entry,
-// under the form's name although the long list has no entry for it.
+// under the form's name even for a form no list names (another model code).
 TEST_F(LibraryWindow, TheQuickConfigurationChoosesItsFormInTheSameDialog)
 {
-    addForms(10, 35, "QM210", 1);
+    addForms(40, 40, "XP100", 3);
     test::EmulatedPrinter printer(env);
-    printer.start(emu::Model::QM210, 0);
+    printer.start(emu::Model::QM540, 0);
     connectTransfer(*window, *env.session, printer.link);
     window->show();
     window->Form_Activate();
-    ASSERT_EQ(window->listEntry(List::FastQm210, 30), nullptr);
 
     window->control(QStringLiteral("mnuFileFastBuscar"))->trigger();
     frmOpenForm* quick = dialog();
     ASSERT_NE(quick, nullptr);
     EXPECT_EQ(quick->windowTitle(), QStringLiteral("Configuración rápida: elegir formulario"));
-    type(quick->searchBox(), QStringLiteral("copia 30"));
-    ASSERT_EQ(quick->selected().FormID, 30);
+    type(quick->searchBox(), QStringLiteral("copia 40"));
+    ASSERT_EQ(quick->selected().FormID, 40);
     quick->chooseButton()->click();
     QApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
-    EXPECT_EQ(env.op.transcript(), QStringList{QStringLiteral("MSG[exclamation] Copia 30: Configuración Finalizada")});
+    EXPECT_EQ(env.op.transcript(), QStringList{QStringLiteral("MSG[exclamation] Copia 40: Configuración Finalizada")});
     EXPECT_EQ(env.session->form.FormIDActual, 0);   // configured, not left open
-    EXPECT_EQ(window->listedForms(List::FastQm210), QList<qint16>({30}));   // now among the last used
+    EXPECT_EQ(window->recentForms().ids(), QList<qint16>({40}));
 }
