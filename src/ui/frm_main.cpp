@@ -162,8 +162,8 @@ void frmMain::buildMenus()
     connect(search, &QAction::triggered, this, [this] { showLibraryDialog(false, QString()); });
     QMenu* open210 = addSubmenu(open, QStringLiteral("MnuQm210"), QStringLiteral("QM210F"));
     QMenu* open540 = addSubmenu(open, QStringLiteral("MnuQm540"), QStringLiteral("QM210F+, QM540F"));
-    list(List::OpenQm210) = {open210, addControl(open210, QStringLiteral("mnuFileOpenQm210"), QStringLiteral("Modelo QM210")), {}};
-    list(List::OpenQm540) = {open540, addControl(open540, QStringLiteral("mnuFileOpenQm540"), QStringLiteral("Modelo QM540")), {}};
+    list(List::OpenQm210) = {open210, addControl(open210, QStringLiteral("mnuFileOpenQm210"), QStringLiteral("Modelo QM210")), {}, {}};
+    list(List::OpenQm540) = {open540, addControl(open540, QStringLiteral("mnuFileOpenQm540"), QStringLiteral("Modelo QM540")), {}, {}};
     addControl(file, QStringLiteral("mnuFileClose"), QStringLiteral("&Cerrar"));
     addControl(file, QStringLiteral("mnuFileKill"), QStringLiteral("&Eliminar"));
     addControl(file, QStringLiteral("mnuFileBar1"), QStringLiteral("-"));
@@ -183,8 +183,8 @@ void frmMain::buildMenus()
             &QAction::triggered, this, [this] { showLibraryDialog(true, QString()); });
     QMenu* fast210 = addSubmenu(fast, QStringLiteral("MnuQm2102"), QStringLiteral("QM210F"));
     QMenu* fast540 = addSubmenu(fast, QStringLiteral("MnuQm5402"), QStringLiteral("QM210F+, QM540F"));
-    list(List::FastQm210) = {fast210, addControl(fast210, QStringLiteral("mnuFileFastQM210"), QStringLiteral("Rapida QM210")), {}};
-    list(List::FastQm540) = {fast540, addControl(fast540, QStringLiteral("MnuFileFastQm540"), QStringLiteral("Rapida Qm540")), {}};
+    list(List::FastQm210) = {fast210, addControl(fast210, QStringLiteral("mnuFileFastQM210"), QStringLiteral("Rapida QM210")), {}, {}};
+    list(List::FastQm540) = {fast540, addControl(fast540, QStringLiteral("MnuFileFastQm540"), QStringLiteral("Rapida Qm540")), {}, {}};
 
     // Top-level entries that act directly are menu-bar actions, as on the original frame.
     auto topLevel = [this](const QString& name, const QString& caption) {
