@@ -12,7 +12,8 @@ CREATE TABLE Forms (
     FormMarRight  REAL DEFAULT 0,
     FormLock      INTEGER DEFAULT 0,
     FormItemOrder TEXT DEFAULT 'CDP',
-    FormPrModel   TEXT DEFAULT 'QM540'
+    FormPrModel   TEXT DEFAULT 'QM540',
+    FormChanged   TEXT              -- last save, 'yyyy-MM-dd HH:mm:ss' local time; NULL before it was kept
 );
 
 CREATE TABLE Zone (

@@ -1,5 +1,6 @@
 #include "store/copy.h"
 
+#include "common/name_search.h"
 #include "store/db.h"
 #include "store/rows.h"
 
@@ -26,17 +27,20 @@ const QString kMessageColumns = QStringLiteral(
     "MsgRequiered, MsgSystem, MsgIDOut, MsgHide");
 
 // The Forms row under another FormID and name, never locked; `cpi`, when
-// given, replaces the pitch.
+// given, replaces the pitch. `changed` dates a stored form's save; the
+// working copy has none.
 void copyFormRow(QSqlDatabase& db, qint16 source, qint16 destination, const QString& name,
-                 std::optional<int> cpi = std::nullopt)
+                 std::optional<int> cpi = std::nullopt, const QString& changed = QString())
 {
     run(db,
         QStringLiteral("INSERT INTO Forms (FormID, FormDescr, FormHeight, FormWidth, FormUnit, FormCPI, "
-                       "FormMarTop, FormMarBot, FormMarLeft, FormMarRight, FormLock, FormItemOrder, FormPrModel) "
+                       "FormMarTop, FormMarBot, FormMarLeft, FormMarRight, FormLock, FormItemOrder, FormPrModel, "
+                       "FormChanged) "
                        "SELECT ?, ?, FormHeight, FormWidth, FormUnit, COALESCE(?, FormCPI), "
-                       "FormMarTop, FormMarBot, FormMarLeft, FormMarRight, 0, FormItemOrder, FormPrModel "
+                       "FormMarTop, FormMarBot, FormMarLeft, FormMarRight, 0, FormItemOrder, FormPrModel, ? "
                        "FROM Forms WHERE FormID=?"),
-        {destination, name, cpi ? QVariant(*cpi) : QVariant(), source});
+        {destination, name, cpi ? QVariant(*cpi) : QVariant(),
+         changed.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(changed), source});
 }
 
 void copyMessages(QSqlDatabase& db, qint16 source, qint16 destination)
@@ -106,7 +110,8 @@ bool CopiaFormulario(Session& s, qint16 source, const QString& /*nameA*/, const 
         {
             Transaction transaction(s.db);
             deleteDefinition(s.db, destination);
-            copyFormRow(s.db, source, destination, nameB);
+            copyFormRow(s.db, source, destination, nameB, std::nullopt,
+                        destination == kWorkingCopy ? QString() : changedText(s.clock.now()));
             run(s.db, QStringLiteral("INSERT INTO Zone (FormID, %1, ZoneParent) SELECT ?, %1, ZoneParent "
                                      "FROM Zone WHERE FormID=?").arg(kZoneColumns),
                 {destination, source});
@@ -164,15 +169,53 @@ qint16 CopiaPlantilla(Session& s, bool firstModel)
     return templateId;
 }
 
+namespace {
+const QString kChangedFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+}
+
+QString changedText(const QDateTime& when)
+{
+    return when.toString(kChangedFormat);
+}
+
+QDateTime changedDate(const QString& stored)
+{
+    return stored.isEmpty() ? QDateTime() : QDateTime::fromString(stored, kChangedFormat);
+}
+
 std::vector<FormSummary> listForms(QSqlDatabase& db)
 {
-    QSqlQuery q = run(db, QStringLiteral("SELECT FormID, FormPrModel, FormCPI, FormLock, FormDescr FROM Forms "
-                                         "WHERE FormID<>9999 ORDER BY FormID"));
+    QSqlQuery q = runForwardOnly(db, QStringLiteral(
+        "SELECT FormID, FormPrModel, FormCPI, FormLock, FormDescr, FormWidth, FormHeight, FormMarTop, FormMarLeft, "
+        "FormChanged FROM Forms WHERE FormID<>9999 ORDER BY FormID"));
     std::vector<FormSummary> forms;
-    while (q.next())
-        forms.push_back({static_cast<qint16>(q.value(0).toInt()), q.value(1).toString(),
-                         static_cast<qint16>(q.value(2).toInt()), asBool(q.value(3)), q.value(4).toString()});
+    forms.reserve(256);
+    while (q.next()) {
+        FormSummary f;
+        f.FormID = static_cast<qint16>(q.value(0).toInt());
+        f.FormPrModel = q.value(1).toString();
+        f.FormCPI = static_cast<qint16>(q.value(2).toInt());
+        f.FormLock = asBool(q.value(3));
+        f.FormDescr = q.value(4).toString();
+        f.FormWidth = q.value(5).toDouble();
+        f.FormHeight = q.value(6).toDouble();
+        f.FormMarTop = q.value(7).toDouble();
+        f.FormMarLeft = q.value(8).toDouble();
+        f.FormChanged = q.value(9).toString();
+        forms.push_back(std::move(f));
+    }
     return forms;
+}
+
+std::vector<FormSummary> findForms(QSqlDatabase& db, const QString& model, const QString& search)
+{
+    const NameSearch words(search);
+    std::vector<FormSummary> found;
+    for (FormSummary& form : listForms(db))
+        if ((model.isEmpty() || form.FormPrModel.compare(model, Qt::CaseInsensitive) == 0)
+            && words.matches(form.FormDescr))
+            found.push_back(std::move(form));
+    return found;
 }
 
 qint16 findForm(QSqlDatabase& db, const QString& name)

@@ -2,6 +2,8 @@
 
 #include "store/session.h"
 
+#include <QDateTime>
+
 #include <vector>
 
 namespace brela {
@@ -18,15 +20,31 @@ bool CopiaFormulario(Session& session, qint16 source, const QString& nameA, cons
 qint16 CopiaPlantilla(Session& session, bool firstModel);
 
 struct FormSummary {
-    qint16 FormID;
+    qint16 FormID = 0;
     QString FormPrModel;
-    qint16 FormCPI;
-    bool FormLock;
+    qint16 FormCPI = 12;
+    bool FormLock = false;
     QString FormDescr;
+    double FormWidth = 0;
+    double FormHeight = 0;
+    double FormMarTop = 0;
+    double FormMarLeft = 0;
+    QString FormChanged;   // as stored (changedText), empty for a form not saved since the date was kept
 };
 
-// Stored forms (FormID below 9999) in FormID order.
+// Stored forms (FormID below 9999) in FormID order, in one query however
+// many there are.
 std::vector<FormSummary> listForms(QSqlDatabase& db);
+
+// The stored forms of model `model` (any model when empty; compared without
+// regard to case) whose name holds every word of `search`.
+std::vector<FormSummary> findForms(QSqlDatabase& db, const QString& model, const QString& search);
+
+// How FormChanged is stored: local time, sortable as text; and read back
+// (invalid for none). Read only for what is shown: making thousands of
+// local times at once took most of the time of listing a large library.
+QString changedText(const QDateTime& when);
+QDateTime changedDate(const QString& stored);
 
 // The stored form named `name`, or whose FormID `name` is; 0 when none.
 qint16 findForm(QSqlDatabase& db, const QString& name);

@@ -103,9 +103,12 @@ void reportDbError(Operator& op, const DbError& error, const QString& title)
     op.message(errorReport(error.number, error.text), Icon::Critical, title);
 }
 
-QSqlQuery run(QSqlDatabase& db, const QString& sql, std::initializer_list<QVariant> values)
+namespace {
+
+QSqlQuery execute(QSqlDatabase& db, const QString& sql, std::initializer_list<QVariant> values, bool forwardOnly)
 {
     QSqlQuery query(db);
+    query.setForwardOnly(forwardOnly);
     if (!query.prepare(sql))
         throw failure(query.lastError());
     for (const QVariant& value : values)
@@ -113,6 +116,18 @@ QSqlQuery run(QSqlDatabase& db, const QString& sql, std::initializer_list<QVaria
     if (!query.exec())
         throw failure(query.lastError());
     return query;
+}
+
+} // namespace
+
+QSqlQuery run(QSqlDatabase& db, const QString& sql, std::initializer_list<QVariant> values)
+{
+    return execute(db, sql, values, false);
+}
+
+QSqlQuery runForwardOnly(QSqlDatabase& db, const QString& sql, std::initializer_list<QVariant> values)
+{
+    return execute(db, sql, values, true);
 }
 
 Transaction::Transaction(QSqlDatabase& db) : db_(db)

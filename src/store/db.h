@@ -25,6 +25,9 @@ void reportDbError(Operator& op, const DbError& error, const QString& title);
 
 // Prepares and runs a statement with bound values; throws DbError on failure.
 QSqlQuery run(QSqlDatabase& db, const QString& sql, std::initializer_list<QVariant> values = {});
+// The same for a long result read once from first to last, without a copy of
+// every row kept for moving back.
+QSqlQuery runForwardOnly(QSqlDatabase& db, const QString& sql, std::initializer_list<QVariant> values = {});
 
 // Commits on `commit()`, rolls back otherwise: a multi-statement operation
 // happens whole or not at all.

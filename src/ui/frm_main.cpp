@@ -4,6 +4,7 @@
 #include "common/version.h"
 #include "store/copy.h"
 #include "store/db.h"
+#include "ui/frm_open_form.h"
 
 #include <QAction>
 #include <QApplication>
@@ -125,6 +126,7 @@ frmMain::frmMain(Session& session, QWidget* parent)
     readPlacement();
     session_.menus = this;
     wireLibraryCommands();
+    connect(this, &frmMain::quickConfigurationRequested, this, &frmMain::noteUsed);
     connect(control(QStringLiteral("MnuLeeFormImpre")), &QAction::triggered, this, &frmMain::readFromPrinter);
 }
 
@@ -155,10 +157,13 @@ void frmMain::buildMenus()
 {
     QMenu* file = addSubmenu(nullptr, QStringLiteral("MnuFile"), QStringLiteral("&Archivo"));
     QMenu* open = addSubmenu(file, QStringLiteral("mnuFileOpenG"), QStringLiteral("A&brir..."));
+    QAction* search = addControl(open, QStringLiteral("mnuFileOpenBuscar"), QStringLiteral("Abrir &formulario..."));
+    search->setShortcut(QKeySequence::Open);
+    connect(search, &QAction::triggered, this, [this] { showLibraryDialog(false, QString()); });
     QMenu* open210 = addSubmenu(open, QStringLiteral("MnuQm210"), QStringLiteral("QM210F"));
     QMenu* open540 = addSubmenu(open, QStringLiteral("MnuQm540"), QStringLiteral("QM210F+, QM540F"));
-    list(List::OpenQm210) = {open210, addControl(open210, QStringLiteral("mnuFileOpenQm210"), QStringLiteral("Modelo QM210")), {}};
-    list(List::OpenQm540) = {open540, addControl(open540, QStringLiteral("mnuFileOpenQm540"), QStringLiteral("Modelo QM540")), {}};
+    list(List::OpenQm210) = {open210, addControl(open210, QStringLiteral("mnuFileOpenQm210"), QStringLiteral("Modelo QM210")), {}, {}};
+    list(List::OpenQm540) = {open540, addControl(open540, QStringLiteral("mnuFileOpenQm540"), QStringLiteral("Modelo QM540")), {}, {}};
     addControl(file, QStringLiteral("mnuFileClose"), QStringLiteral("&Cerrar"));
     addControl(file, QStringLiteral("mnuFileKill"), QStringLiteral("&Eliminar"));
     addControl(file, QStringLiteral("mnuFileBar1"), QStringLiteral("-"));
@@ -174,10 +179,12 @@ void frmMain::buildMenus()
             this, &QWidget::close);
 
     QMenu* fast = addSubmenu(nullptr, QStringLiteral("mnuFileFastG"), QStringLiteral("&Configuración rápida"));
+    connect(addControl(fast, QStringLiteral("mnuFileFastBuscar"), QStringLiteral("Elegir &formulario...")),
+            &QAction::triggered, this, [this] { showLibraryDialog(true, QString()); });
     QMenu* fast210 = addSubmenu(fast, QStringLiteral("MnuQm2102"), QStringLiteral("QM210F"));
     QMenu* fast540 = addSubmenu(fast, QStringLiteral("MnuQm5402"), QStringLiteral("QM210F+, QM540F"));
-    list(List::FastQm210) = {fast210, addControl(fast210, QStringLiteral("mnuFileFastQM210"), QStringLiteral("Rapida QM210")), {}};
-    list(List::FastQm540) = {fast540, addControl(fast540, QStringLiteral("MnuFileFastQm540"), QStringLiteral("Rapida Qm540")), {}};
+    list(List::FastQm210) = {fast210, addControl(fast210, QStringLiteral("mnuFileFastQM210"), QStringLiteral("Rapida QM210")), {}, {}};
+    list(List::FastQm540) = {fast540, addControl(fast540, QStringLiteral("MnuFileFastQm540"), QStringLiteral("Rapida Qm540")), {}, {}};
 
     // Top-level entries that act directly are menu-bar actions, as on the original frame.
     auto topLevel = [this](const QString& name, const QString& caption) {
@@ -283,6 +290,11 @@ QList<qint16> frmMain::listedForms(List which) const
     return ids;
 }
 
+QAction* frmMain::moreEntry(List which) const
+{
+    return list(which).more.isEmpty() ? nullptr : list(which).more.last();
+}
+
 void frmMain::addEntry(List which, qint16 formId, const QString& caption)
 {
     FormList& target = list(which);
@@ -302,21 +314,113 @@ void frmMain::addEntry(List which, qint16 formId, const QString& caption)
     action->setVisible(true);
 }
 
+// Every form of the model while the list is short; past the limit the forms
+// last used and "Más formularios...", which opens the library dialog on the
+// model. (The original lists named every form, whatever their number.)
+void frmMain::rebuildList(List which)
+{
+    FormList& target = list(which);
+    // Later, not now: the entry being rebuilt may be the one whose click got us here.
+    for (auto& [id, action] : target.entries) {
+        target.menu->removeAction(action);
+        action->deleteLater();
+    }
+    target.entries.clear();
+    for (QAction* action : std::as_const(target.more)) {
+        target.menu->removeAction(action);
+        action->deleteLater();
+    }
+    target.more.clear();
+
+    const bool first = which == List::OpenQm210 || which == List::FastQm210;
+    std::vector<qint16> ofModel;
+    for (const auto& [id, form] : listed_)
+        if (form.firstModel == first)
+            ofModel.push_back(id);
+    const ListPlan plan = planList(ofModel, recent_.ids());
+    for (const qint16 id : plan.forms)
+        addEntry(which, id, listed_.at(id).caption);
+    if (!plan.more)
+        return;
+    target.more << target.menu->addSeparator();
+    QAction* more = target.menu->addAction(QStringLiteral("Más formularios..."));
+    const bool quick = which == List::FastQm210 || which == List::FastQm540;
+    more->setObjectName(QStringLiteral("%1Mas").arg(target.design->objectName()));
+    connect(more, &QAction::triggered, this,
+            [this, quick, first] { showLibraryDialog(quick, first ? kFirstModel : kSecondModel); });
+    target.more << more;
+}
+
+void frmMain::rebuildLists(bool firstModel)
+{
+    rebuildList(firstModel ? List::OpenQm210 : List::OpenQm540);
+    rebuildList(firstModel ? List::FastQm210 : List::FastQm540);
+}
+
+// A saved form is listed under the model it was saved with, and under no
+// other: its model may have changed in the page design since it was listed.
 void frmMain::addForm(bool firstModel, qint16 formId, const QString& caption)
 {
-    addEntry(firstModel ? List::OpenQm210 : List::OpenQm540, formId, caption);
-    addEntry(firstModel ? List::FastQm210 : List::FastQm540, formId, caption);
+    const auto known = listed_.find(formId);
+    const bool moved = known != listed_.end() && known->second.firstModel != firstModel;
+    listed_[formId] = {caption, firstModel};
+    if (moved)
+        rebuildLists(!firstModel);
+    rebuildLists(firstModel);
 }
 
 void frmMain::removeForm(qint16 formId)
 {
-    for (FormList& target : lists_) {
-        const auto found = target.entries.find(formId);
-        if (found != target.entries.end()) {
-            delete found->second;
-            target.entries.erase(found);
-        }
+    const auto known = listed_.find(formId);
+    recent_.forget(formId);
+    if (known == listed_.end())
+        return;
+    const bool first = known->second.firstModel;
+    listed_.erase(known);
+    rebuildLists(first);
+}
+
+void frmMain::noteUsed(qint16 formId)
+{
+    recent_.use(formId);
+    const auto known = listed_.find(formId);
+    if (known != listed_.end())
+        rebuildLists(known->second.firstModel);
+}
+
+QString frmMain::formCaption(qint16 formId) const
+{
+    const auto known = listed_.find(formId);
+    if (known != listed_.end())
+        return known->second.caption;
+    try {
+        if (const auto form = FormRows(session_.db, formId).form(); form && formId != kWorkingCopy)
+            return form->FormDescr;
+    } catch (const DbError&) {
+        // Opening it will say what is wrong.
     }
+    return QString();
+}
+
+frmOpenForm* frmMain::showLibraryDialog(bool quick, const QString& model)
+{
+    auto* dialog = new frmOpenForm(session_, quick ? frmOpenForm::Purpose::QuickConfiguration
+                                                   : frmOpenForm::Purpose::Open, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setModelFilter(model);
+    if (!dialog->load()) {
+        delete dialog;
+        return nullptr;
+    }
+    // Queued: the form opens, or its configuration starts, once the dialog is gone.
+    connect(dialog, &frmOpenForm::chosen, this, [this, quick](qint16 formId, const QString& code) {
+        if (quick)
+            emit quickConfigurationRequested(formId);
+        else
+            openFromList(formId, isFirstModel(code) ? kFirstModel : kSecondModel);
+    }, Qt::QueuedConnection);
+    dialog->open();
+    return dialog;
 }
 
 void frmMain::showEvent(QShowEvent* event)
@@ -333,10 +437,8 @@ void frmMain::Form_Activate()
     setWindowTitle(applicationTitle());
     try {
         for (const FormSummary& form : listForms(session_.db)) {
-            if (form.FormPrModel == kFirstModel)
-                addForm(true, form.FormID, form.FormDescr);
-            else if (form.FormPrModel == kSecondModel)
-                addForm(false, form.FormID, form.FormDescr);
+            if (form.FormPrModel == kFirstModel || form.FormPrModel == kSecondModel)
+                listed_[form.FormID] = {form.FormDescr, form.FormPrModel == kFirstModel};
         }
     } catch (const DbError& error) {
         reportDbError(session_.op, error, QString());
@@ -344,6 +446,10 @@ void frmMain::Form_Activate()
         QApplication::exit(1);
         return;
     }
+    recent_.load();
+    recent_.keepOnly([this](qint16 id) { return listed_.count(id) > 0; });
+    rebuildLists(true);
+    rebuildLists(false);
     for (FormList& target : lists_)
         target.design->setVisible(false);
     session_.form.FormIDActual = 0;
@@ -362,6 +468,8 @@ void frmMain::EnabMenu()
     const bool editable = open && !session_.form.FormBloqueado;
     control(QStringLiteral("mnuFileFastG"))->setEnabled(!open);
     control(QStringLiteral("mnuFileOpenG"))->setEnabled(!open);
+    // Its shortcut must not open a second form past the disabled menu.
+    control(QStringLiteral("mnuFileOpenBuscar"))->setEnabled(!open);
     control(QStringLiteral("MnuLeeFormImpre"))->setEnabled(!open);
     control(QStringLiteral("mnuFileClose"))->setEnabled(open);
     control(QStringLiteral("mnuFileGenerate"))->setEnabled(open);

@@ -4,6 +4,7 @@
 #include "printer/printer_link.h"
 #include "store/rows.h"
 #include "store/session.h"
+#include "ui/form_lists.h"
 #include "validation/validation.h"
 
 #include <QMainWindow>
@@ -21,6 +22,7 @@ class QTimer;
 namespace brela {
 
 class factura;
+class frmOpenForm;
 
 // The main window: menus, the five-panel status bar and the MDI area in
 // which the sheet view opens. It lists every stored form under its model.
@@ -86,6 +88,17 @@ public:
     QMenu* listMenu(List list) const;
     QAction* listEntry(List list, qint16 index) const;
     QList<qint16> listedForms(List list) const;
+    // "Más formularios..." of a list: null while the list names every form.
+    QAction* moreEntry(List list) const;
+
+    // The name a stored form is listed under (the database's when it is in
+    // no list); empty when there is no such form.
+    QString formCaption(qint16 formId) const;
+    // The library dialog, to open a form or, with `quick`, to choose the one
+    // to configure; `model` preselects a model code ("" every model). Null
+    // when the library could not be read (the operator has been told).
+    frmOpenForm* showLibraryDialog(bool quick, const QString& model);
+    const RecentForms& recentForms() const { return recent_; }
 
 signals:
     void detailChanged(qint16 formId);
@@ -101,6 +114,12 @@ private:
         QMenu* menu = nullptr;
         QAction* design = nullptr;
         std::map<qint16, QAction*> entries;
+        QList<QAction*> more;   // separator and "Más formularios...", past the limit
+    };
+    // A form the lists know: its caption and the model whose lists hold it.
+    struct Listed {
+        QString caption;
+        bool firstModel = false;
     };
 
     void buildMenus();
@@ -112,6 +131,9 @@ private:
     FormList& list(List which) { return lists_[static_cast<int>(which)]; }
     const FormList& list(List which) const { return lists_[static_cast<int>(which)]; }
     void addEntry(List which, qint16 formId, const QString& caption);
+    void rebuildLists(bool firstModel);
+    void rebuildList(List which);
+    void noteUsed(qint16 formId);
     void wireLibraryCommands();
 
     Session& session_;
@@ -119,6 +141,8 @@ private:
     QMdiArea* mdi_;
     std::map<QString, QAction*> controls_;
     FormList lists_[4];
+    std::map<qint16, Listed> listed_;   // every form in a model's lists, shown or not
+    RecentForms recent_;
     QLabel* panels_[5] = {};
     QTimer* clock_ = nullptr;
     QTextBrowser* help_ = nullptr;

@@ -42,10 +42,9 @@ void frmMain::wireLibraryCommands()
 
 void frmMain::openFromList(qint16 formId, const QString& model)
 {
-    const List which = model == kFirstModel ? List::OpenQm210 : List::OpenQm540;
-    const QAction* entry = listEntry(which, formId);
     openModel = model;
-    openByModel(session_, *this, formId, entry ? entry->text() : QString());
+    if (openByModel(session_, *this, formId, formCaption(formId)))
+        noteUsed(formId);
 }
 
 void frmMain::printForm()

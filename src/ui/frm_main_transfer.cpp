@@ -28,11 +28,9 @@ void setMenusEnabled(frmMain& main, bool enabled)
 
 void runQuickConfiguration(frmMain& main, Session& session, PrinterLink& link, qint16 formId)
 {
-    QAction* entry = main.listEntry(frmMain::List::FastQm210, formId);
-    if (!entry)
-        entry = main.listEntry(frmMain::List::FastQm540, formId);
     session.form.FormIDActual = formId;
-    session.form.NombreActual = entry ? entry->text() : QString();
+    // Past the lists' limit the form may have no entry: its name comes from the library.
+    session.form.NombreActual = main.formCaption(formId);
 
     setMenusEnabled(main, false);
     QPointer<CustomDlg> dialog = new CustomDlg(&main);

@@ -270,3 +270,38 @@ TEST_F(Library, DeletingRemovesTheFormItsWorkingCopyAndItsMenuEntries)
     EXPECT_EQ(view.calls, QStringList({"unload"}));
     EXPECT_EQ(s().form.FormIDActual, 0);
 }
+
+// Save, save as, a save over a name and the generate command's save of its
+// corrections all go through the copy to a stored FormID; opening does not
+// change the form it reads, and a refused save dates nothing.
+TEST_F(Library, EverySaveToAStoredFormDatesItsLastChange)
+{
+    const auto changed = [&](qint16 id) {
+        for (const FormSummary& form : listForms(s().db))
+            if (form.FormID == id)
+                return changedDate(form.FormChanged);
+        ADD_FAILURE() << "no form " << id;
+        return QDateTime();
+    };
+    EXPECT_FALSE(changed(1).isValid());   // shipped before the date was kept
+    open(1);
+    EXPECT_FALSE(changed(1).isValid());
+    const qint16 id = saveAs(QStringLiteral("Mía"));
+    ASSERT_EQ(id, 5);
+    EXPECT_EQ(changed(id), QDateTime(QDate(2026, 3, 14), QTime(9, 26, 53)));
+
+    env.clock.advance(3600);
+    s().form = FormState{id, QStringLiteral("Mía"), false};
+    env.op.queueAnswer(Answer::Ok);
+    ASSERT_TRUE(saveForm(s(), view));
+    EXPECT_EQ(changed(id), QDateTime(QDate(2026, 3, 14), QTime(10, 26, 53)));
+
+    env.clock.advance(60);
+    EXPECT_FALSE(saveForm(s(), view));   // the replacement declined
+    EXPECT_EQ(changed(id), QDateTime(QDate(2026, 3, 14), QTime(10, 26, 53)));
+    qint16 destination = id;   // as the generate command keeps its corrections
+    env.op.queueAnswer(Answer::Ok);
+    ASSERT_TRUE(CopiaFormulario(s(), kWorkingCopy, QStringLiteral("Mía"), QStringLiteral("Mía"), destination, false));
+    EXPECT_EQ(changed(id), QDateTime(QDate(2026, 3, 14), QTime(10, 27, 53)));
+    EXPECT_EQ(env.count(QStringLiteral("SELECT COUNT(*) FROM Forms WHERE FormID=9999 AND FormChanged IS NULL")), 1);
+}

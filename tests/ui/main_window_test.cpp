@@ -57,6 +57,7 @@ TEST_F(MainWindow, EachMenuEntryIsEnabledInExactlyItsStates)
         const char* enabled;   // null: hidden
     } entries[] = {
         {"MnuFile", "11111"},         {"mnuFileOpenG", "10011"},    {"mnuFileOpenQm210", nullptr},
+        {"mnuFileOpenBuscar", "10011"},
         {"mnuFileOpenQm540", nullptr}, {"mnuFileClose", "01100"},    {"mnuFileKill", "01000"},
         {"mnuFileSave", "01000"},      {"mnuFileSaveAs", "01100"},   {"mnuFileGenerate", "01100"},
         {"MnuEnviar", "11101"},        {"MnuLeeFormImpre", "10011"}, {"mnuFileExit", "11111"},
