@@ -407,6 +407,17 @@ void FrmPropZone::Command1_Click(int index)
     close();
 }
 
+void FrmPropZone::pageChanged()
+{
+    if (done_ || !editor_)
+        return;
+    const QString zone = zeroPad(editor_->zone().ZoneID, 3);
+    Command1_Click(1);
+    session_.op.message(QStringLiteral("El diseño de página cambió, así que la ventana de la zona ") + zone
+                            + QStringLiteral(" se cerró sin guardar sus cambios. Ábrala de nuevo para seguir."),
+                        Icon::Information, QStringLiteral("ATENCION"));
+}
+
 void FrmPropZone::closeEvent(QCloseEvent* event)
 {
     // Closing the window any other way is a cancel.

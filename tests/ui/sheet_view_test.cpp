@@ -16,6 +16,7 @@
 #include <QMouseEvent>
 #include <QPrinter>
 #include <QComboBox>
+#include <QPointer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -301,4 +302,42 @@ TEST_F(SheetWindow, AnUnusedContainerOpensFromItsOutlineAndCarriesItsGroup)
     EXPECT_TRUE(ValidaFormulario(*env.session, state, log, corrected));
     EXPECT_FALSE(corrected);
     EXPECT_EQ(log.count(QStringLiteral("\r\n")), 3) << log.toStdString();   // the header alone
+}
+
+// The page design shows the top and left margins as the lines and columns
+// the printer moves the zones; its Aceptar closes a zone editor left open,
+// whose rectangle belongs to the old pitch and would be written back over it.
+TEST_F(SheetWindow, ANewPageDesignClosesTheZoneEditorOpenOverIt)
+{
+    factura* sheet = open(List::OpenQm210, 1);
+    ASSERT_NE(sheet, nullptr);
+    doubleClick(sheet->box(142));
+    QPointer<FrmPropZone> editor = window->findChild<FrmPropZone*>();
+    ASSERT_NE(editor, nullptr);
+    editor->handle(4)->click();   // 0..50, not stored yet
+
+    doubleClick(sheet->Hoja);
+    auto* page = window->findChild<frmPropiedades*>();
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->conversion(4)->text(), QStringLiteral("10 Filas"));
+    EXPECT_EQ(page->conversion(6)->text(), QStringLiteral("12 Columnas"));
+    EXPECT_EQ(page->conversion(5)->text(), QStringLiteral("2 Filas"));   // the bottom margin moves nothing
+    page->text(6)->setText(QStringLiteral("7,5"));
+    emit page->text(6)->editingFinished();
+    EXPECT_EQ(page->conversion(6)->text(), QStringLiteral("7 o 8 Columnas"));
+    page->text(6)->setText(QStringLiteral("12"));
+    emit page->text(6)->editingFinished();
+
+    page->list(8)->setCurrentIndex(1);   // 17 CPI
+    env.op.queueAnswer(Answer::Ok);
+    ASSERT_TRUE(page->leaveList(8));
+    env.op.queueAnswer(Answer::Ok);
+    page->Command1_Click(0);
+    ASSERT_FALSE(editor.isNull());
+    EXPECT_FALSE(editor->inUse());
+    editor->Command1_Click(0);   // too late: nothing to write
+    EXPECT_EQ(rect(142), QStringLiteral("57..57,0..72"));
+    EXPECT_EQ(env.op.texts().last(),
+              QStringLiteral("El diseño de página cambió, así que la ventana de la zona 142 se cerró sin guardar sus "
+                             "cambios. Ábrala de nuevo para seguir."));
 }
