@@ -6,6 +6,7 @@
 #include "common/version.h"
 #include "store/db.h"
 #include "store/headers.h"
+#include "store/printed_zone.h"
 #include "store/rows.h"
 #include "script/script_format.h"
 
@@ -69,13 +70,6 @@ QString withCrLf(const QString& text)
     }
     return out;
 }
-
-struct Rect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-};
 
 class Generator {
 public:
@@ -199,29 +193,22 @@ private:
         out_.line(QStringLiteral(" "));
 
         const std::vector<ZoneRow> rows = FormRows(s_.db, kWorkingCopy).zones();
-        Rect detail;   // zone 060, kept for zone 070
+        int detailLines = 1;   // zone 060's, the subtotal offset's default
         for (const ZoneRow& zone : rows) {
             s_.op.status(QStringLiteral("Proceso Zona %1").arg(zone.ZoneID));
             s_.op.processEvents();
 
-            Rect r{zone.ZoneLeft, zone.ZoneTop, zone.ZoneRight, zone.ZoneBot};
-            if (zone.ZoneID == 60) {
-                detail = r;
-            } else if (zone.ZoneID == 70) {
-                subtotalOffset(detail.bottom - detail.top + 1);
-                r = detail;
-                if (!firstModel_) {
-                    const auto totals = std::find_if(rows.begin(), rows.end(),
-                                                     [](const ZoneRow& z) { return z.ZoneID == 90; });
-                    if (totals != rows.end())
-                        r.bottom = totals->ZoneBot;
-                }
-            }
+            if (zone.ZoneID == 60)
+                detailLines = zone.ZoneBot - zone.ZoneTop + 1;
+            else if (zone.ZoneID == 70)
+                subtotalOffset(detailLines);
 
-            const int x1 = static_cast<int>(roundHalfEven(r.left + form_.FormMarLeft));
-            const int y1 = static_cast<int>(roundHalfEven(r.top + form_.FormMarTop));
-            const int x2 = static_cast<int>(roundHalfEven(r.right + form_.FormMarLeft));
-            const int y2 = static_cast<int>(roundHalfEven(r.bottom + form_.FormMarTop));
+            // The sheet view draws each zone through the same function, so the two cannot part.
+            const PrintedRect printed = printedZone(form_, rows, zone);
+            const int x1 = printed.left;
+            const int y1 = printed.top;
+            const int x2 = printed.right;
+            const int y2 = printed.bottom;
             // Concatenated, not arg()-chained: a description may hold "%1".
             out_.line(QStringLiteral("** ZONA(") + zeroPad(zone.ZoneID, 3) + QStringLiteral(") ") + zone.ZoneDescr +
                       QStringLiteral(" ** Quedaría Ancho(x)=") + QString::number(x2 - x1 + 1) +

@@ -44,7 +44,15 @@ void wireEditors(Session& session, frmMain& main, factura& sheet)
         }
         auto* window = new frmPropiedades(session, &main);
         window->setAttribute(Qt::WA_DeleteOnClose);
-        window->setAcceptedHandler([&main](bool modified) { redraw(main, modified); });
+        window->setAcceptedHandler([&main](bool modified) {
+            // A zone editor holds the columns and lines of the page it opened on;
+            // its Aceptar would write them back over a new pitch or item order.
+            if (modified)
+                for (FrmPropZone* editor : main.findChildren<FrmPropZone*>())
+                    if (editor->inUse())
+                        editor->pageChanged();
+            redraw(main, modified);
+        });
         window->open();
     });
 

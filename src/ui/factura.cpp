@@ -1,5 +1,6 @@
 #include "ui/factura.h"
 
+#include "common/numbers.h"
 #include "store/db.h"
 
 #include <QCloseEvent>
@@ -9,6 +10,8 @@
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QRegion>
+#include <QResizeEvent>
 #include <QHBoxLayout>
 #include <QScrollArea>
 #include <cmath>
@@ -23,6 +26,30 @@ QFont boxFont(double points)
     font.setPointSizeF(points);
     return font;
 }
+
+const QString kBoxStyle = QStringLiteral("QLabel { border: 1px solid #7f7f7f; background: #fffbe6; color: black; }");
+const QString kOutlineStyle =
+    QStringLiteral("QLabel { border: 1px dashed #303090; background: transparent; color: #303090; }");
+
+// An unused container: only its edge and its number take the pointer, so
+// the inner zones' boxes under it stay in sight and keep their clicks.
+class ZoneOutline : public QLabel {
+public:
+    explicit ZoneOutline(QWidget* parent) : QLabel(parent) {}
+
+    static constexpr int kEdge = 3;   // pixels of the edge a click finds
+
+protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QLabel::resizeEvent(event);
+        const QRect all = rect();
+        QRegion handle = QRegion(all).subtracted(QRegion(all.adjusted(kEdge, kEdge, -kEdge, -kEdge)));
+        const QSize number = fontMetrics().size(Qt::TextSingleLine, text()) + QSize(4, 2);
+        handle += QRegion(QRect(all.topLeft(), number).intersected(all));
+        setMask(handle);
+    }
+};
 
 QString shownText(QString caption)
 {
@@ -83,15 +110,20 @@ QList<int> factura::visibleBoxes() const
     return ids;
 }
 
-QLabel* factura::makeBox(int zoneId)
+QLabel* factura::makeBox(int zoneId, bool outline)
 {
     QLabel*& label = boxes_[zoneId];
+    if (label && (dynamic_cast<ZoneOutline*>(label) != nullptr) != outline) {
+        // The zone went into or out of use: its kind of box changes.
+        delete label;
+        label = nullptr;
+    }
     if (!label) {
-        label = new QLabel(Hoja);
+        label = outline ? new ZoneOutline(Hoja) : new QLabel(Hoja);
         label->setObjectName(QStringLiteral("Label1_%1").arg(zoneId));
-        label->setStyleSheet(QStringLiteral("QLabel { border: 1px solid #7f7f7f; background: #fffbe6; color: black; }"));
+        label->setStyleSheet(outline ? kOutlineStyle : kBoxStyle);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        label->setWordWrap(true);
+        label->setWordWrap(!outline);
         label->setContentsMargins(1, 0, 0, 0);
         label->setMouseTracking(true);
         label->installEventFilter(this);
@@ -144,23 +176,38 @@ void factura::place(const SheetDrawing& d)
     // zone that became visible since the last drawing gets its box now.
     std::map<int, bool> shown;
     for (const SheetBox& b : d.boxes) {
-        QLabel* label = makeBox(b.zoneId);
-        label->setGeometry(px.pixels(b.twips));
+        QLabel* label = makeBox(b.zoneId, b.outline);
         label->setToolTip(b.tooltip);
         label->setFont(font);
-        label->setText(shownText(b.caption));
+        label->setText(b.outline ? zeroPad(b.zoneId, 3) : shownText(b.caption));
+        label->setGeometry(px.pixels(b.twips));
         label->show();
         shown[b.zoneId] = true;
     }
-    for (const auto& [id, label] : boxes_)
+    for (const auto& [id, label] : boxes_) {
         if (!shown.count(id))
             label->hide();
+        else if (dynamic_cast<ZoneOutline*>(label))
+            label->raise();   // its edge over the inner boxes it surrounds
+    }
 }
 
 void factura::setZoneBox(int zoneId, int top, int bottom, int left, int right)
 {
-    QLabel* label = makeBox(zoneId);
-    label->setGeometry(pixelScale().pixels(drawing_.view.zoneBox(top, bottom, left, right)));
+    // The zone moved, the form did not: the same rule as the drawing and the script places it.
+    ZoneRow moved;
+    moved.ZoneID = zoneId;
+    for (const ZoneRow& z : drawing_.zones)
+        if (z.ZoneID == zoneId)
+            moved = z;
+    moved.ZoneTop = top;
+    moved.ZoneBot = bottom;
+    moved.ZoneLeft = left;
+    moved.ZoneRight = right;
+    QLabel* label = box(zoneId);
+    if (!label)
+        label = makeBox(zoneId, !moved.ZoneVisible && isContainer(zoneId));
+    label->setGeometry(pixelScale().pixels(drawing_.view.zoneBox(printedZone(drawing_.form, drawing_.zones, moved))));
     if (label->font() != boxFont(drawing_.fontPoints))
         label->setFont(boxFont(drawing_.fontPoints));
     label->show();
@@ -249,6 +296,8 @@ void factura::printSheet(QPrinter& printer, const SheetDrawing& d)
                 printer.newPage();
             const QPointF origin(column * pageWidth, row * pageHeight);
             for (const SheetBox& b : d.boxes) {
+                if (b.outline)
+                    continue;   // a handle for editing, nothing the printer prints
                 const QRectF r = device(b.twips, origin);
                 painter.setPen(outline);
                 painter.setBrush(Qt::NoBrush);

@@ -72,7 +72,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    QLabel* makeBox(int zoneId);
+    QLabel* makeBox(int zoneId, bool outline);
     void place(const SheetDrawing& drawing);
     void runPrintPreview(const SheetDrawing& drawing);
 

@@ -117,10 +117,13 @@ bool FrmPropZone::load(int zoneId)
 {
     FormRows rows(session_.db, kWorkingCopy);
     std::optional<ZoneRow> zone;
+    std::optional<ZoneRow> parent;
     std::optional<FormRow> form;
     try {
         zone = rows.zone(zoneId);
         form = rows.form();
+        if (zone && zone->ZoneParent > 0)
+            parent = rows.zone(zone->ZoneParent);
         if (zone && form) {
             lines_ = ZoneEditor::textLines(rows, zoneId, session_.PrimerModelo);
             pairs_ = ZoneEditor::pairBoxes(rows, *zone);
@@ -134,7 +137,7 @@ bool FrmPropZone::load(int zoneId)
                             QStringLiteral("Error de integridad de la base de datos."));
         return false;
     }
-    editor_ = std::make_unique<ZoneEditor>(session_.op, grid_, *zone, printableArea(*form));
+    editor_ = std::make_unique<ZoneEditor>(session_.op, grid_, *zone, printableArea(*form), parent);
     setWindowTitle(QStringLiteral("Zona ") + zeroPad(zoneId, 3) + QStringLiteral(" - ") + zone->ZoneDescr);
 
     auto* layout = new QVBoxLayout(this);
@@ -402,6 +405,17 @@ void FrmPropZone::Command1_Click(int index)
     if (sheet_.accepted)
         sheet_.accepted(modified);
     close();
+}
+
+void FrmPropZone::pageChanged()
+{
+    if (done_ || !editor_)
+        return;
+    const QString zone = zeroPad(editor_->zone().ZoneID, 3);
+    Command1_Click(1);
+    session_.op.message(QStringLiteral("El diseño de página cambió, así que la ventana de la zona ") + zone
+                            + QStringLiteral(" se cerró sin guardar sus cambios. Ábrala de nuevo para seguir."),
+                        Icon::Information, QStringLiteral("ATENCION"));
 }
 
 void FrmPropZone::closeEvent(QCloseEvent* event)

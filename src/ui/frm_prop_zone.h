@@ -39,6 +39,10 @@ public:
     // Set once a zone is loaded, until the window closes.
     bool inUse() const { return inUse_; }
 
+    // The page design stored new values: closes as a cancel, telling the
+    // operator, since its rectangle belongs to the page as it was.
+    void pageChanged();
+
     void Pict1_Click(int handle);
     void Command1_Click(int index);
 

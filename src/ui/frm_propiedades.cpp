@@ -2,6 +2,7 @@
 
 #include "common/numbers.h"
 #include "store/db.h"
+#include "store/printed_zone.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -162,8 +163,20 @@ qint16 frmPropiedades::chosenCpi() const
 void frmPropiedades::showConversion(int index)
 {
     const double mm = millimetres(text_[index]->text());
-    conversion_[index]->setText(inColumns(index) ? QString::number(columnsFor(session_.units, mm)) + QStringLiteral(" Columnas")
-                                                 : QString::number(linesFor(session_.units, mm)) + QStringLiteral(" Filas"));
+    const QString unit = inColumns(index) ? QStringLiteral(" Columnas") : QStringLiteral(" Filas");
+    if (index == 4 || index == 6) {
+        // The printer moves every zone by the top and left margins taken as
+        // lines and columns, not converted from millimetres; say what it does.
+        const MarginShift shift = marginShift(mm);
+        conversion_[index]->setText(shift.fewest == shift.most
+                                        ? QString::number(shift.fewest) + unit
+                                        : QString::number(shift.fewest) + QStringLiteral(" o ")
+                                              + QString::number(shift.most) + unit);
+        return;
+    }
+    conversion_[index]->setText(QString::number(inColumns(index) ? columnsFor(session_.units, mm)
+                                                                 : linesFor(session_.units, mm))
+                                + unit);
 }
 
 void frmPropiedades::leaveText(int index)

@@ -8,21 +8,27 @@
 
 namespace brela {
 
-SheetView SheetView::from(const Units& units, const FormRow& form)
+SheetView SheetView::from(const Units& units)
 {
     SheetView v;
     v.twipsPerMm = units.TwipsPorMM;
     v.twipsPerColumn = units.TwipsPorColumna;
     v.twipsPerRow = units.TwipsPorFila;
-    v.leftOffset = form.FormMarLeft * units.TwipsPorMM;
-    v.topOffset = form.FormMarTop * units.TwipsPorMM;
     return v;
 }
 
-QRectF SheetView::zoneBox(int top, int bottom, int left, int right) const
+// The margins do not offset the drawing by their millimetres: the printer
+// shifts each zone by the margin taken as columns and lines (see
+// printedZone), and the sheet shows what it prints.
+QRectF SheetView::zoneBox(const PrintedRect& p) const
 {
-    return QRectF(left * twipsPerColumn + leftOffset, top * twipsPerRow + topOffset,
-                  (right - left + 1) * twipsPerColumn, (bottom - top + 1) * twipsPerRow);
+    return QRectF(p.left * twipsPerColumn, p.top * twipsPerRow, (p.right - p.left + 1) * twipsPerColumn,
+                  (p.bottom - p.top + 1) * twipsPerRow);
+}
+
+bool isContainer(int zoneId)
+{
+    return zoneId == 60 || zoneId == 90 || zoneId == 100 || zoneId == 110;
 }
 
 QString SheetView::pointerX(double twips) const
@@ -60,7 +66,7 @@ SheetDrawing layoutSheet(Session& s, FormRows& rows, MapaOcupacion& grid, bool t
         s.units.CPIActual = d.form.FormCPI;
     CalculaEscala(s.units, trueScale);
     s.PrimerModelo = isFirstModel(d.form.FormPrModel);
-    d.view = SheetView::from(s.units, d.form);
+    d.view = SheetView::from(s.units);
     d.fontPoints = trueScale ? 10 : 6.4;
 
     const double u = s.units.TwipsPorMM;
@@ -68,12 +74,20 @@ SheetDrawing layoutSheet(Session& s, FormRows& rows, MapaOcupacion& grid, bool t
     d.sheetTwips = QSizeF(d.form.FormWidth * u, d.form.FormHeight * u);
 
     const std::vector<MessageRow> messages = rows.messages();
-    for (const ZoneRow& zone : rows.zones()) {
-        if (!zone.ZoneVisible)
-            continue;
+    d.zones = rows.zones();
+    for (const ZoneRow& zone : d.zones) {
         SheetBox box;
         box.zoneId = zone.ZoneID;
-        box.twips = d.view.zoneBox(zone.ZoneTop, zone.ZoneBot, zone.ZoneLeft, zone.ZoneRight);
+        box.twips = d.view.zoneBox(printedZone(d.form, d.zones, zone));
+        if (!zone.ZoneVisible) {
+            // An unused container still moves its group, so the operator needs a way to it.
+            if (isContainer(zone.ZoneID)) {
+                box.outline = true;
+                box.tooltip = QStringLiteral("Zona(%1)-%2").arg(zeroPad(zone.ZoneID, 3), zone.ZoneDescr);
+                d.boxes.push_back(std::move(box));
+            }
+            continue;
+        }
         box.tooltip = QStringLiteral("Zona(%1)-%2").arg(zeroPad(zone.ZoneID, 3), zone.ZoneDescr);
         // Cells beyond the grid cannot be recorded; don't walk them either.
         for (int r = std::max(zone.ZoneTop, 0); r <= std::min(zone.ZoneBot, MapaOcupacion::kLastRow); ++r)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/printed_zone.h"
 #include "store/rows.h"
 #include "store/session.h"
 #include "validation/occupancy.h"
@@ -18,13 +19,12 @@ struct SheetView {
     double twipsPerMm = 40;       // U
     double twipsPerColumn = 0;    // Cw
     double twipsPerRow = 0;       // Rh
-    double leftOffset = 0;        // column 0, from the left margin
-    double topOffset = 0;         // row 0, from the top margin
 
-    static SheetView from(const Units& units, const FormRow& form);
+    static SheetView from(const Units& units);
 
-    // The box of a zone spanning rows top..bottom and columns left..right.
-    QRectF zoneBox(int top, int bottom, int left, int right) const;
+    // The box of a printed rectangle. Column 0 and line 0 are the sheet's
+    // corner: the margins are already in the rectangle, as in the script.
+    QRectF zoneBox(const PrintedRect& printed) const;
     double millimetres(double twips) const { return twips / twipsPerMm; }
 
     // Status bar texts for a point this many units from the sheet's left / top edge.
@@ -45,6 +45,9 @@ struct SheetBox {
     QRectF twips;
     QString tooltip;   // "Zona(NNN)-" and the description
     QString caption;   // the zone's printed texts, one per CR LF ended line
+    // An unused container (060, 090, 100, 110): a dashed outline with its
+    // number, the handle that opens it, over its inner zones' boxes.
+    bool outline = false;
 };
 
 // Everything one drawing of the working copy shows.
@@ -53,13 +56,17 @@ struct SheetDrawing {
     SheetView view;
     QSizeF windowTwips;
     QSizeF sheetTwips;
-    std::vector<SheetBox> boxes;   // visible zones, ascending ZoneID
+    std::vector<ZoneRow> zones;    // every zone row, for moving one box alone
+    std::vector<SheetBox> boxes;   // visible zones and unused containers, ascending ZoneID
     QString caption;               // window caption
     QString banner;                // the printed page's warning line
     double fontPoints = 6.4;
 };
 
 inline const QString kSheetTooltip = QStringLiteral("Para cambiar tamaño y márgenes haga doble-click");
+
+// 060, 090, 100 and 110: the zones that carry a group along.
+bool isContainer(int zoneId);
 
 // Reads the working copy and lays the sheet out at screen or true scale.
 // Sets the pitch, the scale values and the model flag in the session, and

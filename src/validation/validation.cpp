@@ -1,6 +1,8 @@
 #include "validation/validation.h"
 
+#include "common/numbers.h"
 #include "common/version.h"
+#include "store/printed_zone.h"
 #include "validation/run.h"
 
 namespace brela {
@@ -39,13 +41,18 @@ const QString kRowsOf110 = QStringLiteral(
 
 // A zone the grid and the table cannot hold would be written out of bounds;
 // it is reported and left out of the run instead.
-bool withinLimits(Run& run, const ZoneRow& z)
+bool insideLimits(const ZoneRow& z)
 {
     const bool rows = z.ZoneTop >= 0 && z.ZoneTop <= MapaOcupacion::kLastRow && z.ZoneBot >= 0
                       && z.ZoneBot <= MapaOcupacion::kLastRow;
     const bool columns = z.ZoneLeft >= 0 && z.ZoneLeft <= MapaOcupacion::kLastColumn && z.ZoneRight >= 0
                          && z.ZoneRight <= MapaOcupacion::kLastColumn;
-    if (LimitesZona::contains(z.ZoneID) && rows && columns)
+    return LimitesZona::contains(z.ZoneID) && rows && columns;
+}
+
+bool withinLimits(Run& run, const ZoneRow& z)
+{
+    if (insideLimits(z))
         return true;
     run.add(QStringLiteral("La zona %1 (filas %2 a %3, columnas %4 a %5) está fuera de los límites de la "
                            "impresora (zonas 0 a 200, filas 0 a 200, columnas 0 a 180) y no se puede validar.")
@@ -120,6 +127,40 @@ void checkZone(Run& run, const ZoneRow& z)
     }
 }
 
+// The printer moves every zone by the top and left margins taken as lines
+// and columns (see printedZone). A zone pushed past the sheet's last line
+// or the printer's widest line prints cut or not at all: told in the log,
+// never a problem, since stored forms rely on that shift.
+void checkPrintedPlace(Run& run)
+{
+    const std::optional<FormRow> form = FormRows(run.session.db, kWorkingCopy).form();
+    if (!form || form->FormCPI <= 0)
+        return;
+    Units units;
+    units.CPIActual = form->FormCPI;
+    CalculaEscala(units, false);
+    const int lines = static_cast<int>(roundHalfEven(form->FormHeight * units.FilasPorMM));
+    const int columns = 8 * form->FormCPI;
+    std::vector<ZoneRow> zones;
+    for (const auto& [id, zone] : run.rows)
+        zones.push_back(zone);
+    for (const ZoneRow& z : zones) {
+        if (!insideLimits(z))
+            continue;   // reported already
+        const PrintedRect printed = printedZone(*form, zones, z);
+        if (printed.bottom >= lines)
+            run.add(QStringLiteral("Aviso: la zona %1, corrida por los márgenes, termina en la línea %2 y el "
+                                   "formulario tiene %3 líneas (0 a %4).")
+                        .arg(fmt3(z.ZoneID)).arg(printed.bottom).arg(lines).arg(lines - 1)
+                    + kCrLf);
+        if (printed.right >= columns)
+            run.add(QStringLiteral("Aviso: la zona %1, corrida por los márgenes, termina en la columna %2 y la "
+                                   "impresora imprime %3 columnas (0 a %4).")
+                        .arg(fmt3(z.ZoneID)).arg(printed.right).arg(columns).arg(columns - 1)
+                    + kCrLf);
+    }
+}
+
 // Leaves the status bar clean however the run ends, database errors included.
 struct StatusGuard {
     Operator& op;
@@ -185,6 +226,7 @@ bool ValidaFormulario(Session& session, ValidationState& state, QString& log, bo
 
     applyFixedZoneRules(run);
     applyPositionRules(run);
+    checkPrintedPlace(run);
 
     if (run.problem)
         run.add(closingBlock());

@@ -47,14 +47,26 @@ PrintableArea printableArea(const FormRow& form)
     return area;
 }
 
-ZoneEditor::ZoneEditor(Operator& op, const MapaOcupacion& grid, ZoneRow zone, PrintableArea area)
+ZoneEditor::ZoneEditor(Operator& op, const MapaOcupacion& grid, ZoneRow zone, PrintableArea area,
+                       std::optional<ZoneRow> parent)
     : rect{zone.ZoneLeft, zone.ZoneRight, zone.ZoneTop, zone.ZoneBot},
       original(rect),
       op_(op),
       grid_(grid),
       zone_(std::move(zone)),
-      area_(area)
+      area_(area),
+      parent_(std::move(parent))
 {
+}
+
+// A container moves its inner zones along (090 also 081..089), so their
+// cells are no obstacle to it.
+bool ZoneEditor::carries(qint16 zone) const
+{
+    const int n = zone_.ZoneID;
+    if (n != containerOf(n))
+        return false;
+    return zone > (n == 90 ? 80 : n) && zone < n + 10;
 }
 
 bool ZoneEditor::refuse(const QString& text)
@@ -67,7 +79,7 @@ bool ZoneEditor::cellsFree(int line, int fromColumn, int toColumn, bool lineMess
 {
     for (int c = fromColumn; c <= toColumn; ++c) {
         const qint16 held = grid_.at(line, c);
-        if (held != 0 && held != zone_.ZoneID)
+        if (held != 0 && held != zone_.ZoneID && !carries(held))
             return refuse(lineMessage ? QStringLiteral("La Línea ") + signed_(line) + QStringLiteral(" es usada por la zona ")
                                             + signed_(held)
                                       : QStringLiteral("La columna ") + signed_(c) + QStringLiteral(" es usada por la zona ")
@@ -182,15 +194,16 @@ bool ZoneEditor::ValidaZonaMadre(int top, int bot, int left, int right)
 {
     Q_UNUSED(right);
     const int parent = zone_.ZoneParent;
+    // The parent is found by its row, not the grid: an unused container is
+    // in no cell. It must reach the top line at or left of the zone's left
+    // column; the lines match its first and last (or the sheet's end).
     bool ok = false;
-    for (int c = left; c >= 0; --c) {
-        if (grid_.at(top, c) != parent)
-            continue;
-        const bool topMatches = top == 0 || grid_.at(top - 1, c) != parent;
-        const bool botMatches = grid_.at(bot, c) == parent
-                                && (bot + 1 >= area_.lastLine || grid_.at(bot + 1, c) != parent);
+    if (parent_ && parent_->ZoneID == parent && parent_->ZoneLeft <= left && parent_->ZoneLeft <= parent_->ZoneRight
+        && top >= parent_->ZoneTop && top <= parent_->ZoneBot) {
+        const bool topMatches = top == parent_->ZoneTop;
+        const bool botMatches = bot >= parent_->ZoneTop && bot <= parent_->ZoneBot
+                                && (bot + 1 >= area_.lastLine || bot == parent_->ZoneBot);
         ok = topMatches && botMatches;
-        break;
     }
     if (!ok && !warned) {
         warned = true;
@@ -322,12 +335,18 @@ bool ZoneEditor::accept(Session& s, MapaOcupacion& grid, const std::vector<TextE
             }
         }
 
-        for (int r = original.top; r <= original.bot; ++r)
-            for (int c = original.left; c <= original.right; ++c)
-                grid.set(r, c, 0);
-        for (int r = rect.top; r <= rect.bot; ++r)
-            for (int c = rect.left; c <= rect.right; ++c)
-                grid.set(r, c, qint16(n));
+        // The grid holds used zones only; a container keeps to the cells its inner zones leave it.
+        if (zone_.ZoneVisible) {
+            const bool container = containerOf(n) == n;
+            for (int r = original.top; r <= original.bot; ++r)
+                for (int c = original.left; c <= original.right; ++c)
+                    if (!container || grid.at(r, c) == n)
+                        grid.set(r, c, 0);
+            for (int r = rect.top; r <= rect.bot; ++r)
+                for (int c = rect.left; c <= rect.right; ++c)
+                    if (!container || grid.at(r, c) == 0)
+                        grid.set(r, c, qint16(n));
+        }
         setZone(n, rect);
 
         // The pairs of 094 and 095 share its lines and split its columns.

@@ -60,7 +60,10 @@ struct TextEdit {
 // the minimum size and the parent zone; accept writes it all back.
 class ZoneEditor {
 public:
-    ZoneEditor(Operator& op, const MapaOcupacion& grid, ZoneRow zone, PrintableArea area);
+    // `parent` is the row of the zone's ZoneParent, used or not: an unused
+    // container holds no cell of the grid, yet its lines still bind.
+    ZoneEditor(Operator& op, const MapaOcupacion& grid, ZoneRow zone, PrintableArea area,
+               std::optional<ZoneRow> parent = std::nullopt);
 
     const ZoneRow& zone() const { return zone_; }
     const PrintableArea& area() const { return area_; }
@@ -99,11 +102,13 @@ private:
     bool refuse(const QString& text);
     bool cellsFree(int line, int fromColumn, int toColumn, bool lineMessage);
     bool parentAllows(int top, int bot);
+    bool carries(qint16 zone) const;
 
     Operator& op_;
     const MapaOcupacion& grid_;
     ZoneRow zone_;
     PrintableArea area_;
+    std::optional<ZoneRow> parent_;
 };
 
 } // namespace brela

@@ -1,9 +1,11 @@
+#include "script/generator.h"
 #include "store/library.h"
 #include "test_env.h"
 #include "ui/factura.h"
 #include "ui/frm_main.h"
 #include "ui/frm_prop_zone.h"
 #include "ui/frm_propiedades.h"
+#include "validation/validation.h"
 
 #include <QAction>
 #include <QApplication>
@@ -13,6 +15,8 @@
 #include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QPrinter>
+#include <QComboBox>
+#include <QPointer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -22,7 +26,8 @@ using List = frmMain::List;
 
 // Predefined form 4 (QM540, left margin 12 mm, top 10 mm) with zone 22 on rows
 // 3..4, columns 10..19. On screen a millimetre is 40 twips: ten columns at
-// 10 CPI are an inch, a line is a sixth of one, and the margins come first.
+// 10 CPI are an inch, a line is a sixth of one, and the margins move the zone
+// 12 columns and 10 lines, as the printer does.
 TEST(SheetDrawing, BoxesSitAtTheirRowsAndColumnsInTwips)
 {
     TestEnv env;
@@ -41,8 +46,8 @@ TEST(SheetDrawing, BoxesSitAtTheirRowsAndColumnsInTwips)
     const SheetDrawing d = layoutSheet(*env.session, rows, grid, false);
     const SheetBox b = box22(d);
     EXPECT_DOUBLE_EQ(b.twips.width(), 25.4 * 40);
-    EXPECT_DOUBLE_EQ(b.twips.left(), 10 * 101.6 + 12 * 40);
-    EXPECT_DOUBLE_EQ(b.twips.top(), 3 * 40 * 25.4 / 6 + 10 * 40);
+    EXPECT_DOUBLE_EQ(b.twips.left(), (10 + 12) * 101.6);
+    EXPECT_DOUBLE_EQ(b.twips.top(), (3 + 10) * 40 * 25.4 / 6);
     EXPECT_DOUBLE_EQ(b.twips.height(), 2 * 40 * 25.4 / 6);
     EXPECT_EQ(b.tooltip, QStringLiteral("Zona(022)-Razón social del cliente"));
     EXPECT_EQ(d.caption, QStringLiteral("Formulario:Factura Oficio QM540 12 CPI (10 CPI - Modelo: QM540)"));
@@ -54,6 +59,53 @@ TEST(SheetDrawing, BoxesSitAtTheirRowsAndColumnsInTwips)
     EXPECT_NEAR(box22(printed).twips.width() / printed.view.twipsPerMm, 127.0, 1e-9);
     EXPECT_EQ(printed.banner, QStringLiteral(
         "Factura Oficio QM540 12 CPI (12 CPI - Modelo: QM540) - Nota: FUERA DE ESCALA. NO TOMAR MEDIDAS."));
+}
+
+// Each zone is drawn, on screen and at true scale, where the script sends
+// it: every predefined form, and margins with halves in them (each edge
+// rounds to its even neighbour, so a zone can grow a column in print).
+TEST(SheetDrawing, EveryZoneIsDrawnWhereTheScriptPrintsIt)
+{
+    struct Case {
+        qint16 form;
+        const char* margins;   // left and top, or null for the shipped ones
+    };
+    const Case cases[] = {{1, nullptr}, {2, nullptr}, {3, nullptr}, {4, nullptr}, {3, "2.5, 7.5"}, {2, "7.5, 2.5"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.form) + (c.margins ? std::string(" at ") + c.margins : std::string()));
+        TestEnv env;
+        ASSERT_TRUE(openStoredForm(*env.session, c.form));
+        if (c.margins) {
+            const QStringList m = QString::fromLatin1(c.margins).split(QStringLiteral(", "));
+            env.exec(QStringLiteral("UPDATE Forms SET FormMarLeft=%1, FormMarTop=%2 WHERE FormID=9999").arg(m[0], m[1]));
+        }
+        QString file = env.path(QStringLiteral("hoja.ZON"));
+        ASSERT_TRUE(GeneraConfig(*env.session, QString(), file, true));
+        QFile script(file);
+        ASSERT_TRUE(script.open(QIODevice::ReadOnly));
+        std::map<int, QString> sent;   // zone: "x1|y1|x2|y2"
+        for (const QByteArray& line : script.readAll().split('\n')) {
+            const QList<QByteArray> f = line.trimmed().split('|');
+            if (f.size() == 7 && f[0] == "@ZONA")
+                sent[f[2].toInt()] = QStringLiteral("%1|%2|%3|%4").arg(f[3].toInt()).arg(f[4].toInt()).arg(f[5].toInt()).arg(f[6].toInt());
+        }
+        FormRows rows(env.session->db, kWorkingCopy);
+        MapaOcupacion grid;
+        for (bool trueScale : {false, true}) {
+            const SheetDrawing d = layoutSheet(*env.session, rows, grid, trueScale);
+            ASSERT_GT(d.boxes.size(), 30u);
+            for (const SheetBox& b : d.boxes) {
+                const auto at = [](double twips, double unit) { return std::lround(twips / unit); };
+                const double cw = d.view.twipsPerColumn;
+                const double rh = d.view.twipsPerRow;
+                const QString drawn = QStringLiteral("%1|%2|%3|%4")
+                                          .arg(at(b.twips.left(), cw)).arg(at(b.twips.top(), rh))
+                                          .arg(at(b.twips.left() + b.twips.width(), cw) - 1)
+                                          .arg(at(b.twips.top() + b.twips.height(), rh) - 1);
+                EXPECT_EQ(drawn.toStdString(), sent[b.zoneId].toStdString()) << "zone " << b.zoneId;
+            }
+        }
+    }
 }
 
 namespace {
@@ -134,14 +186,15 @@ TEST_F(SheetWindow, AFormOpensWithABoxPerVisibleZoneAndClosingWithChangesAsksFir
     factura* sheet = open(List::OpenQm210, 1);
     ASSERT_NE(sheet, nullptr);
     EXPECT_TRUE(sheet->isVisible());
-    QList<int> visible;
+    QList<int> visible;   // and the unused containers, as outlines
     for (const ZoneRow& zone : FormRows(env.session->db, 1).zones())
-        if (zone.ZoneVisible)
+        if (zone.ZoneVisible || zone.ZoneID == 60 || zone.ZoneID == 90 || zone.ZoneID == 100 || zone.ZoneID == 110)
             visible << zone.ZoneID;
     EXPECT_EQ(sheet->visibleBoxes(), visible);
     EXPECT_TRUE(sheet->box(10)->text().contains(QStringLiteral("C.A.I.")));
     EXPECT_EQ(window->validation().grid.at(10, 0), 22);
-    EXPECT_EQ(sheet->box(22)->geometry(), sheet->pixelScale().pixels(sheet->view().zoneBox(10, 11, 0, 51)));
+    // Lines 10..11, columns 0..51, moved by the 10 mm and 12 mm margins: the script's 12|20|63|21.
+    EXPECT_EQ(sheet->box(22)->geometry(), sheet->pixelScale().pixels(sheet->view().zoneBox({12, 20, 63, 21})));
     EXPECT_TRUE(env.op.boxes.empty());
 
     sheet->markModified();
@@ -205,7 +258,7 @@ TEST_F(SheetWindow, TheZoneEditorMovesTheBoxOnTheSheetAndWritesOnlyOnAccept)
     EXPECT_EQ(rect(142), QStringLiteral("57..57,0..49"));
     EXPECT_EQ(FormRows(env.session->db, kWorkingCopy).zoneMessages(142)[1].MsgText, QStringLiteral("Vuelva pronto"));
     EXPECT_TRUE(sheet->modified);
-    EXPECT_EQ(sheet->box(142)->geometry(), sheet->pixelScale().pixels(sheet->view().zoneBox(57, 57, 0, 49)));
+    EXPECT_EQ(sheet->box(142)->geometry(), sheet->pixelScale().pixels(sheet->view().zoneBox({12, 67, 61, 67})));
     EXPECT_EQ(window->validation().grid.at(57, 50), 0);
 
     doubleClick(sheet->Hoja);
@@ -213,4 +266,78 @@ TEST_F(SheetWindow, TheZoneEditorMovesTheBoxOnTheSheetAndWritesOnlyOnAccept)
     ASSERT_NE(page, nullptr);
     EXPECT_TRUE(page->isVisible());
     EXPECT_EQ(page->nameLabel()->text(), QStringLiteral("Factura A4 QM210 12 CPI"));
+}
+
+// An unused container is a dashed outline over its group: its edge opens it,
+// its inside leaves the inner boxes in sight and their clicks theirs, and one
+// line down carries the whole group, the form still validating cleanly.
+TEST_F(SheetWindow, AnUnusedContainerOpensFromItsOutlineAndCarriesItsGroup)
+{
+    factura* sheet = open(List::OpenQm210, 1);
+    ASSERT_NE(sheet, nullptr);
+    QLabel* outline = sheet->box(60);
+    QLabel* inner = sheet->box(62);
+    ASSERT_NE(outline, nullptr);
+    ASSERT_NE(inner, nullptr);
+    EXPECT_EQ(outline->text(), QStringLiteral("060"));
+    EXPECT_EQ(outline->geometry(), sheet->pixelScale().pixels(sheet->view().zoneBox({12, 29, 95, 52})));
+    EXPECT_EQ(sheet->Hoja->childAt(inner->geometry().center()), inner);
+    EXPECT_EQ(sheet->Hoja->childAt(outline->geometry().topLeft() + QPoint(1, outline->height() / 2)), outline);
+
+    doubleClick(outline);
+    FrmPropZone* editor = window->findChild<FrmPropZone*>();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->editor()->zone().ZoneID, 60);
+    editor->handle(11)->click();
+    editor->Command1_Click(0);
+    EXPECT_EQ(env.op.transcript(), QStringList());
+    for (int zone : {60, 61, 62, 63, 64, 65, 66})
+        EXPECT_TRUE(rect(zone).startsWith(QStringLiteral("20..43,"))) << zone << " " << rect(zone).toStdString();
+    EXPECT_EQ(rect(62), QStringLiteral("20..43,8..40"));
+    EXPECT_EQ(sheet->box(62)->geometry(), sheet->pixelScale().pixels(sheet->view().zoneBox({20, 30, 52, 53})));
+
+    ValidationState state;
+    QString log;
+    bool corrected = true;
+    EXPECT_TRUE(ValidaFormulario(*env.session, state, log, corrected));
+    EXPECT_FALSE(corrected);
+    EXPECT_EQ(log.count(QStringLiteral("\r\n")), 3) << log.toStdString();   // the header alone
+}
+
+// The page design shows the top and left margins as the lines and columns
+// the printer moves the zones; its Aceptar closes a zone editor left open,
+// whose rectangle belongs to the old pitch and would be written back over it.
+TEST_F(SheetWindow, ANewPageDesignClosesTheZoneEditorOpenOverIt)
+{
+    factura* sheet = open(List::OpenQm210, 1);
+    ASSERT_NE(sheet, nullptr);
+    doubleClick(sheet->box(142));
+    QPointer<FrmPropZone> editor = window->findChild<FrmPropZone*>();
+    ASSERT_NE(editor, nullptr);
+    editor->handle(4)->click();   // 0..50, not stored yet
+
+    doubleClick(sheet->Hoja);
+    auto* page = window->findChild<frmPropiedades*>();
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->conversion(4)->text(), QStringLiteral("10 Filas"));
+    EXPECT_EQ(page->conversion(6)->text(), QStringLiteral("12 Columnas"));
+    EXPECT_EQ(page->conversion(5)->text(), QStringLiteral("2 Filas"));   // the bottom margin moves nothing
+    page->text(6)->setText(QStringLiteral("7,5"));
+    emit page->text(6)->editingFinished();
+    EXPECT_EQ(page->conversion(6)->text(), QStringLiteral("7 o 8 Columnas"));
+    page->text(6)->setText(QStringLiteral("12"));
+    emit page->text(6)->editingFinished();
+
+    page->list(8)->setCurrentIndex(1);   // 17 CPI
+    env.op.queueAnswer(Answer::Ok);
+    ASSERT_TRUE(page->leaveList(8));
+    env.op.queueAnswer(Answer::Ok);
+    page->Command1_Click(0);
+    ASSERT_FALSE(editor.isNull());
+    EXPECT_FALSE(editor->inUse());
+    editor->Command1_Click(0);   // too late: nothing to write
+    EXPECT_EQ(rect(142), QStringLiteral("57..57,0..72"));
+    EXPECT_EQ(env.op.texts().last(),
+              QStringLiteral("El diseño de página cambió, así que la ventana de la zona 142 se cerró sin guardar sus "
+                             "cambios. Ábrala de nuevo para seguir."));
 }

@@ -1,4 +1,5 @@
 #include "../store/working_copy.h"
+#include "common/numbers.h"
 #include "common/version.h"
 #include "validation/validation.h"
 
@@ -82,6 +83,8 @@ protected:
     void reopen()
     {
         ASSERT_TRUE(openStoredForm(*env.session, 1));
+        // The clean layout fills the sheet itself; margins would push it past the edges.
+        env.exec(QStringLiteral("UPDATE Forms SET FormMarTop=0, FormMarLeft=0 WHERE FormID=9999"));
         for (const auto& z : kCleanLayout)
             env.exec(QStringLiteral("UPDATE Zone SET ZoneTop=%2, ZoneBot=%3, ZoneLeft=%4, ZoneRight=%5, "
                                     "ZoneMinHeight=%6, ZoneMinWidth=%7, ZoneHoriFree=%8, ZoneVisible=%9 "
@@ -106,7 +109,7 @@ protected:
             env.exec(zone ? QStringLiteral("UPDATE Zone SET %1 WHERE FormID=9999 AND ZoneID=%2")
                                 .arg(prefix + QString::fromUtf8(change)).arg(zone)
                           : QString::fromUtf8(change));
-        EXPECT_EQ(findings(), c.findings);
+        EXPECT_EQ(findings().toStdString(), c.findings.toStdString());
         EXPECT_EQ(result, !c.findings.endsWith(kClosingBlock));
         EXPECT_EQ(corrected, !c.rows.empty());
         EXPECT_EQ(env.op.transcript(), c.boxes);
@@ -287,10 +290,41 @@ TEST_F(ValidationRun, ZonesOutsideThePrinterLimitsAreReportedAndSkipped)
            {{62, "ZoneBot=250"},
             {0, "INSERT INTO Zone (FormID, ZoneID, ZoneTop, ZoneBot, ZoneLeft, ZoneRight, ZoneVisible) "
                 "VALUES (9999, 300, 1, 2, 3, 4, 1), (9999, 150, 0, 1, 170, 181, 1), (9999, 200, 200, 200, 180, 180, 1)"}},
-           outside("062", 19, 250, 8, 41) + outside("150", 0, 1, 170, 181) + outside("300", 1, 2, 3, 4) + kClosingBlock});
+           outside("062", 19, 250, 8, 41) + outside("150", 0, 1, 170, 181) + outside("300", 1, 2, 3, 4)
+               + QStringLiteral("Aviso: la zona 200, corrida por los márgenes, termina en la línea 200 y el formulario "
+                                "tiene 70 líneas (0 a 69).\r\n"
+                                "Aviso: la zona 200, corrida por los márgenes, termina en la columna 180 y la "
+                                "impresora imprime 96 columnas (0 a 95).\r\n")
+               + kClosingBlock});
     EXPECT_EQ(state.grid.at(19, 8), 0);
     EXPECT_EQ(state.grid.at(19, 43), 63);  // the zones after them were still checked
     EXPECT_EQ(state.grid.at(200, 180), 200);
+}
+
+// The printer moves each zone by the top and left margins taken as lines and
+// columns: a zone pushed past the sheet's 70 lines or the printer's 96
+// columns is told, and is no problem. A half rounds to the even neighbour,
+// so 86 + 8.5 ends at 94 while 87 + 8.5 ends at 96; zone 070 prints with
+// 060's rectangle and is told with it.
+TEST_F(ValidationRun, ZonesThatTheMarginsPushPastTheSheetAreToldNotRefused)
+{
+    const auto past = [](int zone, const char* where, int at, const char* limit) {
+        return QStringLiteral("Aviso: la zona %1, corrida por los márgenes, termina en la %2 %3 y %4\r\n")
+            .arg(zeroPad(zone, 3), QString::fromUtf8(where)).arg(at).arg(QString::fromUtf8(limit));
+    };
+    const char* lines = "el formulario tiene 70 líneas (0 a 69).";
+    const char* columns = "la impresora imprime 96 columnas (0 a 95).";
+    const RuleCase cases[] = {
+        {"inside the sheet", {{0, "UPDATE Forms SET FormMarTop=7, FormMarLeft=9 WHERE FormID=9999"}}, QString()},
+        {"the last line", {{0, "UPDATE Forms SET FormMarTop=8 WHERE FormID=9999"}},
+         past(142, "línea", 70, lines) + past(144, "línea", 70, lines)},
+        {"a half margin", {{0, "UPDATE Forms SET FormMarLeft=8.5 WHERE FormID=9999"}, {144, "ZoneRight=87"}},
+         past(144, "columna", 96, columns)},
+        {"070 with 060", {{0, "UPDATE Forms SET FormMarLeft=9 WHERE FormID=9999"}, {60, "ZoneRight=87"}},
+         past(60, "columna", 96, columns) + past(70, "columna", 96, columns)},
+    };
+    for (const RuleCase& c : cases)
+        check(c);
 }
 
 TEST_F(ValidationRun, DatabaseErrorsReachTheCallerAndClearTheStatus)

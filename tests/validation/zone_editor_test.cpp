@@ -52,6 +52,14 @@ TEST(ZoneHandles, EachStepIsCheckedAgainstMarginGridAndMinimums)
         {"a child keeps its parent's lines", [] { ZoneRow z = zoneRow(94, 41, 45, 36, 53); z.ZoneParent = 90; return z; }(),
          {zoneRow(90, 40, 45, 0, 35)}, {3, 1, 5, 0}, "40..45,36..54",
          {box("La zona 094 tener las mismas filas que la zona 090\r\nluego deberá modificar la zona 090 para que coincidan")}},
+        // An unused container is in no cell, yet its row still binds: a step back onto its lines is taken.
+        {"an unused parent binds by its row", [] { ZoneRow z = zoneRow(62, 20, 42, 8, 40); z.ZoneParent = 60; return z; }(),
+         {[] { ZoneRow p = zoneRow(60, 19, 42, 0, 50); p.ZoneVisible = false; return p; }()}, {3, 1, 9}, "19..42,7..39",
+         {box("La zona 062 tener las mismas filas que la zona 060\r\nluego deberá modificar la zona 060 para que coincidan")}},
+        // A container carries its inner zones along, so only other zones stop it.
+        {"a container steps over its inner zones", zoneRow(60, 19, 42, 0, 30),
+         {zoneRow(62, 19, 42, 8, 40), zoneRow(70, 43, 43, 0, 30)}, {0, 1}, "19..42,0..31",
+         {box("La Línea  43 es usada por la zona  70")}},
         {"a handle that does not exist", zoneRow(22, 10, 12, 20, 29), {}, {14}, "10..12,20..29",
          {QStringLiteral("MSG[critical] Brela: Error, opcion no contemplada en Pict1 Click")}},
         {"never narrower than one column", zoneRow(22, 10, 10, 20, 20, 0, 0), {}, {4, 5}, "10..10,20..20",
@@ -61,10 +69,15 @@ TEST(ZoneHandles, EachStepIsCheckedAgainstMarginGridAndMinimums)
         SCOPED_TRACE(c.name);
         ScriptedOperator op;
         MapaOcupacion grid;
-        for (const ZoneRow& other : c.others)
-            fill(grid, other);
+        std::optional<ZoneRow> parent;
+        for (const ZoneRow& other : c.others) {
+            if (other.ZoneVisible)
+                fill(grid, other);
+            if (other.ZoneID == c.zone.ZoneParent)
+                parent = other;
+        }
         fill(grid, c.zone);
-        ZoneEditor editor(op, grid, c.zone, area);
+        ZoneEditor editor(op, grid, c.zone, area, parent);
         for (int handle : c.handles)
             editor.click(handle);
         EXPECT_EQ(text(editor.rect), QString::fromLatin1(c.rect));
@@ -122,6 +135,20 @@ TEST_F(ZoneAccept, TextsAreWrittenCutToTheirLengthAndSystemTextsKept)
     EXPECT_EQ(messages[0].MsgText, QString(255, QLatin1Char('x')));
     EXPECT_FALSE(messages[0].MsgVisible);
     EXPECT_EQ(messages[3].MsgText, QStringLiteral("Defensa del consumidor: 0800-222-1234"));
+}
+
+// On the shipped form the item columns' container 060 is unused, in no cell
+// of the grid: 062 still narrows, and still keeps 060's lines.
+TEST_F(ZoneAccept, AnItemColumnOfTheShippedFormKeepsItsUnusedContainersLines)
+{
+    draw();
+    ZoneEditor e(env.op, grid, rows.zone(62).value(), printableArea(rows.form().value()), rows.zone(60));
+    EXPECT_TRUE(e.click(4));
+    EXPECT_FALSE(e.click(11));
+    EXPECT_EQ(text(e.rect), QStringLiteral("19..42,8..39"));
+    EXPECT_EQ(env.op.transcript(),
+              QStringList{box("La zona 062 tener las mismas filas que la zona 060\r\nluego deberá modificar la zona 060 "
+                              "para que coincidan")});
 }
 
 TEST_F(ZoneAccept, ARefusedGroupMoveWritesNothing)
