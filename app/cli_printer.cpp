@@ -6,6 +6,7 @@
 #include "printer/qt_serial_line.h"
 #include "printer/status_words.h"
 #include "store/db.h"
+#include "transfer/documents.h"
 
 namespace brela::cli {
 namespace {
@@ -57,9 +58,15 @@ int close(Context& context)
     const QString kind = context.args.value(0).toUpper();
     if (context.args.size() != 1 || (kind != QStringLiteral("X") && kind != QStringLiteral("Z")))
         return usageError(QStringLiteral("close lleva X o Z."));
-    Printer printer(context.session);
-    if (!connect(context, printer) || !PFCierreDiario(printer.link, kind))
+    if (kind == QStringLiteral("Z") && !confirmZClose(context.session.op)) {
+        err(QStringLiteral("No se hizo el cierre Z."));
         return Failed;
+    }
+    Printer printer(context.session);
+    if (!connect(context, printer) || !PFCierreDiario(printer.link, kind)) {
+        err(QStringLiteral("No se pudo hacer el cierre %1.").arg(kind));
+        return Failed;
+    }
     out(QStringLiteral("Cierre %1 realizado.").arg(kind));
     return Done;
 }

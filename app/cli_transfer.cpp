@@ -68,7 +68,8 @@ int quick(Context& context)
     progress.step = [](const QString& label) { err(label); };
     progress.send = reportLines(refused);
     ValidationState state;
-    return ConfiguracionRapida(session, printer.link, state, progress) ? Done : Failed;
+    const bool done = ConfiguracionRapida(session, printer.link, state, progress);
+    return done && !refused ? Done : Failed;
 }
 
 const Registrar sendRegistrar("send", "send FILE                      envía un script a la impresora", &send);

@@ -33,6 +33,21 @@ QString documentName(char type)
     }
 }
 
+// Where the printer prints its configured header and trailer lines: each
+// zone takes its lines in this order on its rows from `firstRow` down, an
+// empty line taking no row; what finds no row left is not printed.
+struct LegendZone {
+    int zone;
+    int firstRow;
+    std::initializer_list<int> lines;
+};
+constexpr int kFootLegend = 142, kCopyLegend = 144;
+const LegendZone kLegendZones[] = {
+    {kNumberAndDate, 2, {50, 51, 52, 40}},   // below the document's name and number
+    {kFootLegend, 0, {1, 2, 11}},
+    {kCopyLegend, 0, {3}},                   // "ORIGINAL", "DUPLICADO"
+};
+
 QString vatConditionName(char condition)
 {
     switch (condition) {
@@ -194,6 +209,14 @@ QString renderDocument(const Printer& printer, const Sheet& sheet, bool cancelle
         layout.put(page, kVatCondition, 0, vatConditionName(sheet.vatCondition));
         layout.put(page, kCustomerId, 0, text(sheet.idKind) + QLatin1Char(' ') + text(sheet.idNumber));
         layout.put(page, kRemitos, 0, text(sheet.remito));
+        for (const LegendZone& legend : kLegendZones) {
+            int at = legend.firstRow;
+            for (int line : legend.lines) {
+                const QString value = text(printer.header(line));
+                if (!value.trimmed().isEmpty() && layout.put(page, legend.zone, at, value))
+                    ++at;
+            }
+        }
         return page;
     };
 

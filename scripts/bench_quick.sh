@@ -17,7 +17,7 @@ model=$(awk -F'\t' -v id="$form" '$1 == id { print tolower($2) }' "$work/forms")
 
 start --model "$model" --baud "$baud" --stats 2>"$work/stats"
 TIMEFORMAT='%U %S %R'
-{ time "$build/brela-cli" --folder "$work" --port "$device" quick "$form" >/dev/null 2>"$work/cli.err"; } 2>"$work/time" \
+{ time "$build/brela-cli" --folder "$work" --port "$device" --yes quick "$form" >/dev/null 2>"$work/cli.err"; } 2>"$work/time" \
     || fail "brela-cli quick falló: $(cat "$work/cli.err")"
 kill -TERM "$pid"
 wait "$pid" || true

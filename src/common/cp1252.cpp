@@ -1,6 +1,7 @@
 #include "common/cp1252.h"
 
 #include <QList>
+#include <QSaveFile>
 #include <array>
 
 namespace brela {
@@ -50,6 +51,22 @@ QString fromCp1252(const QByteArray& bytes)
             out.append(QChar(b));
     }
     return out;
+}
+
+} // namespace brela
+
+namespace brela {
+
+bool writeCp1252File(const QString& path, const QString& text, QString& error)
+{
+    QString lines = text;
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    lines.replace(QLatin1Char('\n'), kCrLf);
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(toCp1252(lines)) >= 0 && file.commit())
+        return true;
+    error = file.errorString();
+    return false;
 }
 
 } // namespace brela

@@ -14,3 +14,12 @@ QByteArray toCp1252(const QString& text);
 QString fromCp1252(const QByteArray& bytes);
 
 } // namespace brela
+
+namespace brela {
+
+// Replaces the file `path` whole with `text` in Windows-1252, every line
+// ending in CR LF as the generator writes them; on failure the file is left
+// as it was and `error` says why.
+bool writeCp1252File(const QString& path, const QString& text, QString& error);
+
+} // namespace brela

@@ -57,6 +57,9 @@ struct Session {
     Units units;
     bool PrimerModelo = false;
     FormMenus* menus = nullptr;
+    // The script the generate command or the quick configuration wrote last;
+    // the script window proposes it.
+    QString lastScript;
 };
 
 inline bool isFirstModel(const QString& model) { return model == kFirstModel; }

@@ -1,5 +1,6 @@
 #include "transfer/documents.h"
 
+#include "common/cp1252.h"
 #include "common/version.h"
 #include "printer/fiscal_commands.h"
 #include "printer/port_settings.h"
@@ -228,13 +229,32 @@ TestResult printTestDocument(PrinterLink& link, const TestDocument& document, co
     return result;
 }
 
+bool confirmZClose(Operator& op)
+{
+    // The Z close ends the fiscal day and cannot be undone: never unasked.
+    return op.ask(QStringLiteral("El cierre Z cierra la jornada fiscal y no se puede deshacer.") + kCrLf + kCrLf
+                      + QStringLiteral("¿Desea hacer el cierre Z?"),
+                  Buttons::YesNo, Icon::Question, QStringLiteral("Cierre Z"))
+           == Answer::Yes;
+}
+
 bool dailyClose(PrinterLink& link, const QString& kind, const Progress& progress)
 {
     if (!portUsable(link))
         return false;
-    report(progress, kind == QStringLiteral("Z") ? QStringLiteral("Ejecutando Cierre Z.")
-                                                 : QStringLiteral("Ejecutando Cierre X."));
-    return guarded(link.op, [&] { return PFCierreDiario(link, kind); });
+    const bool z = kind == QStringLiteral("Z");
+    const QString title = QStringLiteral("Cierre ") + kind;
+    if (z && !confirmZClose(link.op))
+        return false;
+    report(progress, z ? QStringLiteral("Ejecutando Cierre Z.") : QStringLiteral("Ejecutando Cierre X."));
+    // Said either way, though the link may already have told why: a close
+    // the operator cannot see done is a close he will try again.
+    const bool done = guarded(link.op, [&] { return PFCierreDiario(link, kind); });
+    if (done)
+        link.op.message(QStringLiteral("Cierre %1 realizado.").arg(kind), Icon::Information, title);
+    else
+        link.op.message(QStringLiteral("No se pudo hacer el cierre %1.").arg(kind), Icon::Critical, title);
+    return done;
 }
 
 bool cancelOpenDocument(PrinterLink& link, const Progress& progress)
@@ -242,7 +262,15 @@ bool cancelOpenDocument(PrinterLink& link, const Progress& progress)
     if (!portUsable(link))
         return false;
     report(progress, QStringLiteral("Sincronizando Impresora."));
-    return guarded(link.op, [&] { return PFI_Sincronizar(link); });
+    const bool done = guarded(link.op, [&] { return PFI_Sincronizar(link); });
+    const QString title = QStringLiteral("Cancelar comprobante");
+    if (done)
+        link.op.message(QStringLiteral("La impresora no tiene comprobantes abiertos ni cierres pendientes."),
+                        Icon::Information, title);
+    else
+        link.op.message(QStringLiteral("No se pudo dejar la impresora sin comprobantes abiertos."), Icon::Critical,
+                        title);
+    return done;
 }
 
 } // namespace brela

@@ -54,9 +54,12 @@ using Progress = std::function<void(const QString& step)>;
 // step fails. Every outcome has been told to the operator.
 TestResult printTestDocument(PrinterLink& link, const TestDocument& document, const Progress& progress = {});
 
-// "X" report or "Z" daily close.
+// Asks whether to make the Z close; true on Yes.
+bool confirmZClose(Operator& op);
+// "X" report or "Z" daily close, the Z only after the operator said Yes;
+// tells the operator whether it was done.
 bool dailyClose(PrinterLink& link, const QString& kind, const Progress& progress = {});
-// Cancels a document left open, or runs a pending close.
+// Cancels a document left open, or runs a pending close; tells the outcome.
 bool cancelOpenDocument(PrinterLink& link, const Progress& progress = {});
 
 } // namespace brela

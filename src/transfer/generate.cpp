@@ -60,7 +60,10 @@ bool generateCommand(Session& session, ValidationState& state, QString& fileName
             return false;
     }
 
-    return GeneraConfig(session, log, fileName, false);
+    if (!GeneraConfig(session, log, fileName, false))
+        return false;
+    session.lastScript = fileName;
+    return true;
 }
 
 } // namespace brela

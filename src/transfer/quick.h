@@ -27,10 +27,11 @@ struct QuickProgress {
 
 // Configures the printer with the stored form session.form.FormIDActual
 // (named session.form.NombreActual) in one run: opens it into the working
-// copy, validates it, writes "Brela.ZON" in the program folder, cancels a
-// document left open, prints an X and a Z close and sends the script. A
-// failed step stops the ones after it. Ends with no form open. True when
-// every step was done.
+// copy, validates it, writes "Brela.ZON" in the program folder, probes the
+// model (asking before a form of the other model goes on), asks before the
+// Z close, cancels a document left open, prints an X and a Z close and
+// sends the script. A failed step stops the ones after it. Ends with no
+// form open. True when every step was done and the printer took every line.
 bool ConfiguracionRapida(Session& session, PrinterLink& link, ValidationState& state,
                          const QuickProgress& progress = {});
 

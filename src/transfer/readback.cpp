@@ -57,7 +57,17 @@ public:
             s_.op.message(portUnusableText(link_), Icon::Critical, applicationTitle());
             return result_;
         }
-        s_.PrimerModelo = PFEsModeloQM210(link_);
+        // A printer that does not say its model is not taken for the second
+        // one: that template would ask for lines the first model refuses and
+        // leave a form of the wrong model in the working copy.
+        const std::optional<bool> firstModel = probeModelQM210(link_);
+        if (!firstModel) {
+            s_.op.message(QStringLiteral("La impresora fiscal no respondió a la consulta del modelo; "
+                                         "no se leyó nada y la copia de trabajo queda como estaba."),
+                          Icon::Critical, applicationTitle());
+            return result_;
+        }
+        s_.PrimerModelo = *firstModel;
         if (CopiaPlantilla(s_, s_.PrimerModelo) == 0)
             return result_;
         log_ = QStringLiteral("Lectura actual de zonas de la impresora ")

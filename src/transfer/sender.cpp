@@ -107,6 +107,7 @@ bool PFEnviaConfig(Session& session, PrinterLink& link, SenderState& state, cons
                            Icon::Critical, applicationTitle());
         return false;
     }
+    state.refused.clear();
     const QString name = QFileInfo(fileName).fileName();
     // Guessing the second model for a printer that did not answer would send
     // a first-model printer lines it must not get, then report no errors.
@@ -128,6 +129,7 @@ bool PFEnviaConfig(Session& session, PrinterLink& link, SenderState& state, cons
             continue;
         if (!sendScriptLine(session, link, state, line, progress)) {
             errors = true;
+            state.refused << line;
             goOn = session.op.ask(QStringLiteral("Se produjo error en configuración ") + kCrLf + line + kCrLf
                                       + QStringLiteral("Desea continuar?"),
                                   Buttons::YesNo, Icon::Question, QStringLiteral("ATENCION"))

@@ -4,6 +4,7 @@
 #include "store/session.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 namespace brela {
@@ -12,6 +13,8 @@ namespace brela {
 struct SenderState {
     // Bottom of the last zone 060 sent; the first model's zone 070 must end there.
     QString zone060Bottom;
+    // The lines the printer refused (or never got) in the last send, as written.
+    QStringList refused;
 };
 
 // How a send reports itself as it goes.

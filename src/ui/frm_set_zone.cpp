@@ -79,8 +79,25 @@ void FrmSetZone::Form_Load()
         folder = session_.folder;
 }
 
+void FrmSetZone::takeFile(const QString& path)
+{
+    const QFileInfo info(path);
+    Label3->setText(info.fileName());
+    fileName = QDir::toNativeSeparators(info.absoluteFilePath());
+    folder = QDir::toNativeSeparators(info.absolutePath());
+    Command1_2->setEnabled(true);
+    Command1_5->setEnabled(true);
+}
+
 void FrmSetZone::Form_Activate()
 {
+    // A script generated since the window last looked is the one to send;
+    // a file the operator chose here stays until a newer script exists.
+    const QString last = session_.lastScript;
+    if (!last.isEmpty() && last != proposed_ && QFileInfo::exists(last)) {
+        proposed_ = last;
+        takeFile(last);
+    }
     open = true;
     if (hooks_.setOpen)
         hooks_.setOpen(true);
@@ -135,12 +152,7 @@ void FrmSetZone::chooseFile()
                                              : QFileDialog::getOpenFileName(this, QStringLiteral("Seleccione Archivo"),
                                                                             folder, dialogFilter(filter));
     if (!chosen.isEmpty()) {
-        const QFileInfo info(chosen);
-        Label3->setText(info.fileName());
-        fileName = QDir::toNativeSeparators(info.absoluteFilePath());
-        folder = QDir::toNativeSeparators(info.absolutePath());
-        Command1_2->setEnabled(true);
-        Command1_5->setEnabled(true);
+        takeFile(chosen);
     } else if (fileName.isEmpty()) {
         session_.op.message(QStringLiteral("Debe seleccionar un Archivo para la Carga"), Icon::None,
                             applicationTitle());

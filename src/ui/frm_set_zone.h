@@ -33,6 +33,8 @@ public:
     bool send();
     void chooseFile();
     void viewFile();
+    // `path` becomes the file to send and to look at.
+    void takeFile(const QString& path);
     void exit();
 
     // The send's line-by-line progress, as Help_Label shows it.
@@ -60,6 +62,7 @@ private:
     PrinterLink& link_;
     Hooks hooks_;
     SenderState state_;
+    QString proposed_;   // the last generated script already proposed
 };
 
 // "Configuration (*.ZON)|*.ZON|..." as a file dialog filter.

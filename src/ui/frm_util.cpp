@@ -26,7 +26,13 @@ frmUtil::frmUtil(Session& session, PrinterLink& link, Hooks hooks, QWidget* pare
         combo_[i]->setSizeAdjustPolicy(QComboBox::AdjustToContents);
         combo_[i]->setMinimumContentsLength(20);
     }
-    combo_[0]->installEventFilter(this);
+    // The letters follow the type at once, not when the list loses the focus:
+    // a click on a button straight after choosing would print with a letter
+    // the type does not take.
+    connect(combo_[0], &QComboBox::currentIndexChanged, this, [this] {
+        if (combo_[0]->count() > 0)
+            InitComboLetra();
+    });
 
     frame_ = new QGroupBox(QStringLiteral("Comprobante de $0,01"), this);
     frame_->setObjectName(QStringLiteral("Frame1"));
@@ -115,13 +121,6 @@ void frmUtil::InitComboLetra()
     if (!choice.transport)
         check_[0]->setChecked(false);
     check_[0]->setEnabled(choice.transport);
-}
-
-bool frmUtil::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == combo_[0] && event->type() == QEvent::FocusOut)
-        InitComboLetra();
-    return QWidget::eventFilter(watched, event);
 }
 
 void frmUtil::Command1_Click(int index)

@@ -41,7 +41,6 @@ public:
     bool busy() const { return busy_; }
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:

@@ -1,6 +1,7 @@
 #include "ui/qt_operator.h"
 
 #include "common/version.h"
+#include "ui/text_window.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -104,7 +105,18 @@ void QtOperator::beep()
 
 void QtOperator::openInEditor(const QString& path)
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        return;
+    // No text editor registered here: Brela's own window shows the file.
+    auto* window = new TextWindow(*this, path, parent_);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    if (!window->load()) {
+        delete window;
+        return;
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 } // namespace brela

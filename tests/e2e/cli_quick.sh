@@ -56,7 +56,7 @@ PY
 while IFS=$'\t' read -r id model _ _ name; do
     start --model "${model,,}" --state "$work/estado-$id.json"
     set +e
-    timeout 120 "$build/brela-cli" --folder "$folder" --port "$device" quick "$id" >"$work/out" 2>"$work/err"
+    timeout 120 "$build/brela-cli" --folder "$folder" --port "$device" --yes quick "$id" >"$work/out" 2>"$work/err"
     code=$?
     set -e
     [[ $code -eq 0 ]] || fail "$name: quick terminó con $code: $(cat "$work/err")"

@@ -90,7 +90,7 @@ for model in QM210 QM540; do
     [[ -n "$id" ]] || fail "no hay formulario predefinido $model"
     start --model "${model,,}"
 
-    run_cli --port "$device" quick "$id"
+    run_cli --port "$device" --yes quick "$id"
     [[ $code -eq 0 ]] || fail "$model: quick terminó con $code: $(cat "$work/err")"
     run_cli --port "$device" read --save-as Copia
     [[ $code -eq 0 ]] || fail "$model: read terminó con $code: $(cat "$work/err")"

@@ -77,4 +77,47 @@ set -e
 grep -qx "Hubo errores en $name_only" "$work/err" || fail "sin modelo: $(tail -3 "$work/err")"
 ! grep -Eq " (OK|ERROR)$" "$work/err" || fail "sin modelo: se enviaron líneas"
 echo "sin respuesta al modelo: nada enviado"
+kill -TERM "$pid"; wait "$pid" 2>/dev/null || true
+
+# Nor is anything read on a guessed model: the working copy and the library stay.
+start --model qm210 --link "$path" --fault wrongseq:2
+set +e
+timeout 60 "$build/brela-cli" --folder "$folder" --port "$path" read --save-as Leido >"$work/out" 2>"$work/err"
+code=$?
+set -e
+[[ $code -eq 1 ]] || fail "read sin modelo: debería dar 1, dio $code"
+grep -q "no respondió a la consulta del modelo" "$work/err" || fail "read sin modelo: $(tail -3 "$work/err")"
+! grep -q "Leyendo zona" "$work/err" || fail "read sin modelo: leyó zonas"
+"$build/brela-cli" --folder "$folder" forms | grep -q "Leido" && fail "read sin modelo: guardó un formulario"
+kill -TERM "$pid"; wait "$pid" 2>/dev/null || true
+echo "lectura sin respuesta al modelo: nada leído ni guardado"
+
+# A line lost in a quick configuration, gone past: no "Configuración
+# Finalizada", the line named, the Z close said done, exit status 1.
+start --model qm210 --link "$path" --fault silence:2 --fault-from 8
+set +e
+timeout 60 "$build/brela-cli" --folder "$folder" --port "$path" --yes quick 1 >"$work/out" 2>"$work/err"
+code=$?
+set -e
+[[ $code -eq 1 ]] || fail "quick con una línea perdida: debería dar 1, dio $code"
+! grep -q "Configuración Finalizada" "$work/err" || fail "quick con una línea perdida: dijo Finalizada"
+grep -q " ERROR$" "$work/err" || fail "quick con una línea perdida: ninguna línea falló"
+grep -qx "La impresora rechazó estas líneas:" "$work/err" || fail "quick: no nombró las líneas: $(tail -5 "$work/err")"
+grep -qx "El cierre Z ya se hizo: la jornada fiscal quedó cerrada." "$work/err" || fail "quick: no dijo que hubo cierre Z"
+kill -TERM "$pid"; wait "$pid" 2>/dev/null || true
+echo "quick con una línea perdida: termina con 1 y la nombra"
+
+# A Z close is never made unasked: --no leaves the fiscal day open.
+start --model qm540 --link "$path" --state "$work/sin-z.json"
+for command in "close Z" "quick 3"; do
+    set +e
+    timeout 60 "$build/brela-cli" --folder "$folder" --port "$path" --no $command >"$work/out" 2>"$work/err"
+    code=$?
+    set -e
+    [[ $code -eq 1 ]] || fail "$command --no: debería dar 1, dio $code"
+    grep -q "¿Desea hacer el cierre Z" "$work/err" || fail "$command --no: no preguntó: $(tail -3 "$work/err")"
+done
+kill -TERM "$pid"; wait "$pid" || fail "brela-emulator no terminó limpio"
+grep -Eq '"zNumber": 0,?$' "$work/sin-z.json" || fail "--no: la impresora hizo un cierre Z"
+echo "sin --yes no hay cierre Z"
 echo "cli_send_faults: ok"

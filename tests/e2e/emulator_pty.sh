@@ -7,7 +7,7 @@ set -euo pipefail
 source "$(dirname "$0")/lib/emulator.sh"
 
 # cli PORT COMMAND...: brela-cli on a fresh program folder, at that port.
-cli() { timeout 60 "$build/brela-cli" --folder "$work/carpeta" --port "$@"; }
+cli() { timeout 60 "$build/brela-cli" --folder "$work/carpeta" --yes --port "$@"; }
 
 start --model qm210 --link "$work/impresora" --state "$work/estado.json"
 [[ "$(readlink "$work/impresora")" == "$device" ]] || fail "el enlace no apunta al dispositivo"

@@ -110,6 +110,8 @@ const QList<Fields> kLayout = {
     {"P", "C", "Z", "U", "097", "38", "11", "47", "12"},
     {"P", "C", "Z", "U", "101", "0", "13", "22", "14"},
     {"P", "C", "Z", "U", "102", "38", "13", "47", "14"},
+    {"P", "C", "Z", "U", "142", "0", "15", "30", "15"},
+    {"P", "C", "Z", "U", "144", "36", "15", "47", "15"},
 };
 
 // The pages of a print file: the title, then the rows inside the frame.
@@ -152,6 +154,8 @@ TEST(Printed, DocumentsLandInsideTheirZonesAndReportsFollow)
     Host host{emulator};
     for (const Fields& fields : kLayout)
         ASSERT_EQ(host.send(90, fields).fiscal(), "0600") << fields.join('|').constData();
+    for (const Fields& fields : {Fields{"01", "Gracias por su compra"}, Fields{"02", DEL}, Fields{"03", "ORIGINAL"}})
+        ASSERT_EQ(host.send(93, fields).fiscal(), "0600") << fields.join('|').constData();
     // An "A" invoice carried over two sheets, then a cancelled one, a "B" debit note and X, Z, X.
     const QList<std::pair<int, Fields>> commands = {
         {96, opening("F", "A")}, {98, item("DESCRIPCION ADICIONAL 1", "PRODUCTO PRUEBA 1", "000012345")},
@@ -178,6 +182,11 @@ TEST(Printed, DocumentsLandInsideTheirZonesAndReportsFollow)
     // "A" prices leave the tax out: subtotal, tax and total; then the payment.
     EXPECT_EQ(row(printed[1], 11), "    247,90       52,06                    299,96");
     EXPECT_EQ(row(printed[1], 13), "CONTADO PRUEBA                            300,00");
+
+    // The trailer and the copy legend on every sheet, in their zones; the empty line takes no row.
+    const std::string legends = "Gracias por su compra" + std::string(15, ' ') + "ORIGINAL    ";
+    for (int page : {0, 1, 2, 3})
+        EXPECT_EQ(row(printed[page], 15), legends) << page;
 
     EXPECT_TRUE(printed[2][0].endsWith(QStringLiteral("hoja 1 de 1 - CANCELADO ====")));
     EXPECT_EQ(row(printed[2], 11), std::string(48, ' '));   // no totals

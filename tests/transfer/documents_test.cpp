@@ -120,5 +120,57 @@ TEST_F(Documents, AFailedStepAfterOpeningCancelsTheDocument)
                            QStringLiteral("MSG[information] IMPRESION: Factura 'B'\r\nProdujo errores y fue cancelado")}));
 }
 
+// The closes and the cancel say what became of them; the Z close, which
+// cannot be undone, is made only on a Yes.
+TEST_F(Documents, ClosesAndTheCancelSayWhatWasDone)
+{
+    const QString zQuestion = QStringLiteral("ASK[question] Cierre Z: El cierre Z cierra la jornada fiscal y no se puede "
+                                             "deshacer.\r\n\r\n¿Desea hacer el cierre Z? -> ");
+    struct Case {
+        const char* name;
+        std::function<bool(PrinterLink&)> action;
+        std::optional<Answer> answer;
+        bool refused;
+        bool done;
+        QStringList boxes;   // the last of them, or all when there is no refusal
+        int zCloses;
+    };
+    const auto close = [](const char* kind) {
+        return [kind](PrinterLink& link) { return dailyClose(link, QString::fromLatin1(kind)); };
+    };
+    const Case cases[] = {
+        {"X close", close("X"), {}, false, true, {QStringLiteral("MSG[information] Cierre X: Cierre X realizado.")}, 0},
+        {"X close refused", close("X"), {}, true, false,
+         {QStringLiteral("MSG[critical] Cierre X: No se pudo hacer el cierre X.")}, 0},
+        {"Z close, Yes", close("Z"), Answer::Yes, false, true,
+         {zQuestion + QStringLiteral("Yes"), QStringLiteral("MSG[information] Cierre Z: Cierre Z realizado.")}, 1},
+        {"Z close, No", close("Z"), Answer::No, false, false, {zQuestion + QStringLiteral("No")}, 0},
+        {"cancel", [](PrinterLink& link) { return cancelOpenDocument(link); }, {}, false, true,
+         {QStringLiteral("MSG[information] Cancelar comprobante: La impresora no tiene comprobantes abiertos ni "
+                         "cierres pendientes.")},
+         0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        printer.intercept = nullptr;
+        printer.start(Model::QM540);
+        env.op.boxes.clear();
+        if (c.answer)
+            env.op.queueAnswer(*c.answer);
+        if (c.refused)
+            printer.intercept = [](const Received& r) -> std::optional<QByteArray> {
+                return r.command == 57 ? std::optional(frame(r.sequence, static_cast<char>(r.command), {"0080", "8020"}))
+                                       : std::nullopt;
+            };
+        EXPECT_EQ(c.action(printer.link), c.done);
+        const QStringList transcript = env.op.transcript();
+        if (c.refused)
+            EXPECT_EQ(transcript.last(), c.boxes.last());
+        else
+            EXPECT_EQ(transcript, c.boxes);
+        EXPECT_EQ(printer.printer->printer().zNumber(), c.zCloses);
+    }
+}
+
 } // namespace
 } // namespace brela::test

@@ -48,6 +48,12 @@ struct ReadBackTest : ::testing::Test {
         return LeeConfiguracion(*env.session, printer.link, validation);
     }
 
+    Rect zone60(int formId)
+    {
+        const auto z = FormRows(env.session->db, formId).zone(60);
+        return Rect{z->ZoneLeft, z->ZoneTop, z->ZoneRight, z->ZoneBot};
+    }
+
     Rect zone(int n)
     {
         const auto z = FormRows(env.session->db, kWorkingCopy).zone(n);
@@ -236,22 +242,96 @@ TEST_F(ReadBackTest, FirstModelIsNotAskedForItsFixedLines)
     EXPECT_EQ(message(200)->MsgText, QStringLiteral("Defensa del consumidor: 0800-222-1234"));
 }
 
-TEST_F(ReadBackTest, FailuresStopTheReadWithoutALog)
+// What each failure leaves: a zone that cannot be read or a printer that
+// does not say its model stops before any log; a refused size query reads
+// on but fails; a refused header line is told and the read goes on.
+TEST_F(ReadBackTest, FailuresStopOrAreToldAsTheyCome)
 {
-    // A zone the printer does not have.
-    start(Model::QM540, 3);
-    setZone(142, {0, 0, 0, 0});
-    ReadBack result = read();
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(env.op.transcript().last(), QStringLiteral("MSG[information] ATENCION: Error lectura de zona 142"));
-    EXPECT_EQ(env.op.beeps, 1);
-    EXPECT_TRUE(headersAsked().empty());
-    EXPECT_FALSE(QFile::exists(env.path(QStringLiteral("Actual impresora.log"))));
+    const auto refuse = [](int command, QByteArray field) {
+        return [command, field](const Received& r) -> std::optional<QByteArray> {
+            if (r.command != command || !r.fields.contains(field))
+                return std::nullopt;
+            return frame(r.sequence, static_cast<char>(r.command), {"0080", "8020"});
+        };
+    };
+    struct Case {
+        const char* name;
+        Model model;
+        std::function<void(ReadBackTest&)> setup;
+        bool ok;
+        bool log;                 // "Actual impresora.log" written
+        bool templateCopied;      // the working copy was replaced
+        QString lastBox;          // beginning of the last box
+        std::vector<int> headers; // header lines asked
+    };
+    const Case cases[] = {
+        {"zone the printer lacks", Model::QM540, [](ReadBackTest& t) { t.setZone(142, {0, 0, 0, 0}); }, false, false,
+         true, QStringLiteral("MSG[information] ATENCION: Error lectura de zona 142"), {}},
+        {"model probe unanswered", Model::QM210,
+         [](ReadBackTest& t) {
+             t.printer.intercept = [](const Received& r) -> std::optional<QByteArray> {
+                 return r.command == 42 ? std::optional<QByteArray>(QByteArray()) : std::nullopt;
+             };
+         },
+         false, false, false, QStringLiteral("MSG[critical] Brela: La impresora fiscal no respondió a la consulta del modelo"),
+         {}},
+        {"size query refused", Model::QM540, [&](ReadBackTest& t) { t.printer.intercept = refuse(91, "S"); }, false,
+         true, true, QStringLiteral("MSG["), {}},
+        {"header line refused", Model::QM540, [&](ReadBackTest& t) { t.printer.intercept = refuse(94, "2"); }, true,
+         true, true, QStringLiteral("MSG[none] Brela: Error lectura de Header/Trailer 02"),
+         {1, 3, 11, 40, 50, 51, 52, 66, 67}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(env.path(QStringLiteral("Actual impresora.log")));
+        // The working copy holds a stored form of the other model before the read.
+        env.exec(QStringLiteral("DELETE FROM Zone WHERE FormID=9999"));
+        env.exec(QStringLiteral("DELETE FROM Forms WHERE FormID=9999"));
+        env.exec(QStringLiteral("INSERT INTO Forms (FormID, FormDescr, FormHeight, FormWidth, FormUnit, FormCPI, "
+                                "FormMarTop, FormMarBot, FormMarLeft, FormMarRight, FormLock, FormItemOrder, FormPrModel) "
+                                "SELECT 9999, 'Abierto', FormHeight, FormWidth, FormUnit, FormCPI, "
+                                "FormMarTop, FormMarBot, FormMarLeft, FormMarRight, 0, FormItemOrder, FormPrModel "
+                                "FROM Forms WHERE FormID=4"));
+        printer.intercept = nullptr;
+        start(c.model, c.model == Model::QM210 ? 1 : 3);
+        c.setup(*this);
+        const ReadBack result = read();
+        EXPECT_EQ(result.ok, c.ok);
+        ASSERT_FALSE(env.op.transcript().isEmpty());
+        EXPECT_TRUE(env.op.transcript().last().startsWith(c.lastBox)) << env.op.transcript().join('\n').toStdString();
+        EXPECT_EQ(QFile::exists(env.path(QStringLiteral("Actual impresora.log"))), c.log);
+        EXPECT_EQ(FormRows(env.session->db, kWorkingCopy).form()->FormDescr,
+                  c.templateCopied ? QStringLiteral("Actual Impresora") : QStringLiteral("Abierto"));
+        EXPECT_EQ(headersAsked(), c.headers);
+    }
+}
 
-    // A port that is not open: nothing is asked and the working copy stays.
+// Zone 070 reaching below zone 060 is the later models' right only.
+TEST_F(ReadBackTest, SubtotalsBelowTheItemAreaOnlyOnTheLaterModels)
+{
+    for (const auto& [model, form, forced] : {std::tuple{Model::QM210, 1, true}, std::tuple{Model::QM540, 3, false}}) {
+        SCOPED_TRACE(form);
+        start(model, form);
+        // The item area ends a row above the subtotals (the first model takes
+        // zone 070 only ending with zone 060, so 060 moves after it).
+        const Rect stored = zone60(form);
+        const Rect items{stored.left, stored.top, stored.right, stored.bottom - 1};
+        const Rect subtotals{items.left, items.top, items.right, stored.bottom};
+        setZone(70, subtotals);
+        setZone(60, items);
+        const ReadBack result = read();
+        EXPECT_TRUE(result.ok);
+        EXPECT_EQ(zone(70), forced ? items : subtotals);
+        EXPECT_EQ(result.log.contains(QStringLiteral("La zona 070 debe estar contenida dentro")), forced);
+    }
+}
+
+TEST_F(ReadBackTest, APortThatIsNotOpenLeavesTheWorkingCopy)
+{
+    start(Model::QM540, 3);
     printer.line.close();
     const int zonesBefore = env.count(QStringLiteral("SELECT COUNT(*) FROM Zone WHERE FormID=9999"));
-    result = read();
+    const ReadBack result = read();
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(env.op.transcript(), QStringList{QStringLiteral("MSG[critical] Brela: El port serie COM1 no está abierto.\r\n"
                                                               "Revise la configuración del port serie en Configuración aplicación.")});

@@ -29,6 +29,7 @@ TEST_F(Sender, EachModelGetsTheCommandsItUnderstands)
     const QString path = printer.writeScript({
         QStringLiteral("** Formulario de prueba"),
         QStringLiteral("@TAMAÑO|00001|96|70"),
+        QStringLiteral("@MARGEN|00012|02|3|04|5"),
         QStringLiteral("@PREFERENCIA|00002|P|L|O|N|N|12"),
         QStringLiteral("@PREFERENCIA|00003|P|T|P|N"),
         QStringLiteral("  @zona|00004|060|05|10|80|20  "),
@@ -39,7 +40,8 @@ TEST_F(Sender, EachModelGetsTheCommandsItUnderstands)
         QStringLiteral("@ENCABEZADO|00009|04| Gracias "),
         QStringLiteral("** @ZONA|00010|090|01|02|03|04"),
     });
-    const QStringList common = {QStringLiteral("42 N"), QStringLiteral("90 P P S U 96 70")};
+    const QStringList common = {QStringLiteral("42 N"), QStringLiteral("90 P P S U 96 70"),
+                                QStringLiteral("90 P P M U 02 3 04 5")};
     const QStringList headers = {QStringLiteral("93 02 ") + kDel, QStringLiteral("93 03 ") + kDel,
                                  QStringLiteral("93 04  Gracias")};
 
@@ -92,6 +94,22 @@ TEST_F(Sender, TheOperatorDecidesWhetherARefusedLineStopsTheSend)
         EXPECT_EQ(transcript.last(), question + QStringLiteral(" -> ") + answerName(c.answer));
         EXPECT_TRUE(labels.contains(QStringLiteral("@ZONA 091 40 10 30 20\r ERROR")));
         EXPECT_EQ(labels.last(), QStringLiteral("Hubo errores en\r\nprueba.ZON"));
+    }
+}
+
+// Coordinates go out as plain numbers whatever the script holds; the zone
+// number as written.
+TEST(SenderFields, CoordinatesBecomePlainNumbers)
+{
+    struct Case {
+        const char* line;
+        QStringList fields;
+    };
+    for (const Case& c : {Case{"@ZONA|00001|060|05|10|80|20", {"060", "5", "10", "80", "20"}},
+                          Case{"@ZONA|00001|070| 7.50 |007|0.25|12.0", {"070", "7.5", "7", "0.25", "12"}},
+                          Case{"@ZONA|00001|090|ab|3x|-0|x", {"090", "0", "3", "0", "0"}}}) {
+        SCOPED_TRACE(c.line);
+        EXPECT_EQ(zoneFields(QString::fromLatin1(c.line)), c.fields);
     }
 }
 

@@ -2,10 +2,13 @@
 #include "ui/custom_dlg.h"
 #include "ui/frm_main.h"
 #include "ui/frm_set_zone.h"
+#include "ui/text_window.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 
 namespace brela::test {
@@ -46,17 +49,21 @@ TEST(QuickFromTheMenu, LocksTheMenusWhileRunningAndLeavesNoFormOpen)
     QAction* entry = main.listEntry(frmMain::List::FastQm210, 1);
     ASSERT_NE(entry, nullptr);
     const QString form = entry->text();
+    env.op.queueAnswer(Answer::Yes);   // the Z close
     entry->trigger();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
     EXPECT_FALSE(fileMenuDuringClose);
     EXPECT_EQ(stepDuringClose, QStringLiteral("Ejecutando Cierre X."));
 
-    EXPECT_EQ(env.op.transcript(), QStringList{QStringLiteral("MSG[exclamation] ") + form
-                                               + QStringLiteral(": Configuración Finalizada")});
-    // The day is closed, X before Z, before the configuration goes out.
-    EXPECT_EQ(printer.sent().mid(0, 5), (QStringList{QStringLiteral("42 D"), QStringLiteral("42"), QStringLiteral("57 X P"),
-                                                     QStringLiteral("57 Z P"), QStringLiteral("42 N")}));
+    ASSERT_EQ(env.op.transcript().size(), 2);
+    EXPECT_TRUE(env.op.transcript().first().startsWith(QStringLiteral("ASK[question] ") + form));
+    EXPECT_EQ(env.op.transcript().last(), QStringLiteral("MSG[exclamation] ") + form
+                                              + QStringLiteral(": Configuración Finalizada"));
+    // The model is known first; the day is closed, X before Z, before the configuration goes out.
+    EXPECT_EQ(printer.sent().mid(0, 6),
+              (QStringList{QStringLiteral("42 N"), QStringLiteral("42 D"), QStringLiteral("42"), QStringLiteral("57 X P"),
+                           QStringLiteral("57 Z P"), QStringLiteral("42 N")}));
     EXPECT_EQ(env.session->form.FormIDActual, 0);
     EXPECT_EQ(progressWindow(main), nullptr);
     EXPECT_TRUE(main.control(QStringLiteral("MnuFile"))->isEnabled());
@@ -101,6 +108,59 @@ TEST(ScriptWindow, ChoosesAFileAndSendsIt)
     window.Command2->click();
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(flags, (QList<bool>{true, false}));
+}
+
+// "Enviar a impresora" starts with the script just generated, unless it is
+// gone; a file chosen in the window stays until a newer script is written.
+TEST(ScriptWindow, ProposesTheScriptJustGenerated)
+{
+    TestEnv env;
+    EmulatedPrinter printer(env);
+    const QString generated = printer.writeScript({QStringLiteral("** generado")}, QStringLiteral("Brela.ZON"));
+    const QString chosen = printer.writeScript({QStringLiteral("** elegido")}, QStringLiteral("otro.ZON"));
+    FrmSetZone::Hooks hooks;
+    hooks.chooseFile = [&chosen](const QString&, const QString&) { return chosen; };
+    FrmSetZone window(*env.session, printer.link, hooks);
+
+    env.session->lastScript = env.path(QStringLiteral("borrado.ZON"));
+    window.Form_Activate();
+    EXPECT_TRUE(window.fileName.isEmpty());
+    EXPECT_FALSE(window.Command1_2->isEnabled());
+
+    env.session->lastScript = generated;
+    window.Form_Activate();
+    EXPECT_EQ(window.fileName, QDir::toNativeSeparators(generated));
+    EXPECT_EQ(window.Label3->text(), QStringLiteral("Brela.ZON"));
+    EXPECT_TRUE(window.Command1_2->isEnabled());
+    EXPECT_TRUE(window.Command1_5->isEnabled());
+
+    window.Command1_4->click();
+    window.Form_Activate();
+    EXPECT_EQ(window.Label3->text(), QStringLiteral("otro.ZON"));
+}
+
+// Brela's own text window saves a script as the generator writes it.
+TEST(TextWindow, SavesWindows1252WithCrLf)
+{
+    TestEnv env;
+    const QString path = env.path(QStringLiteral("Brela.ZON"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("** Configuraci\xf3n\r\n@ZONA|00001|060|05|10|80|20\r\n");
+    file.close();
+
+    TextWindow window(env.op, path);
+    ASSERT_TRUE(window.load());
+    EXPECT_EQ(window.text()->toPlainText(), QStringLiteral("** Configuración\n@ZONA|00001|060|05|10|80|20\n"));
+    window.text()->appendPlainText(QStringLiteral("** Año €"));
+    window.saveButton()->click();
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("** Configuraci\xf3n\r\n@ZONA|00001|060|05|10|80|20\r\n\r\n** A\xf1o \x80"));
+    EXPECT_TRUE(env.op.boxes.empty());
+
+    TextWindow missing(env.op, env.path(QStringLiteral("no existe.ZON")));
+    EXPECT_FALSE(missing.load());
+    EXPECT_EQ(env.op.boxes.size(), 1u);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "../transfer/emulated_printer.h"
 #include "ui/frm_util.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
 
@@ -21,19 +22,27 @@ TEST(DocumentUtilities, EachButtonReachesThePrinterAndTheWindowComesBack)
     window.show();
     window.Form_Load();
 
-    window.typeList()->setCurrentIndex(4);   // L Recibo oficial, the letter list still at A
-    window.button(1)->click();
-    EXPECT_EQ(env.op.transcript(),
-              QStringList({QStringLiteral("MSG[information] ATENCION: El comprobante L Recibo oficial, solo admite letra X"),
-                           QStringLiteral("MSG[information] IMPRESION: Recibo oficial 'X' Nro. 00000001\r\n"
-                                          "Se imprimió correctamente")}));
+    // The letters follow the type as soon as it changes, before any focus moves.
+    window.letterList()->setCurrentIndex(0);
+    window.typeList()->setCurrentIndex(4);   // L Recibo oficial
     EXPECT_EQ(window.letterList()->currentText(), QStringLiteral("X Letra X"));
+    EXPECT_FALSE(window.transportCheck()->isEnabled());
+    window.typeList()->setCurrentIndex(0);   // F Factura
+    EXPECT_EQ(window.letterList()->currentText(), QStringLiteral("A Letra A"));
+    window.typeList()->setCurrentIndex(4);
+    window.button(1)->click();
+    EXPECT_EQ(env.op.transcript(), QStringList({QStringLiteral("MSG[information] IMPRESION: Recibo oficial 'X' Nro. 00000001\r\n"
+                                                              "Se imprimió correctamente")}));
     EXPECT_EQ(printer.lastFields(96).value(2), QByteArray("X"));
     EXPECT_TRUE(window.isEnabled());
 
+    env.op.boxes.clear();
+    env.op.queueAnswer(Answer::Yes);
     window.button(2)->click();
     window.button(3)->click();
     window.button(4)->click();
+    // Each says what it did; the Z close asked first.
+    EXPECT_EQ(env.op.texts().size(), 4);
     EXPECT_EQ(printer.printer->printer().xNumber(), 1);
     EXPECT_EQ(printer.printer->printer().zNumber(), 1);
     EXPECT_EQ(printer.commands().back(), 42);
