@@ -4,6 +4,7 @@
 #include "store/db.h"
 #include "store/rows.h"
 
+#include <limits>
 #include <optional>
 
 namespace brela {
@@ -59,10 +60,22 @@ bool chooseDestination(Session& s, const QString& nameB, qint16& destination)
             QStringLiteral("SELECT FormID, FormLock, FormDescr FROM Forms WHERE FormID<>9999 AND FormDescr=?"),
             {nameB});
         if (!byName.next()) {
-            QSqlQuery highest = run(s.db, QStringLiteral("SELECT MAX(FormID) FROM Forms WHERE FormID<9999"));
-            destination = 1;
+            // A library past 9998 forms goes on above the working copy's
+            // 9999: counting only below it would hand a new form FormID 9999
+            // and overwrite the working copy.
+            QSqlQuery highest = run(s.db, QStringLiteral("SELECT MAX(FormID) FROM Forms WHERE FormID<>9999"));
+            int next = 1;
             if (highest.next() && !highest.value(0).isNull())
-                destination = static_cast<qint16>(highest.value(0).toInt() + 1);
+                next = highest.value(0).toInt() + 1;
+            if (next == kWorkingCopy)
+                ++next;
+            if (next > std::numeric_limits<qint16>::max()) {
+                s.op.message(QStringLiteral("La biblioteca ya tiene la mayor cantidad de formularios que admite. "
+                                            "Elimine alguno o reemplace uno existente."),
+                             Icon::Information, QStringLiteral("ATENCION"));
+                return false;
+            }
+            destination = static_cast<qint16>(next);
         } else if (asBool(byName.value(1))) {
             s.op.message(kLockedText + QStringLiteral("\r\n\r\nSi lo desea, guarde el formulario con otro nombre."),
                          Icon::Information, QStringLiteral("ATENCION"));

@@ -103,6 +103,18 @@ TEST_F(Library, NewFormIdsFollowTheHighestStoredOneAndStartAtOne)
     EXPECT_EQ(saveAs(QStringLiteral("Octava")), 8);
     EXPECT_EQ(rows(8), rows(kWorkingCopy));
 
+    // Past 9998 the library goes on above the working copy, never onto it,
+    // and a full one refuses the new form.
+    env.exec(QStringLiteral("INSERT INTO Forms (FormID, FormDescr) VALUES (9998, 'D')"));
+    EXPECT_EQ(saveAs(QStringLiteral("Diezmil")), 10000);
+    EXPECT_EQ(rows(10000), rows(kWorkingCopy));
+    env.exec(QStringLiteral("INSERT INTO Forms (FormID, FormDescr) VALUES (32767, 'E')"));
+    EXPECT_EQ(saveAs(QStringLiteral("Sin lugar")), 0);
+    EXPECT_TRUE(env.op.texts().last().startsWith(QStringLiteral("La biblioteca ya tiene la mayor cantidad")));
+    env.exec(QStringLiteral("DELETE FROM Forms WHERE FormID IN (9998, 10000, 32767)"));
+    env.exec(QStringLiteral("DELETE FROM Zone WHERE FormID=10000"));
+    env.exec(QStringLiteral("DELETE FROM Message WHERE FormID=10000"));
+
     // Dropping the working copy goes with the save.
     qint16 destination = 0;
     ASSERT_TRUE(CopiaFormulario(s(), kWorkingCopy, QString(), QStringLiteral("Nueva"), destination, true));

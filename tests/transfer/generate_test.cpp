@@ -63,8 +63,9 @@ TEST(GenerateCommand, AskedOnlyAfterAFailedValidationAndValidaTxtOnlyWhenItPasse
         EXPECT_EQ(questions, c.questions);
         EXPECT_EQ(env.op.pendingAnswers(), 0u);
         // A failed validation shows its log before asking anything.
-        if (!c.questions.isEmpty())
+        if (!c.questions.isEmpty()) {
             EXPECT_TRUE(env.op.transcript().first().startsWith(QStringLiteral("MSG[none]")));
+        }
         EXPECT_EQ(QDir(env.dir.path()).entryList({QStringLiteral("*.ZON")}).size(), c.generated ? 1 : 0);
         EXPECT_EQ(s.lastScript, c.generated ? file : QString());
         EXPECT_EQ(QFile::exists(env.path(QStringLiteral("Valida.txt"))), c.validaTxt);
