@@ -69,7 +69,8 @@ int main(int argc, char** argv)
     main.setPortOpener([&link, &session, portPanel] { return openPortAtStartup(link, session.db, portPanel); });
     QObject::connect(main.control(QStringLiteral("MnuConfig")), &QAction::triggered, &main, [&] {
         FrmConfig settings(link, session.db, portPanel, &main);
-        settings.exec();
+        if (settings.exec() == QDialog::Accepted)
+            main.setPrinterAvailable(settings.applied() == Applied::Open);
     });
     connectUtilities(main, session, link);
     connectTransfer(main, session, link);
