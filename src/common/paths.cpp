@@ -11,7 +11,10 @@ QString programFolder()
 {
     const QString exeDir = QCoreApplication::applicationDirPath();
     const QFileInfo info(exeDir);
-    if (!exeDir.isEmpty() && info.isDir() && info.isWritable())
+    // Installed by the package the executable lives under /usr, which root
+    // could write to: the library still belongs to each user.
+    const bool installed = exeDir.startsWith(QStringLiteral("/usr/"));
+    if (!exeDir.isEmpty() && !installed && info.isDir() && info.isWritable())
         return exeDir;
     QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     if (data.isEmpty())

@@ -5,7 +5,8 @@
 namespace brela {
 
 // Where Facturas.db, Valida.txt, Brela.ZON and the logs live: the executable's
-// folder, or the per-user data folder when that one is not writable.
+// folder, or the per-user data folder when that one is not writable or the
+// program is installed in the system (under /usr).
 QString programFolder();
 
 // A file in the given folder ("Facturas.db" -> "/opt/brela/Facturas.db").
