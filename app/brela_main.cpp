@@ -18,11 +18,47 @@
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QTranslator>
+#include <cstdio>
 
 using namespace brela;
 
+namespace {
+
+const char* kUsage =
+    "uso: brela [--help] [--version]\n"
+    "  Brela diseña los formularios de las impresoras fiscales QM210F y QM540F,\n"
+    "  los valida, genera su guión de configuración (.ZON) y lo envía a la\n"
+    "  impresora por el port serie. Sin opciones abre la ventana principal.\n"
+    "  La base de formularios Facturas.db está en la carpeta del programa o, si\n"
+    "  el programa está instalado en el sistema, en la carpeta de datos del usuario.\n"
+    "  Para usarlo sin ventanas: brela-cli --help\n"
+    "\n"
+    "  --help     muestra esta ayuda y termina\n"
+    "  --version  muestra la versión y termina\n";
+
+// Answered before any window or display is opened: GNU style, on stdout.
+int answerInformationOption(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "--help") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (arg == "--version") {
+            std::printf("brela %s\n", versionText().toUtf8().constData());
+            return 0;
+        }
+    }
+    return -1;
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
+    if (const int code = answerInformationOption(argc, argv); code >= 0)
+        return code;
     QApplication app(argc, argv);
     QApplication::setOrganizationName(applicationTitle());
     QApplication::setApplicationName(applicationTitle());
@@ -69,7 +105,8 @@ int main(int argc, char** argv)
     main.setPortOpener([&link, &session, portPanel] { return openPortAtStartup(link, session.db, portPanel); });
     QObject::connect(main.control(QStringLiteral("MnuConfig")), &QAction::triggered, &main, [&] {
         FrmConfig settings(link, session.db, portPanel, &main);
-        settings.exec();
+        if (settings.exec() == QDialog::Accepted)
+            main.setPrinterAvailable(settings.applied() == Applied::Open);
     });
     connectUtilities(main, session, link);
     connectTransfer(main, session, link);

@@ -26,6 +26,7 @@ struct Registrar {
 void out(const QString& text);   // a line on stdout
 void err(const QString& text);   // a line on stderr
 int usageError(const QString& text);
+void printHelp();   // --help, on stdout
 
 // The stored form named or numbered `name`; 0 after telling the operator.
 qint16 resolveForm(Context& context, const QString& name);

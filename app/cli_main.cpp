@@ -2,6 +2,7 @@
 
 #include "common/console_operator.h"
 #include "common/paths.h"
+#include "common/version.h"
 #include "store/copy.h"
 #include "store/db.h"
 
@@ -23,14 +24,27 @@ std::map<QString, Entry>& commands()
     return table;
 }
 
-void printUsage()
+void printUsage(void (*print)(const QString&))
 {
-    err(QStringLiteral("uso: brela-cli [--folder DIR] [--port N|DEVICE] [--yes|--no] COMMAND [ARGS]"));
+    print(QStringLiteral("uso: brela-cli [--folder DIR] [--port N|NOMBRE|DISPOSITIVO] [--yes|--no] COMMAND [ARGS]"));
     for (const auto& [name, entry] : commands())
-        err(QStringLiteral("  ") + QString::fromUtf8(entry.usage));
+        print(QStringLiteral("  ") + QString::fromUtf8(entry.usage));
 }
 
 } // namespace
+
+void printHelp()
+{
+    printUsage(&out);
+    out(QString());
+    out(QStringLiteral("  --folder DIR   carpeta del programa (base de datos, registros, scripts)"));
+    out(QStringLiteral("  --port P       el port de la impresora para esta orden: un número de 1 a 4, un nombre"));
+    out(QStringLiteral("                 que lista \"ports\" (COM2, ttyUSB0), el n.º de serie de un adaptador o"));
+    out(QStringLiteral("                 la ruta de un dispositivo (/dev/pts/3)"));
+    out(QStringLiteral("  --yes, --no    respuesta a las preguntas"));
+    out(QStringLiteral("  --help         muestra esta ayuda y termina"));
+    out(QStringLiteral("  --version      muestra la versión y termina"));
+}
 
 Registrar::Registrar(const char* name, const char* usage, Command command)
 {
@@ -54,7 +68,7 @@ void err(const QString& text)
 int usageError(const QString& text)
 {
     err(text);
-    printUsage();
+    printUsage(&err);
     return BadUsage;
 }
 
@@ -78,6 +92,9 @@ using namespace brela;
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    // The same per-user data folder as brela's, for an installed program.
+    QCoreApplication::setOrganizationName(applicationTitle());
+    QCoreApplication::setApplicationName(applicationTitle());
     QStringList args = app.arguments().mid(1);
     QString folder;
     QString port;
@@ -95,8 +112,13 @@ int main(int argc, char** argv)
             preset = ConsoleOperator::Preset::Yes;
         else if (option == QStringLiteral("--no"))
             preset = ConsoleOperator::Preset::No;
-        else if (option == QStringLiteral("--help"))
-            return cli::usageError(QString());
+        else if (option == QStringLiteral("--help")) {
+            cli::printHelp();
+            return cli::Done;
+        } else if (option == QStringLiteral("--version")) {
+            cli::out(QStringLiteral("brela-cli ") + versionText());
+            return cli::Done;
+        }
         else
             return cli::usageError(QStringLiteral("Opción desconocida: %1").arg(option));
     }

@@ -12,18 +12,18 @@ Printer::Printer(Session& session) : link(session.op, line, session.clock)
     PFCargaTextosEstado(link);
 }
 
-// The program's own start-up routine, with --port N or --port DEVICE in
-// place of the stored port; nothing is asked, since the operator chose it.
+// The program's own start-up routine, with --port (a number, a listed name,
+// an adapter or a device) in place of the stored port; nothing is asked,
+// since the operator chose it.
 bool connect(Context& context, Printer& printer)
 {
     PortChoice choice;
     if (!context.port.isEmpty()) {
-        bool number = false;
-        const int port = context.port.toInt(&number);
-        if (number && port > 0)
-            choice.number = port;
-        else
-            choice.device = context.port;
+        QString problem;
+        if (!portChoiceFromArgument(context.port, systemPortList(), choice, problem)) {
+            err(problem);
+            return false;
+        }
     }
     return openPortAtStartup(printer.link, context.session.db, [](const QString&) {}, choice);
 }

@@ -30,7 +30,8 @@ const char* kUsage =
     "  --fault-from N: las fallas empiezan en la trama N (1: la primera).\n"
     "  FALLA: nak[:N] nakstorm[:N] dc2burst[:N] silence[:N] busy[:SEG] badsum[:N]\n"
     "         wrongseq[:N] wrongcmd[:N] garbage[:N] battery open[:TIPO]\n"
-    "         pendingclose hangup[:N]\n";
+    "         pendingclose hangup[:N]\n"
+    "  --help muestra esta ayuda y --version la versión, y terminan.\n";
 
 int signalPipe[2] = {-1, -1};
 
@@ -76,6 +77,10 @@ int parseArguments(int argc, char** argv, Settings& settings)
         const QString& arg = args[i];
         if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             std::fputs(kUsage, stdout);
+            return -1;
+        }
+        if (arg == QLatin1String("--version")) {
+            std::printf("brela-emulator %s\n", BRELA_VERSION_TEXT);
             return -1;
         }
         if (arg == QLatin1String("--stats")) {

@@ -7,11 +7,19 @@
 
 namespace brela {
 
+bool keepsFilesBeside(const QString& exeDir)
+{
+    const QFileInfo info(exeDir);
+    // Installed by the package the executable lives under /usr, which root
+    // could write to: the library still belongs to each user.
+    const bool installed = exeDir == QStringLiteral("/usr") || exeDir.startsWith(QStringLiteral("/usr/"));
+    return !exeDir.isEmpty() && !installed && info.isDir() && info.isWritable();
+}
+
 QString programFolder()
 {
     const QString exeDir = QCoreApplication::applicationDirPath();
-    const QFileInfo info(exeDir);
-    if (!exeDir.isEmpty() && info.isDir() && info.isWritable())
+    if (keepsFilesBeside(exeDir))
         return exeDir;
     QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     if (data.isEmpty())

@@ -73,6 +73,11 @@ struct AddedColumn {
 };
 constexpr AddedColumn kAddedColumns[] = {
     {"Forms", "FormChanged", "TEXT"},   // when the form was last saved
+    // A port beyond COM1 to COM4, beside PortNmb: a device path, and a USB
+    // adapter's identity with its label for messages.
+    {"PortConfig", "PortDevice", "TEXT"},
+    {"PortConfig", "PortAdapter", "TEXT"},
+    {"PortConfig", "PortAdapterName", "TEXT"},
 };
 
 bool hasColumn(QSqlDatabase& db, const QString& table, const QString& column)

@@ -7,10 +7,14 @@ namespace brela {
 PortConfig loadPortConfig(QSqlDatabase& db)
 {
     PortConfig config;
-    QSqlQuery query = run(db, QStringLiteral("SELECT PortNmb, PORTCFG FROM PortConfig LIMIT 1"));
+    QSqlQuery query = run(db, QStringLiteral("SELECT PortNmb, PORTCFG, PortDevice, PortAdapter, PortAdapterName "
+                                             "FROM PortConfig LIMIT 1"));
     if (query.next()) {
         config.PortNmb = query.value(0).toInt();
         config.PORTCFG = query.value(1).toString();
+        config.PortDevice = query.value(2).toString();
+        config.PortAdapter = query.value(3).toString();
+        config.PortAdapterName = query.value(4).toString();
     }
     return config;
 }
@@ -21,10 +25,13 @@ void storeRow(QSqlDatabase& db, const PortConfig& config)
 {
     Transaction transaction(db);
     QSqlQuery count = run(db, QStringLiteral("SELECT COUNT(*) FROM PortConfig"));
-    if (count.next() && count.value(0).toInt() > 0)
-        run(db, QStringLiteral("UPDATE PortConfig SET PortNmb = ?, PORTCFG = ?"), {config.PortNmb, config.PORTCFG});
-    else
-        run(db, QStringLiteral("INSERT INTO PortConfig (PortNmb, PORTCFG) VALUES (?, ?)"), {config.PortNmb, config.PORTCFG});
+    const bool exists = count.next() && count.value(0).toInt() > 0;
+    count.finish();
+    const QString sql = exists ? QStringLiteral("UPDATE PortConfig SET PortNmb = ?, PORTCFG = ?, PortDevice = ?, "
+                                                "PortAdapter = ?, PortAdapterName = ?")
+                               : QStringLiteral("INSERT INTO PortConfig (PortNmb, PORTCFG, PortDevice, PortAdapter, "
+                                                "PortAdapterName) VALUES (?, ?, ?, ?, ?)");
+    run(db, sql, {config.PortNmb, config.PORTCFG, config.PortDevice, config.PortAdapter, config.PortAdapterName});
     transaction.commit();
 }
 
@@ -34,6 +41,9 @@ void storePortNumber(QSqlDatabase& db, int number)
 {
     PortConfig config = loadPortConfig(db);
     config.PortNmb = number;
+    config.PortDevice.clear();
+    config.PortAdapter.clear();
+    config.PortAdapterName.clear();
     storeRow(db, config);
 }
 

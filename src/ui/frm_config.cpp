@@ -21,8 +21,9 @@ constexpr int twips(int value)
 
 } // namespace
 
-FrmConfig::FrmConfig(PrinterLink& link, QSqlDatabase db, PortPanel setPortPanel, QWidget* parent)
-    : QDialog(parent), link_(link), db_(std::move(db)), setPortPanel_(std::move(setPortPanel))
+FrmConfig::FrmConfig(PrinterLink& link, QSqlDatabase db, PortPanel setPortPanel, QWidget* parent,
+                     const PortList& ports)
+    : QDialog(parent), link_(link), db_(std::move(db)), setPortPanel_(std::move(setPortPanel)), ports_(ports)
 {
     setObjectName(QStringLiteral("frmConfig"));
     setWindowTitle(QStringLiteral("Configuración del Port Serie."));
@@ -35,7 +36,14 @@ FrmConfig::FrmConfig(PrinterLink& link, QSqlDatabase db, PortPanel setPortPanel,
         combo_[i]->setEditable(true);
         combo_[i]->setInsertPolicy(QComboBox::NoInsert);
     }
-    combo_[0]->addItems({QStringLiteral("1 Com1"), QStringLiteral("2 Com2"), QStringLiteral("3 Com3"), QStringLiteral("4 Com4")});
+    combo_[0]->setMinimumContentsLength(40);
+    combo_[0]->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    combo_[0]->setToolTip(QStringLiteral("Elija un port de la lista o escriba la ruta de un dispositivo "
+                                         "(por ejemplo /dev/ttyUSB0 o /dev/pts/3)."));
+    details_ = new QLabel(this);
+    details_->setObjectName(QStringLiteral("portDetails"));
+    details_->setWordWrap(true);
+    details_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     combo_[1]->addItems({QStringLiteral("9600, N, 8, 1"), QStringLiteral("19200, N, 8, 1"), QStringLiteral("38400, N, 8, 1"),
                          QStringLiteral("4800, N, 8, 1")});
 
@@ -48,8 +56,9 @@ FrmConfig::FrmConfig(PrinterLink& link, QSqlDatabase db, PortPanel setPortPanel,
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("Puerto"), this), 0, 0);
     grid->addWidget(combo_[0], 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Configuración"), this), 1, 0);
-    grid->addWidget(combo_[1], 1, 1);
+    grid->addWidget(details_, 1, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Configuración"), this), 2, 0);
+    grid->addWidget(combo_[1], 2, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(command_[0]);
@@ -61,12 +70,45 @@ FrmConfig::FrmConfig(PrinterLink& link, QSqlDatabase db, PortPanel setPortPanel,
 
     connect(command_[0], &QPushButton::clicked, this, &QDialog::reject);
     connect(command_[1], &QPushButton::clicked, this, &FrmConfig::acceptSettings);
+    connect(combo_[0], &QComboBox::currentTextChanged, this, &FrmConfig::showDetails);
+    fillPorts();
+}
+
+void FrmConfig::fillPorts()
+{
+    entries_ = chooserPorts(ports_);
+    combo_[0]->clear();
+    for (qsizetype i = 0; i < entries_.size(); ++i)
+        combo_[0]->addItem(chooserCaption(entries_[i], int(i)));
+}
+
+void FrmConfig::showDetails()
+{
+    const QString text = combo_[0]->currentText();
+    const int index = combo_[0]->findText(text);
+    if (!missingCaption_.isEmpty() && text == missingCaption_) {
+        details_->setText(QStringLiteral("No conectado ahora. Se busca el adaptador %1 [%2].")
+                              .arg(stored_.PortAdapterName, stored_.PortAdapter));
+        return;
+    }
+    if (index < 0 || index >= entries_.size()) {
+        details_->setText(QStringLiteral("Dispositivo escrito a mano: se abre tal como está."));
+        return;
+    }
+    const PortInfo& port = entries_[index];
+    const auto orNone = [](const QString& value) { return value.isEmpty() ? QStringLiteral("—") : value; };
+    details_->setText(QStringLiteral("Dispositivo: %1\nDescripción: %2\nFabricante: %3\nN.º de serie: %4")
+                          .arg(port.device, orNone(port.description), orNone(port.manufacturer),
+                               orNone(port.serialNumber)));
 }
 
 void FrmConfig::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
+    // An adapter plugged in since the last time shows up now.
+    fillPorts();
     selectStored();
+    showDetails();
 }
 
 void FrmConfig::selectStored()
@@ -77,11 +119,31 @@ void FrmConfig::selectStored()
     } catch (const DbError& error) {
         reportDbError(link_.op, error, applicationTitle());
     }
-    // The last entry stays selected when nothing matches.
-    for (int i = 0; i < combo_[0]->count(); ++i) {
-        combo_[0]->setCurrentIndex(i);
-        if (static_cast<int>(textToNumber(combo_[0]->itemText(i).left(1))) == stored.PortNmb)
-            break;
+    stored_ = stored;
+    missingCaption_.clear();
+    // A device or adapter beside COM1 to COM4: its entry, or as it was typed.
+    int found = -1;
+    for (qsizetype i = 4; i < entries_.size() && found < 0; ++i) {
+        const QString identity = adapterIdentity(entries_[i]);
+        if (stored.PortAdapter.isEmpty() ? entries_[i].device == stored.PortDevice : identity == stored.PortAdapter)
+            found = int(i);
+    }
+    if (found >= 0) {
+        combo_[0]->setCurrentIndex(found);
+    } else if (!stored.PortAdapter.isEmpty()) {
+        missingCaption_ = stored.PortAdapterName + QStringLiteral(" — no conectado");
+        combo_[0]->addItem(missingCaption_);
+        combo_[0]->setCurrentIndex(combo_[0]->count() - 1);
+    } else if (!stored.PortDevice.isEmpty()) {
+        combo_[0]->setCurrentIndex(-1);
+        combo_[0]->setEditText(stored.PortDevice);
+    } else {
+        // The last numbered entry stays selected when nothing matches.
+        for (int i = 0; i < 4 && i < combo_[0]->count(); ++i) {
+            combo_[0]->setCurrentIndex(i);
+            if (static_cast<int>(textToNumber(combo_[0]->itemText(i).left(1))) == stored.PortNmb)
+                break;
+        }
     }
     for (int i = 0; i < combo_[1]->count(); ++i) {
         combo_[1]->setCurrentIndex(i);
@@ -98,10 +160,21 @@ void FrmConfig::acceptSettings()
         link_.op.message(QStringLiteral("Complete los datos y reintente"), Icon::None, applicationTitle());
         return;
     }
-    const PortConfig chosen{static_cast<int>(textToNumber(port.left(1))), settings};
+    PortConfig chosen = stored_;
+    chosen.PORTCFG = settings;
+    // The stored adapter, while unplugged, stays as it is.
+    const bool keepMissing = !missingCaption_.isEmpty() && port == missingCaption_;
+    if (!keepMissing && !portFromText(port, entries_, chosen)) {
+        link_.op.message(QStringLiteral("No se reconoce el port \"%1\". Elija uno de la lista o escriba la ruta del "
+                                        "dispositivo (por ejemplo /dev/ttyUSB0).")
+                             .arg(port),
+                         Icon::Exclamation, applicationTitle());
+        return;
+    }
     // A port that cannot be opened has been reported and the window closes all
     // the same; settings that do not read are to be corrected here.
-    if (applyPortSettings(link_, db_, chosen, setPortPanel_) != Applied::Refused)
+    applied_ = applyPortSettings(link_, db_, chosen, setPortPanel_, ports_);
+    if (applied_ != Applied::Refused)
         accept();
 }
 

@@ -5,17 +5,25 @@
 #include <QDialog>
 
 class QComboBox;
+class QLabel;
 class QPushButton;
 
 namespace brela {
 
 // The port settings window: the port and the line settings, stored and
-// applied when accepted.
+// applied when accepted. The port list holds COM1 to COM4 and every port the
+// system reports, read again each time the window opens; a device path can
+// be typed.
 class FrmConfig : public QDialog {
     Q_OBJECT
 
 public:
-    FrmConfig(PrinterLink& link, QSqlDatabase db, PortPanel setPortPanel, QWidget* parent = nullptr);
+    FrmConfig(PrinterLink& link, QSqlDatabase db, PortPanel setPortPanel, QWidget* parent = nullptr,
+              const PortList& ports = systemPortList());
+
+    // How the last "&Aceptar" went (Failed before any).
+    Applied applied() const { return applied_; }
+    QLabel* portDetails() const { return details_; }
 
     QComboBox* portList() const { return combo_[0]; }
     QComboBox* settingsList() const { return combo_[1]; }
@@ -26,12 +34,20 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void fillPorts();
     void selectStored();
+    void showDetails();
     void acceptSettings();
 
     PrinterLink& link_;
     QSqlDatabase db_;
     PortPanel setPortPanel_;
+    const PortList& ports_;
+    QList<PortInfo> entries_;
+    PortConfig stored_;
+    QString missingCaption_;   // the stored adapter while it is not connected
+    Applied applied_ = Applied::Failed;
+    QLabel* details_;
     QComboBox* combo_[2];
     QPushButton* command_[2];
 };

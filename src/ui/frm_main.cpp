@@ -454,31 +454,35 @@ void frmMain::Form_Activate()
         target.design->setVisible(false);
     session_.form.FormIDActual = 0;
     EnabMenu();
-    if (portOpener_ && !portOpener_()) {
-        close();
-        QApplication::exit(1);
-        return;
-    }
+    // Without a port the program still serves to design forms.
+    if (portOpener_)
+        setPrinterAvailable(portOpener_());
     activatedOnce_ = true;
+}
+
+void frmMain::setPrinterAvailable(bool available)
+{
+    printerAvailable_ = available;
+    EnabMenu();
 }
 
 void frmMain::EnabMenu()
 {
     const bool open = session_.form.FormIDActual != 0;
     const bool editable = open && !session_.form.FormBloqueado;
-    control(QStringLiteral("mnuFileFastG"))->setEnabled(!open);
+    control(QStringLiteral("mnuFileFastG"))->setEnabled(!open && printerAvailable_);
     control(QStringLiteral("mnuFileOpenG"))->setEnabled(!open);
     // Its shortcut must not open a second form past the disabled menu.
     control(QStringLiteral("mnuFileOpenBuscar"))->setEnabled(!open);
-    control(QStringLiteral("MnuLeeFormImpre"))->setEnabled(!open);
+    control(QStringLiteral("MnuLeeFormImpre"))->setEnabled(!open && printerAvailable_);
     control(QStringLiteral("mnuFileClose"))->setEnabled(open);
     control(QStringLiteral("mnuFileGenerate"))->setEnabled(open);
     control(QStringLiteral("mnuFileSaveAs"))->setEnabled(open);
     control(QStringLiteral("mnuImprimirForm"))->setEnabled(open);
     control(QStringLiteral("mnuFileKill"))->setEnabled(editable);
     control(QStringLiteral("mnuFileSave"))->setEnabled(editable);
-    control(QStringLiteral("MnuEnviar"))->setEnabled(!utilWindowOpen_);
-    control(QStringLiteral("MnuUtil"))->setEnabled(!scriptWindowOpen_);
+    control(QStringLiteral("MnuEnviar"))->setEnabled(!utilWindowOpen_ && printerAvailable_);
+    control(QStringLiteral("MnuUtil"))->setEnabled(!scriptWindowOpen_ && printerAvailable_);
     panels_[0]->setText(open ? QStringLiteral("Zona") : kNoFormHint);
 }
 

@@ -71,8 +71,11 @@ public:
     void setLink(PrinterLink& link) { link_ = &link; }
     PrinterLink* link() const { return link_; }
 
-    // Opens the serial port at the first activation; false ends the program.
+    // Opens the serial port at the first activation; false starts without a printer.
     void setPortOpener(std::function<bool()> opener) { portOpener_ = std::move(opener); }
+    // Whether a port is open: the entries that talk to the printer follow it.
+    void setPrinterAvailable(bool available);
+    bool printerAvailable() const { return printerAvailable_; }
 
     void addForm(bool firstModel, qint16 formId, const QString& caption) override;
     void removeForm(qint16 formId) override;
@@ -149,6 +152,7 @@ private:
     bool activatedOnce_ = false;
     bool scriptWindowOpen_ = false;
     bool utilWindowOpen_ = false;
+    bool printerAvailable_ = true;
     std::function<bool()> portOpener_;
     QPointer<factura> sheet_;
     ValidationState validation_;

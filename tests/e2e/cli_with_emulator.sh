@@ -46,4 +46,26 @@ expected="$(printf 'Brela: ERROR de COMUNICACION con la Impresora Fiscal.\n\nRev
 for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 ! kill -0 "$pid" 2>/dev/null || fail "brela-emulator sigue vivo tras el corte"
 echo "corte: error de comunicación, salida 1"
+
+# The port list begins with COM1 to COM4 and the device each maps to, in six
+# tab-separated columns; --port takes a listed name.
+start
+BRELA_COM3="$device" cli ports
+[[ $code -eq 0 ]] || fail "ports terminó con $code: $(cat "$work/err")"
+[[ "$(sed -n 3p "$work/out")" == "$(printf 'COM3\t%s\t\t\t\t' "$device")" ]] || fail "ports: $(sed -n 3p "$work/out")"
+awk -F'\t' 'NF != 6 { exit 1 }' "$work/out" || fail "ports: una línea sin seis columnas"
+BRELA_COM3="$device" cli --port com3 status
+[[ $code -eq 0 ]] || fail "--port com3 terminó con $code: $(cat "$work/err")"
+echo "ports y --port por nombre bien"
+
+# --help and --version answer on stdout with exit 0, brela's without a display.
+for program in brela-cli brela-emulator brela; do
+    [[ -x "$build/$program" ]] || continue
+    (unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM; "$build/$program" --help) >"$work/out" 2>"$work/err" \
+        || fail "$program --help no terminó con 0"
+    grep -q "^uso: $program" "$work/out" && [[ ! -s "$work/err" ]] || fail "$program --help: $(cat "$work/err")"
+    [[ "$(unset DISPLAY; "$build/$program" --version)" =~ ^$program\ [0-9]+\.[0-9]+\.[0-9]+$ ]] \
+        || fail "$program --version"
+done
+echo "--help y --version bien"
 echo "cli_with_emulator: ok"

@@ -5,6 +5,7 @@
 #include "store/copy.h"
 #include "store/db.h"
 #include "store/library.h"
+#include "store/port_config.h"
 #include "store/rows.h"
 #include "test_env.h"
 
@@ -42,6 +43,28 @@ TEST(Database, AMissingFileIsCreatedWithThePortRowAndAnExistingOneOpenedAsItIs)
     EXPECT_FALSE(FormRows(db, 2).form().has_value());
     EXPECT_TRUE(FormRows(db, 1).form().has_value());
     EXPECT_NO_THROW(run(db, QStringLiteral("SELECT x FROM Extra")));
+}
+
+// A library made before the port columns and the save date keeps its port
+// and gains the columns, empty.
+TEST(Database, ALibraryFromAnEarlierVersionOpensWithItsPortAndGainsTheNewColumns)
+{
+    QTemporaryDir dir;
+    {
+        QSqlDatabase db = openDatabase(dir.path());
+        run(db, QStringLiteral("UPDATE PortConfig SET PortNmb = 3"));
+        for (const char* column : {"PortDevice", "PortAdapter", "PortAdapterName"})
+            run(db, QStringLiteral("ALTER TABLE PortConfig DROP COLUMN %1").arg(QLatin1String(column)));
+        run(db, QStringLiteral("ALTER TABLE Forms DROP COLUMN FormChanged"));
+        db.close();
+    }
+    QSqlDatabase db = openDatabase(dir.path());
+    const PortConfig port = loadPortConfig(db);
+    EXPECT_EQ(port.PortNmb, 3);
+    EXPECT_TRUE(port.PortDevice.isEmpty() && port.PortAdapter.isEmpty());
+    storePortConfig(db, {3, port.PORTCFG, QStringLiteral("/dev/pts/2"), QString(), QString()});
+    EXPECT_EQ(loadPortConfig(db).PortDevice, QStringLiteral("/dev/pts/2"));
+    EXPECT_NO_THROW(run(db, QStringLiteral("SELECT FormChanged FROM Forms")));
 }
 
 TEST(Database, AFileThatIsNoDatabaseOfFormsOrAFolderThatCannotHoldOneIsRefusedAndKeptAsItIs)

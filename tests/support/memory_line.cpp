@@ -13,6 +13,8 @@ OpenResult MemoryLine::open(const PortRequest& request)
     name_ = request.device.isEmpty() ? portLabel(request.number) : request.device;
     if (request.device.isEmpty() && !presentPorts.count(request.number))
         return {PortFailure::NoSuchPort, 1, QStringLiteral("No existe el dispositivo ") + name_};
+    if (absentDevices.count(request.device))
+        return {PortFailure::NoSuchPort, 1, QStringLiteral("No existe el dispositivo ") + name_};
     if (request.device.isEmpty() && busyPorts.count(request.number))
         return {PortFailure::InUse, 2, QStringLiteral("El dispositivo está en uso: ") + name_};
     LineSettings settings;

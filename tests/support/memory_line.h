@@ -44,6 +44,7 @@ public:
     // Which ports exist and which are taken, for the opening paths.
     std::set<int> presentPorts{1, 2, 3, 4};
     std::set<int> busyPorts;
+    std::set<QString> absentDevices;   // device paths that are not there
     // Line settings that read well but that the device does not take.
     std::set<QString> refusedSettings;
 

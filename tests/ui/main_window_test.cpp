@@ -1,3 +1,4 @@
+#include "fake_port_list.h"
 #include "memory_line.h"
 #include "store/copy.h"
 #include "store/library.h"
@@ -113,22 +114,71 @@ TEST_F(MainWindow, UnusableStoredLineSettingsStillLeaveTheSettingsWindowWithinRe
     env.exec(QStringLiteral("UPDATE PortConfig SET PORTCFG = 'rapido'"));
     MemoryLine line(env.clock);
     PrinterLink link(env.op, line, env.clock);
+    brela::test::FakePortList ports;
     const PortPanel portPanel = [this](const QString& text) { window->panel(4)->setText(text); };
-    window->setPortOpener([&] { return openPortAtStartup(link, env.session->db, portPanel); });
+    window->setPortOpener([&] { return openPortAtStartup(link, env.session->db, portPanel, {}, ports); });
     window->show();
     window->Form_Activate();
     EXPECT_EQ(env.op.boxes.size(), 1u);
     EXPECT_TRUE(window->isVisible());
     EXPECT_TRUE(line.isOpen());
-    EXPECT_EQ(window->panel(4)->text(), QStringLiteral("Usando COM1"));
+    EXPECT_EQ(window->panel(4)->text(), QStringLiteral("Usando COM1 (/dev/ttyS0)"));
     EXPECT_TRUE(window->control(QStringLiteral("MnuConfig"))->isEnabled());
 
-    FrmConfig settings(link, env.session->db, portPanel, window.get());
+    FrmConfig settings(link, env.session->db, portPanel, window.get(), ports);
     settings.show();
     settings.settingsList()->setCurrentIndex(1);
     settings.acceptButton()->click();
     EXPECT_EQ(loadPortConfig(env.session->db).PORTCFG, QStringLiteral("19200, N, 8, 1"));
     EXPECT_EQ(line.opens.back().settings, QStringLiteral("19200, N, 8, 1"));
+}
+
+// Without the printer the program starts all the same, to design forms; a
+// port chosen later in the settings window brings the printer's entries back.
+TEST_F(MainWindow, WithoutItsAdapterTheProgramStartsWithoutPrinterUntilAPortIsChosen)
+{
+    brela::test::FakePortList ports;
+    env.exec(QStringLiteral("UPDATE PortConfig SET PortDevice = '/dev/ttyUSB0', PortAdapter = '0403:6001 SER=A5XK3RJT', "
+                            "PortAdapterName = 'FT232R USB UART (FTDI, n.º de serie A5XK3RJT)'"));
+    MemoryLine line(env.clock);
+    PrinterLink link(env.op, line, env.clock);
+    const PortPanel portPanel = [this](const QString& text) { window->panel(4)->setText(text); };
+    window->setPortOpener([&] { return openPortAtStartup(link, env.session->db, portPanel, {}, ports); });
+    window->show();
+    window->Form_Activate();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(env.op.boxes.size(), 1u);
+    EXPECT_FALSE(line.isOpen());
+    EXPECT_EQ(window->panel(4)->text(), QStringLiteral("Sin impresora"));
+    const QStringList printerEntries{QStringLiteral("MnuEnviar"), QStringLiteral("mnuFileFastG"),
+                                     QStringLiteral("MnuLeeFormImpre"), QStringLiteral("MnuUtil")};
+    for (const QString& name : printerEntries)
+        EXPECT_FALSE(window->control(name)->isEnabled()) << name.toStdString();
+    EXPECT_TRUE(window->control(QStringLiteral("mnuFileOpenG"))->isEnabled());
+    EXPECT_TRUE(window->control(QStringLiteral("MnuConfig"))->isEnabled());
+
+    // Plugged in after the window was made: the list is read again when it opens.
+    FrmConfig settings(link, env.session->db, portPanel, window.get(), ports);
+    ports.present = {brela::test::usbAdapter(QStringLiteral("ttyUSB2"), QStringLiteral("C0FFEE"))};
+    settings.show();
+    EXPECT_EQ(settings.portList()->count(), 6);   // COM1-COM4, the new adapter, the missing one
+    EXPECT_EQ(settings.portList()->currentText(), QStringLiteral("FT232R USB UART (FTDI, n.º de serie A5XK3RJT) — no conectado"));
+    settings.portList()->setCurrentIndex(4);
+    EXPECT_TRUE(settings.portDetails()->text().contains(QStringLiteral("N.º de serie: C0FFEE")));
+    settings.acceptButton()->click();
+    ASSERT_EQ(settings.applied(), Applied::Open);
+    window->setPrinterAvailable(settings.applied() == Applied::Open);
+    EXPECT_EQ(line.opens.back().device, QStringLiteral("/dev/ttyUSB2"));
+    EXPECT_EQ(window->panel(4)->text(), QStringLiteral("Usando ttyUSB2 (/dev/ttyUSB2, FT232R USB UART)"));
+    for (const QString& name : printerEntries)
+        EXPECT_TRUE(window->control(name)->isEnabled()) << name.toStdString();
+
+    // A path typed by hand is opened as it stands.
+    settings.show();
+    settings.portList()->setEditText(QStringLiteral("/dev/pts/9"));
+    settings.acceptButton()->click();
+    EXPECT_EQ(line.opens.back().device, QStringLiteral("/dev/pts/9"));
+    EXPECT_EQ(loadPortConfig(env.session->db).PortDevice, QStringLiteral("/dev/pts/9"));
 }
 
 TEST(ProgressWindow, CancellingFlagsTheInterruptionAndSaysSo)

@@ -2,6 +2,9 @@
 # always stopped, and a way to start one and learn its device.
 build="${BRELA_BUILD_DIR:?}"
 work="$(mktemp -d)"
+# The programs' per-user settings stay in the scratch folder.
+export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
+mkdir -p "$HOME"
 pids=()
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
