@@ -110,7 +110,62 @@ bool chooseDestination(Session& s, const QString& nameB, qint16& destination)
     return ok;
 }
 
+void listInMenus(Session& s, qint16 formId, const QString& name)
+{
+    if (!s.menus)
+        return;
+    QSqlQuery model = run(s.db, QStringLiteral("SELECT FormPrModel FROM Forms WHERE FormID=?"), {formId});
+    if (model.next())
+        s.menus->addForm(isFirstModel(model.value(0).toString()), formId, name);
+}
+
 } // namespace
+
+bool saveDefinition(Session& s, const FormDefinition& d, const QString& name, qint16& destination)
+{
+    try {
+        if (!chooseDestination(s, name, destination))
+            return false;
+        {
+            Transaction transaction(s.db);
+            deleteDefinition(s.db, destination);
+            const FormRow& f = d.form;
+            run(s.db,
+                QStringLiteral("INSERT INTO Forms (FormID, FormDescr, FormHeight, FormWidth, FormUnit, FormCPI, "
+                               "FormMarTop, FormMarBot, FormMarLeft, FormMarRight, FormLock, FormItemOrder, "
+                               "FormPrModel, FormChanged) VALUES (?,?,?,?,?,?,?,?,?,?,0,?,?,?)"),
+                {destination, name, f.FormHeight, f.FormWidth, f.FormUnit, f.FormCPI, f.FormMarTop, f.FormMarBot,
+                 f.FormMarLeft, f.FormMarRight, f.FormItemOrder, f.FormPrModel, changedText(s.clock.now())});
+            FormRows rows(s.db, destination);
+            for (const ZoneRow& zone : d.zones)
+                rows.insert(zone);
+            for (const MessageRow& message : d.messages)
+                rows.insert(message);
+            transaction.commit();
+        }
+        listInMenus(s, destination, name);
+        return true;
+    } catch (const DbError& error) {
+        s.op.message(error.text, Icon::Critical, QString());
+        return false;
+    }
+}
+
+std::optional<FormDefinition> loadDefinition(QSqlDatabase& db, qint16 formId)
+{
+    FormRows rows(db, formId);
+    std::optional<FormRow> form = rows.form();
+    if (!form)
+        return std::nullopt;
+    FormDefinition d;
+    d.form = *form;
+    QSqlQuery changed = run(db, QStringLiteral("SELECT FormChanged FROM Forms WHERE FormID=?"), {formId});
+    if (changed.next())
+        d.changed = changed.value(0).toString();
+    d.zones = rows.zones();
+    d.messages = rows.messages();
+    return d;
+}
 
 bool CopiaFormulario(Session& s, qint16 source, const QString& /*nameA*/, const QString& nameB,
                      qint16& destination, bool dropWorkingCopy)
@@ -140,11 +195,8 @@ bool CopiaFormulario(Session& s, qint16 source, const QString& /*nameA*/, const 
         if (destination != kWorkingCopy)
             s.form.FormIDActual = destination;
 
-        if (destination != 0 && destination != kWorkingCopy && s.menus) {
-            QSqlQuery model = run(s.db, QStringLiteral("SELECT FormPrModel FROM Forms WHERE FormID=?"), {destination});
-            if (model.next())
-                s.menus->addForm(isFirstModel(model.value(0).toString()), destination, nameB);
-        }
+        if (destination != 0 && destination != kWorkingCopy)
+            listInMenus(s, destination, nameB);
         return true;
     } catch (const DbError& error) {
         s.op.message(error.text, Icon::Critical, QString());

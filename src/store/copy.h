@@ -2,8 +2,11 @@
 
 #include "store/session.h"
 
+#include "store/rows.h"
+
 #include <QDateTime>
 
+#include <optional>
 #include <vector>
 
 namespace brela {
@@ -13,6 +16,16 @@ namespace brela {
 // `nameB`; the chosen FormID is handed back. `nameA` is accepted and unused.
 bool CopiaFormulario(Session& session, qint16 source, const QString& nameA, const QString& nameB,
                      qint16& destination, bool dropWorkingCopy);
+
+// Stores `definition` as a library form named `name`, with the questions of
+// a save under a new name (`destination` 0: found or placed by name) and the
+// menus told. Never locked; the save's date is now. All rows in one
+// transaction. False when refused or failed (the operator has been told).
+bool saveDefinition(Session& session, const FormDefinition& definition, const QString& name,
+                    qint16& destination);
+
+// The whole definition `formId` as stored; nothing when there is no such form.
+std::optional<FormDefinition> loadDefinition(QSqlDatabase& db, qint16 formId);
 
 // Rebuilds the working copy from a locked template of the printer's model,
 // named 'Actual Impresora', at 12 CPI and without parent zones.

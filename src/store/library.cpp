@@ -31,6 +31,14 @@ QString askName(Session& s, const QString& prompt, const QString& proposed)
 
 } // namespace
 
+QString askFormName(Session& s, const QString& proposed)
+{
+    QString name = askName(s, kSaveAsPrompt, proposed);
+    while (!name.isEmpty() && name.contains(QLatin1Char('.')))
+        name = askName(s, kSaveAsPrompt + QStringLiteral(" (no use punto)"), name);
+    return name;
+}
+
 bool openStoredForm(Session& s, qint16 formId)
 {
     std::optional<FormRow> form;
@@ -105,9 +113,7 @@ bool saveFormAs(Session& s, LibraryView& view)
 {
     if (s.form.FormIDActual == 0)
         return false;
-    QString name = askName(s, kSaveAsPrompt, s.form.NombreActual);
-    while (!name.isEmpty() && name.contains(QLatin1Char('.')))
-        name = askName(s, kSaveAsPrompt + QStringLiteral(" (no use punto)"), name);
+    const QString name = askFormName(s, s.form.NombreActual);
     if (name.isEmpty())
         return false;
     qint16 destination = 0;

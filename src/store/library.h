@@ -9,6 +9,10 @@ namespace brela {
 // not exist or the copy failed (the operator has been told).
 bool openStoredForm(Session& session, qint16 formId);
 
+// The name box of "Guardar como", proposing `proposed`: asked again while
+// the name holds a point; trimmed; empty when the operator gives none.
+QString askFormName(Session& session, const QString& proposed);
+
 // What the File menu's commands need of the windows: the sheet view showing
 // the working copy and the main window around it.
 class LibraryView {

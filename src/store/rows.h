@@ -55,6 +55,15 @@ struct MessageRow {
     bool MsgHide = false;
 };
 
+// One whole definition as it travels outside the database (a form file, a
+// script read back as a form): the Forms row with its zones and texts.
+struct FormDefinition {
+    FormRow form;
+    QString changed;   // FormChanged as stored; empty when the form has none
+    std::vector<ZoneRow> zones;
+    std::vector<MessageRow> messages;
+};
+
 // Typed access to one definition's rows (the working copy is FormID 9999).
 // Readers return nothing when a row is missing; writers throw DbError.
 class FormRows {
