@@ -169,6 +169,9 @@ void frmMain::buildMenus()
     addControl(file, QStringLiteral("mnuFileBar1"), QStringLiteral("-"));
     addControl(file, QStringLiteral("mnuFileSave"), QStringLiteral("&Guardar"));
     addControl(file, QStringLiteral("mnuFileSaveAs"), QStringLiteral("G&uardar como..."));
+    addControl(file, QStringLiteral("mnuFileBar5"), QStringLiteral("-"));
+    addControl(file, QStringLiteral("mnuFileExport"), QStringLiteral("E&xportar formulario..."));
+    addControl(file, QStringLiteral("mnuFileImport"), QStringLiteral("&Importar formulario..."));
     addControl(file, QStringLiteral("mnuFileBar2"), QStringLiteral("-"));
     addControl(file, QStringLiteral("mnuFileGenerate"), QStringLiteral("&Generar"));
     addControl(file, QStringLiteral("MnuEnviar"), QStringLiteral("Enviar a impresora"));
@@ -478,6 +481,7 @@ void frmMain::EnabMenu()
     control(QStringLiteral("mnuFileClose"))->setEnabled(open);
     control(QStringLiteral("mnuFileGenerate"))->setEnabled(open);
     control(QStringLiteral("mnuFileSaveAs"))->setEnabled(open);
+    control(QStringLiteral("mnuFileExport"))->setEnabled(open);
     control(QStringLiteral("mnuImprimirForm"))->setEnabled(open);
     control(QStringLiteral("mnuFileKill"))->setEnabled(editable);
     control(QStringLiteral("mnuFileSave"))->setEnabled(editable);

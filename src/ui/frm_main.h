@@ -58,6 +58,15 @@ public:
     void printForm();
     // "Leer desde impresora" (frm_main_readback.cpp).
     void readFromPrinter();
+    // "Exportar formulario...": the open form as a form file; "Importar
+    // formulario...": a form file into the library (frm_main_library.cpp).
+    void exportOpenForm();
+    void importFormFromFile();
+
+    // The file dialog behind the File menu's exports and imports; tests put
+    // their own chooser in its place. An empty path is a cancelled dialog.
+    using FileChooser = std::function<QString(bool save, const QString& proposed, const QString& filter)>;
+    void setFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
 
     bool sheetDrawn() const override;
     bool sheetModified() const override;
@@ -138,6 +147,7 @@ private:
     void rebuildList(List which);
     void noteUsed(qint16 formId);
     void wireLibraryCommands();
+    QString chooseFile(bool save, const QString& proposed, const QString& filter);
 
     Session& session_;
     FormRows detail_;
@@ -154,6 +164,7 @@ private:
     bool utilWindowOpen_ = false;
     bool printerAvailable_ = true;
     std::function<bool()> portOpener_;
+    FileChooser chooseFile_;
     QPointer<factura> sheet_;
     ValidationState validation_;
     bool leaving_ = false;

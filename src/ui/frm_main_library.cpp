@@ -1,6 +1,7 @@
 // The main window's File-menu commands, the sheet view's place in it and
 // printing the form.
 
+#include "store/form_file.h"
 #include "ui/editors.h"
 #include "ui/factura.h"
 #include "ui/frm_main.h"
@@ -8,6 +9,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -31,6 +34,8 @@ void frmMain::wireLibraryCommands()
             [this] { saveForm(session_, *this); });
     connect(control(QStringLiteral("mnuFileSaveAs")), &QAction::triggered, this,
             [this] { saveFormAs(session_, *this); });
+    connect(control(QStringLiteral("mnuFileExport")), &QAction::triggered, this, &frmMain::exportOpenForm);
+    connect(control(QStringLiteral("mnuFileImport")), &QAction::triggered, this, &frmMain::importFormFromFile);
     connect(control(QStringLiteral("mnuImprimirForm")), &QAction::triggered, this, &frmMain::printForm);
     connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
         if (window && sheet_ && window->widget() == sheet_)
@@ -45,6 +50,46 @@ void frmMain::openFromList(qint16 formId, const QString& model)
     openModel = model;
     if (openByModel(session_, *this, formId, formCaption(formId)))
         noteUsed(formId);
+}
+
+namespace {
+const QString kFormFileFilter = QStringLiteral("Formularios de Brela (*.json);;Todos los archivos (*)");
+}
+
+QString frmMain::chooseFile(bool save, const QString& proposed, const QString& filter)
+{
+    if (chooseFile_)
+        return chooseFile_(save, proposed, filter);
+    return save ? QFileDialog::getSaveFileName(this, QStringLiteral("Exportar formulario"), proposed, filter)
+                : QFileDialog::getOpenFileName(this, QStringLiteral("Seleccione Archivo"), proposed, filter);
+}
+
+// What is on the sheet goes out, changes not yet saved included, under the
+// name it is open with.
+void frmMain::exportOpenForm()
+{
+    if (session_.form.FormIDActual == 0)
+        return;
+    QString path = chooseFile(true, defaultFormFilePath(session_.folder, session_.form.NombreActual),
+                              kFormFileFilter);
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += kFormFileSuffix;
+    if (exportForm(session_, kWorkingCopy, session_.form.NombreActual, path))
+        session_.op.status(QStringLiteral("Formulario exportado a %1").arg(path));
+}
+
+void frmMain::importFormFromFile()
+{
+    const QString path = chooseFile(false, session_.folder, kFormFileFilter);
+    if (path.isEmpty())
+        return;
+    qint16 stored = 0;
+    if (importFormFile(session_, path, QString(), true, stored))
+        session_.op.message(QStringLiteral("Se importó el formulario \"%1\"; ya está en el menú de su modelo.")
+                                .arg(formCaption(stored)),
+                            Icon::Information, QStringLiteral("IMPORTAR FORMULARIO"));
 }
 
 void frmMain::printForm()

@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -61,6 +62,7 @@ TEST_F(MainWindow, EachMenuEntryIsEnabledInExactlyItsStates)
         {"mnuFileOpenBuscar", "10011"},
         {"mnuFileOpenQm540", nullptr}, {"mnuFileClose", "01100"},    {"mnuFileKill", "01000"},
         {"mnuFileSave", "01000"},      {"mnuFileSaveAs", "01100"},   {"mnuFileGenerate", "01100"},
+        {"mnuFileExport", "01100"},    {"mnuFileImport", "11111"},
         {"MnuEnviar", "11101"},        {"MnuLeeFormImpre", "10011"}, {"mnuFileExit", "11111"},
         {"mnuFileFastG", "10011"},     {"mnuFileFastQM210", nullptr}, {"MnuFileFastQm540", nullptr},
         {"MnuUtil", "11110"},          {"MnuConfig", "11111"},       {"mnuImprimirForm", "01100"},
@@ -105,6 +107,41 @@ TEST_F(MainWindow, SavingUnderANewIdAddsTheFormToBothListsOfItsModelOnce)
 
     window->removeForm(destination);
     EXPECT_EQ(window->listedForms(List::FastQm540), QList<qint16>({3, 4}));
+}
+
+TEST_F(MainWindow, TheOpenFormGoesToAFileAndComesBackListedUnderAnotherName)
+{
+    window->Form_Activate();
+    env.session->form = {3, QStringLiteral("Factura Carta QM540 17 CPI"), true};
+    ASSERT_TRUE(openStoredForm(*env.session, 3));
+    window->EnabMenu();
+    QStringList asked;
+    QString chosen;
+    window->setFileChooser([&](bool save, const QString& proposed, const QString&) {
+        asked << (save ? QStringLiteral("save ") : QStringLiteral("open ")) + proposed;
+        return chosen;
+    });
+
+    chosen = env.path(QStringLiteral("carta"));   // the suffix is added
+    window->control(QStringLiteral("mnuFileExport"))->trigger();
+    EXPECT_TRUE(QFile::exists(chosen + QStringLiteral(".json")));
+    chosen += QStringLiteral(".json");
+    env.op.queueInput(QStringLiteral("Carta de la sucursal"));
+    window->control(QStringLiteral("mnuFileImport"))->trigger();
+    EXPECT_EQ(asked, QStringList({QStringLiteral("save ") + env.path(QStringLiteral("Factura Carta QM540 17 CPI.json")),
+                                  QStringLiteral("open ") + env.dir.path()}));
+    EXPECT_EQ(window->listedForms(List::OpenQm540), QList<qint16>({3, 4, 5}));
+    EXPECT_EQ(window->listEntry(List::OpenQm540, 5)->text(), QStringLiteral("Carta de la sucursal"));
+    EXPECT_EQ(env.op.transcript().last(),
+              QStringLiteral("MSG[information] IMPORTAR FORMULARIO: Se importó el formulario \"Carta de la sucursal\"; "
+                             "ya está en el menú de su modelo."));
+
+    // A cancelled dialog does nothing.
+    chosen.clear();
+    const size_t boxes = env.op.boxes.size();
+    window->control(QStringLiteral("mnuFileImport"))->trigger();
+    EXPECT_EQ(env.op.boxes.size(), boxes);
+    EXPECT_EQ(window->listedForms(List::OpenQm540), QList<qint16>({3, 4, 5}));
 }
 
 // A bad stored line setting once locked the operator out; now the window
