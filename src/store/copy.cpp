@@ -204,23 +204,25 @@ bool CopiaFormulario(Session& s, qint16 source, const QString& /*nameA*/, const 
     }
 }
 
-qint16 CopiaPlantilla(Session& s, bool firstModel)
+qint16 templateForModel(QSqlDatabase& db, bool firstModel)
 {
-    QSqlQuery templates = run(s.db,
+    QSqlQuery templates = run(db,
         QStringLiteral("SELECT FormID FROM Forms WHERE FormID<>9999 AND FormLock<>0 AND ") +
             (firstModel ? QStringLiteral("FormPrModel='QM210'") : QStringLiteral("FormPrModel<>'QM210'")) +
             QStringLiteral(" ORDER BY FormID"));
-    qint16 templateId = 0;
-    if (templates.next()) {
-        templateId = static_cast<qint16>(templates.value(0).toInt());
-    } else {
-        QSqlQuery any = run(s.db, QStringLiteral("SELECT FormID FROM Forms WHERE FormID<>9999 ORDER BY FormID"));
-        if (!any.next()) {
-            s.op.message(QStringLiteral("ERROR No hay ningún formulario como plantilla"), Icon::Critical,
-                         QStringLiteral("ATENCION"));
-            return 0;
-        }
-        templateId = static_cast<qint16>(any.value(0).toInt());
+    if (templates.next())
+        return static_cast<qint16>(templates.value(0).toInt());
+    QSqlQuery any = run(db, QStringLiteral("SELECT FormID FROM Forms WHERE FormID<>9999 ORDER BY FormID"));
+    return any.next() ? static_cast<qint16>(any.value(0).toInt()) : qint16(0);
+}
+
+qint16 CopiaPlantilla(Session& s, bool firstModel)
+{
+    const qint16 templateId = templateForModel(s.db, firstModel);
+    if (templateId == 0) {
+        s.op.message(QStringLiteral("ERROR No hay ningún formulario como plantilla"), Icon::Critical,
+                     QStringLiteral("ATENCION"));
+        return 0;
     }
 
     Transaction transaction(s.db);

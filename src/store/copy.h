@@ -27,6 +27,10 @@ bool saveDefinition(Session& session, const FormDefinition& definition, const QS
 // The whole definition `formId` as stored; nothing when there is no such form.
 std::optional<FormDefinition> loadDefinition(QSqlDatabase& db, qint16 formId);
 
+// The template a layout of that model is built on: the first locked form of
+// the model, else the first stored form; 0 when the library is empty.
+qint16 templateForModel(QSqlDatabase& db, bool firstModel);
+
 // Rebuilds the working copy from a locked template of the printer's model,
 // named 'Actual Impresora', at 12 CPI and without parent zones.
 // Returns the template's FormID, or 0 when there is none (the operator is told).

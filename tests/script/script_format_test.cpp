@@ -1,3 +1,4 @@
+#include "script/script_layout.h"
 #include "script_test_support.h"
 
 #include <QTemporaryDir>
@@ -60,4 +61,37 @@ TEST(ScriptReading, AFileReadsLineByLineAsItsBytesSplitInMemory)
 TEST(ScriptBytes, CharactersOutsideTheCodePageBecomeOneQuestionMarkEach)
 {
     EXPECT_EQ(toCp1252(QStringLiteral("Ñ€a\u4e2db") + QString::fromUcs4(U"\U0001F600")), QByteArray("\xD1\x80" "a?b?"));
+}
+
+// What a script leaves in the printer: the last line for each setting, and
+// nothing from a line the printer would refuse.
+TEST(ScriptLayoutOf, TheLastAcceptedLineOfEachSettingCounts)
+{
+    const QStringList lines = {
+        QStringLiteral("** @ZONA|00001|060|01|01|01|01"),          // disabled
+        QStringLiteral("@TAMAÑO|00001|80|70"),
+        QStringLiteral("  @tamaño|00002|96|70|5  "),               // lower case, a value too many: ignored past the last
+        QStringLiteral("@ZONA|00003|060|05|10|80|20"),
+        QStringLiteral("@ZONA|00004|061|05|10|20"),                // too few values
+        QStringLiteral("@ZONA|00005|062|05|x|20|20"),              // not a number
+        QStringLiteral("@ZONA|00006|063|05|10|1000|20"),           // beyond any sheet
+        QStringLiteral("@ZONA|00007|090|00|21|80|30"),
+        QStringLiteral("@ZONA|00008|090|00|22|80|31"),             // the later line wins
+        QStringLiteral("@ENCABEZADO|00009|01|  Gracias  "),        // the line's own trailing spaces go
+        QStringLiteral("@ENCABEZADO|00010|02|\x7f"),
+        QStringLiteral("@ENCABEZADO|00011|03|"),                   // blank clears too
+        QStringLiteral("@ENCABEZADO|00012|04"),
+        QStringLiteral("@PREFERENCIA|00013|P|D|M|F|A|N"),
+    };
+    ScriptLayout layout = scriptLayout(lines);
+    ASSERT_TRUE(layout.size);
+    EXPECT_EQ(*layout.size, std::pair(96, 70));
+    ASSERT_EQ(layout.zones.size(), 2u);
+    EXPECT_EQ(std::tie(layout.zones[60].left, layout.zones[60].top, layout.zones[60].right, layout.zones[60].bottom),
+              std::tuple(5, 10, 80, 20));
+    EXPECT_EQ(layout.zones[90].top, 22);
+    EXPECT_EQ(layout.headers, (std::map<int, QString>{{1, QStringLiteral("  Gracias")}, {2, QString()},
+                                                      {3, QString()}, {4, QString()}}));
+    EXPECT_FALSE(layout.laterModelLines);
+    EXPECT_TRUE(scriptLayout({QStringLiteral("@PREFERENCIA|00004|P|L|O|N|N|12")}).laterModelLines);
 }
