@@ -150,7 +150,8 @@ ResolvedPort resolvePort(const PortConfig& config, const PortList& list)
         return resolved;
     }
     if (!config.PortDevice.isEmpty()) {
-        PortInfo shown{config.PortDevice, config.PortDevice};
+        PortInfo shown;
+        shown.name = shown.device = config.PortDevice;
         for (const PortInfo& port : list.ports())
             if (sameDevice(port, config.PortDevice))
                 shown = port;

@@ -1,5 +1,7 @@
 #include "ui/form_table.h"
 
+#include "store/printed_zone.h"
+
 #include <QPainter>
 #include <algorithm>
 
@@ -114,12 +116,18 @@ bool FormFilter::filterAcceptsRow(int sourceRow, const QModelIndex&) const
     return search_.matchesKey(table()->searchKey(sourceRow));
 }
 
-QRectF zoneMillimetres(const FormSummary& form, const ZoneRow& zone)
+QRectF zoneMillimetres(const FormSummary& form, const std::vector<ZoneRow>& zones, const ZoneRow& zone)
 {
+    // Where the printer puts it, as the sheet view draws it.
+    FormRow row;
+    row.FormMarLeft = form.FormMarLeft;
+    row.FormMarTop = form.FormMarTop;
+    row.FormPrModel = form.FormPrModel;
+    const PrintedRect printed = printedZone(row, zones, zone);
     const double column = 25.4 / (form.FormCPI > 0 ? form.FormCPI : 12);
-    const double row = 25.4 / 6;
-    return QRectF(form.FormMarLeft + zone.ZoneLeft * column, form.FormMarTop + zone.ZoneTop * row,
-                  (zone.ZoneRight - zone.ZoneLeft + 1) * column, (zone.ZoneBot - zone.ZoneTop + 1) * row);
+    const double line = 25.4 / 6;
+    return QRectF(printed.left * column, printed.top * line, (printed.right - printed.left + 1) * column,
+                  (printed.bottom - printed.top + 1) * line);
 }
 
 SheetPreview::SheetPreview(QWidget* parent) : QWidget(parent)
@@ -162,7 +170,7 @@ void SheetPreview::paintEvent(QPaintEvent*)
     for (const ZoneRow& zone : zones_) {
         if (!zone.ZoneVisible)
             continue;
-        const QRectF mm = zoneMillimetres(form_, zone);
+        const QRectF mm = zoneMillimetres(form_, zones_, zone);
         painter.drawRect(QRectF(corner + mm.topLeft() * scale, mm.size() * scale));
     }
 }

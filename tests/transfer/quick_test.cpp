@@ -148,8 +148,9 @@ TEST(QuickConfiguration, AFailedOrCancelledStepSkipsEveryLaterOne)
         const int zonesBefore = q.env.count(QStringLiteral("SELECT COUNT(*) FROM Zone WHERE FormID=9999"));
         EXPECT_FALSE(q.run(c.stopAt));
         EXPECT_EQ(q.steps.last(), c.lastStep);
-        if (c.sent)
+        if (c.sent) {
             EXPECT_EQ(q.printer.sent(), *c.sent);
+        }
         EXPECT_EQ(q.printer.printer->printer().zNumber(), c.zCloses);
         const QString script = quickScriptPath(*q.env.session);
         EXPECT_EQ(QFileInfo(script).isFile(), c.script);
@@ -180,8 +181,9 @@ TEST(QuickConfiguration, AFailedOrCancelledStepSkipsEveryLaterOne)
                 ++at;
             EXPECT_LT(at, transcript.size()) << begin.toStdString() << "\n" << transcript.join('\n').toStdString();
         }
-        if (c.boxes.isEmpty())
+        if (c.boxes.isEmpty()) {
             EXPECT_TRUE(transcript.isEmpty()) << transcript.join('\n').toStdString();
+        }
         EXPECT_EQ(q.env.op.pendingAnswers(), 0u);
         EXPECT_EQ(q.env.session->form.FormIDActual, 0);
     }

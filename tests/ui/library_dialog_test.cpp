@@ -217,10 +217,10 @@ TEST_F(LibraryWindow, TheDialogFiltersByModelSortsAndDrawsTheSelectedSheet)
     Units units;
     units.CPIActual = form4.form()->FormCPI;
     CalculaEscala(units, false);
-    const SheetView view = SheetView::from(units, *form4.form());
+    const SheetView view = SheetView::from(units);
     const ZoneRow& zone = zones.back();
-    const QRectF twips = view.zoneBox(zone.ZoneTop, zone.ZoneBot, zone.ZoneLeft, zone.ZoneRight);
-    const QRectF mm = zoneMillimetres(open->selected(), zone);
+    const QRectF twips = view.zoneBox(printedZone(*form4.form(), zones, zone));
+    const QRectF mm = zoneMillimetres(open->selected(), zones, zone);
     EXPECT_NEAR(mm.left(), twips.left() / 40, 1e-9);
     EXPECT_NEAR(mm.top(), twips.top() / 40, 1e-9);
     EXPECT_NEAR(mm.width(), twips.width() / 40, 1e-9);
@@ -250,11 +250,14 @@ TEST_F(LibraryWindow, TheQuickConfigurationChoosesItsFormInTheSameDialog)
     EXPECT_EQ(quick->windowTitle(), QStringLiteral("Configuración rápida: elegir formulario"));
     type(quick->searchBox(), QStringLiteral("copia 40"));
     ASSERT_EQ(quick->selected().FormID, 40);
+    env.op.queueAnswer(Answer::Yes);   // the Z close
     quick->chooseButton()->click();
     QApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
-    EXPECT_EQ(env.op.transcript(), QStringList{QStringLiteral("MSG[exclamation] Copia 40: Configuración Finalizada")});
+    ASSERT_EQ(env.op.transcript().size(), 2);
+    EXPECT_TRUE(env.op.transcript()[0].startsWith(QStringLiteral("ASK[question] Copia 40: Antes de enviar")));
+    EXPECT_EQ(env.op.transcript()[1], QStringLiteral("MSG[exclamation] Copia 40: Configuración Finalizada"));
     EXPECT_EQ(env.session->form.FormIDActual, 0);   // configured, not left open
     EXPECT_EQ(window->recentForms().ids(), QList<qint16>({40}));
 }
