@@ -118,7 +118,7 @@ bool FormFilter::filterAcceptsRow(int sourceRow, const QModelIndex&) const
 
 QRectF zoneMillimetres(const FormSummary& form, const std::vector<ZoneRow>& zones, const ZoneRow& zone)
 {
-    // The margins shift a zone as the printer takes them, as the sheet view draws it.
+    // Where the printer puts it, as the sheet view draws it.
     FormRow row;
     row.FormMarLeft = form.FormMarLeft;
     row.FormMarTop = form.FormMarTop;

@@ -59,8 +59,7 @@ private:
 };
 
 // Where a form's zones lie on its sheet, in millimetres from the sheet's
-// corner, as the sheet view places them (`zones` is the whole form, for
-// zone 070's sake).
+// corner, as the sheet view places them.
 QRectF zoneMillimetres(const FormSummary& form, const std::vector<ZoneRow>& zones, const ZoneRow& zone);
 
 // A small drawing of a form's sheet with its visible zones.

@@ -5,15 +5,6 @@
 namespace brela::test {
 namespace {
 
-// The first built-in serial port, as the system lists it.
-PortInfo boardPort()
-{
-    PortInfo port;
-    port.name = QStringLiteral("ttyS0");
-    port.device = QStringLiteral("/dev/ttyS0");
-    return port;
-}
-
 struct PortOpening : LinkFixture {
     PortOpening() { line.close(); }
 
@@ -23,10 +14,7 @@ struct PortOpening : LinkFixture {
     }
     Applied apply(int port, const QString& settings)
     {
-        PortConfig config;
-        config.PortNmb = port;
-        config.PORTCFG = settings;
-        return apply(config);
+        return apply(PortConfig{port, settings});
     }
     Applied apply(const PortConfig& chosen)
     {
@@ -148,8 +136,7 @@ TEST_F(PortOpening, AcceptedSettingsAreStoredEvenWhenThePortIsMissing)
 // device, then every other port; nothing listed twice.
 TEST_F(PortOpening, TheChooserListsTheNumberedPortsThenEveryOtherPortOnce)
 {
-    PortInfo builtIn = boardPort();
-    builtIn.description = QStringLiteral("Puerto de la placa");
+    PortInfo builtIn{QStringLiteral("ttyS0"), QStringLiteral("/dev/ttyS0"), QStringLiteral("Puerto de la placa")};
     ports.present = {usbAdapter(QStringLiteral("ttyUSB0"), QStringLiteral("A5XK3RJT")), builtIn};
     const QList<PortInfo> entries = chooserPorts(ports);
     QStringList captions;
@@ -175,7 +162,7 @@ TEST(AdapterIdentity, ASerialNumberOrElseThePlaceOnTheBusButNeverAnEmptyOrZeroSe
         {usbAdapter(QStringLiteral("ttyUSB0"), QStringLiteral("0"), place), "0403:6001 LOC=pci-0000:00:14.0-usb-0:2:1.0"},
         {usbAdapter(QStringLiteral("ttyUSB0"), QStringLiteral(" "), place), "0403:6001 LOC=pci-0000:00:14.0-usb-0:2:1.0"},
         {usbAdapter(QStringLiteral("ttyUSB0"), QStringLiteral("0")), ""},
-        {boardPort(), ""},
+        {PortInfo{QStringLiteral("ttyS0"), QStringLiteral("/dev/ttyS0")}, ""},
     };
     for (const Row& row : rows)
         EXPECT_EQ(adapterIdentity(row.port), QString::fromLatin1(row.identity)) << row.port.serialNumber.toStdString();

@@ -255,10 +255,9 @@ TEST_F(LibraryWindow, TheQuickConfigurationChoosesItsFormInTheSameDialog)
     QApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
-    const QStringList transcript = env.op.transcript();
-    ASSERT_EQ(transcript.size(), 2);
-    EXPECT_TRUE(transcript[0].startsWith(QStringLiteral("ASK[question] Copia 40: Antes de enviar la configuración")));
-    EXPECT_EQ(transcript[1], QStringLiteral("MSG[exclamation] Copia 40: Configuración Finalizada"));
+    ASSERT_EQ(env.op.transcript().size(), 2);
+    EXPECT_TRUE(env.op.transcript()[0].startsWith(QStringLiteral("ASK[question] Copia 40: Antes de enviar")));
+    EXPECT_EQ(env.op.transcript()[1], QStringLiteral("MSG[exclamation] Copia 40: Configuración Finalizada"));
     EXPECT_EQ(env.session->form.FormIDActual, 0);   // configured, not left open
     EXPECT_EQ(window->recentForms().ids(), QList<qint16>({40}));
 }
