@@ -9,8 +9,10 @@
 #include "store/copy.h"
 #include "store/printer_copy.h"
 #include "store/rows.h"
+#include "transfer/layout_source.h"
 
 #include <QSaveFile>
+#include <algorithm>
 
 namespace brela {
 namespace {
@@ -30,12 +32,7 @@ const QString kFix090 = QStringLiteral("Este software corregirá el problema de 
 const QString kFix060 = QStringLiteral("Este software corregirá el problema de la zona 060,\r\n"
                                        "para esto debe generar y enviar la configuración a la impresora\r\n\r\n");
 
-struct Rect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-};
+using Rect = LayoutRect;
 
 // An answer field read as a 16-bit count of rows or columns.
 int answerNumber(const PrinterLink& link, int field)
@@ -43,35 +40,105 @@ int answerNumber(const PrinterLink& link, int field)
     return static_cast<qint16>(roundHalfEven(textToNumber(link.PFRespuesta[field])));
 }
 
-class Reader {
+// The printer as the read-back asks it, command by command.
+class PrinterSource : public LayoutSource {
 public:
-    Reader(Session& session, PrinterLink& link, ValidationState& validation, const ReadProgress& progress)
-        : s_(session), link_(link), validation_(validation), progress_(progress)
-    {
-    }
+    PrinterSource(Session& session, PrinterLink& link) : s_(session), link_(link) {}
 
-    ReadBack run()
+    std::optional<bool> firstModel() override
     {
         // Without a usable port the working copy is left alone.
         if (link_.status() == LinkStatus::Closed || link_.status() == LinkStatus::Lost) {
             s_.op.message(portUnusableText(link_), Icon::Critical, applicationTitle());
-            return result_;
+            return std::nullopt;
         }
         // A printer that does not say its model is not taken for the second
         // one: that template would ask for lines the first model refuses and
         // leave a form of the wrong model in the working copy.
         const std::optional<bool> firstModel = probeModelQM210(link_);
-        if (!firstModel) {
+        if (!firstModel)
             s_.op.message(QStringLiteral("La impresora fiscal no respondió a la consulta del modelo; "
                                          "no se leyó nada y la copia de trabajo queda como estaba."),
                           Icon::Critical, applicationTitle());
-            return result_;
+        return firstModel;
+    }
+
+    QString logHeading(const QDateTime& now) const override
+    {
+        return QStringLiteral("Lectura actual de zonas de la impresora ")
+               + now.toString(QStringLiteral("dd/MM/yyyy hh:mm:ss"));
+    }
+
+    std::optional<Rect> zone(int zone) override
+    {
+        if (!query(kQueryCommand, {QStringLiteral("P"), QStringLiteral("C"), QStringLiteral("Z"), fmt3(zone)}, 7)) {
+            s_.op.message(QStringLiteral("Hay problemas de comunicación con la Impresora Fiscal."), Icon::Critical,
+                          QString());
+            return std::nullopt;
         }
+        const bool good = PFAnalizaEstado(link_, kQueryCommand);
+        Rect r;
+        if (good)
+            r = Rect{answerNumber(link_, 4), answerNumber(link_, 5), answerNumber(link_, 6), answerNumber(link_, 7)};
+        if (!good || (r.left == 0 && r.top == 0 && r.right == 0 && r.bottom == 0)) {
+            s_.op.message(QStringLiteral("Error lectura de zona ") + fmt3(zone), Icon::Information,
+                          QStringLiteral("ATENCION"));
+            return std::nullopt;
+        }
+        return r;
+    }
+
+    std::optional<std::pair<int, int>> formSize() override
+    {
+        if (query(kQueryCommand, {QStringLiteral("P"), QStringLiteral("P"), QStringLiteral("S")}, 4)
+            && PFAnalizaEstado(link_, kQueryCommand))
+            return std::pair(answerNumber(link_, 4), answerNumber(link_, 5));
+        return std::nullopt;
+    }
+
+    Header header(int msgId) override
+    {
+        if (!query(kHeaderCommand, {num(msgId)}, 4))
+            return {Header::Lost, QString()};
+        if (!PFAnalizaEstado(link_, kHeaderCommand)) {
+            s_.op.message(QStringLiteral("Error lectura de Header/Trailer ") + zeroPad(msgId, 2), Icon::None,
+                          applicationTitle());
+            return {Header::Keep, QString()};
+        }
+        return {Header::Text, link_.PFRespuesta[4]};
+    }
+
+private:
+    bool query(int command, const QStringList& fields, int fieldCount)
+    {
+        PFIniciaComando(link_);
+        for (const QString& field : fields)
+            PFAgregaCampo(link_, field);
+        return PFEnviaComando(link_, command, fieldCount);
+    }
+
+    Session& s_;
+    PrinterLink& link_;
+};
+
+// Rebuilds the working copy from a template and what the source reports.
+class Reader {
+public:
+    Reader(Session& session, LayoutSource& source, ValidationState& validation, const ReadProgress& progress)
+        : s_(session), source_(source), validation_(validation), progress_(progress)
+    {
+    }
+
+    ReadBack run()
+    {
+        const std::optional<bool> firstModel = source_.firstModel();
+        if (!firstModel)
+            return result_;
         s_.PrimerModelo = *firstModel;
         if (CopiaPlantilla(s_, s_.PrimerModelo) == 0)
             return result_;
-        log_ = QStringLiteral("Lectura actual de zonas de la impresora ")
-               + s_.clock.now().toString(QStringLiteral("dd/MM/yyyy hh:mm:ss")) + kCrLf + kCrLf;
+        log_ = source_.logHeading(s_.clock.now()) + kCrLf + kCrLf;
+        headingSize_ = log_.size();
         ok_ = true;
 
         readZones();
@@ -104,34 +171,6 @@ private:
             progress_(text);
     }
 
-    bool query(int command, const QStringList& fields, int fieldCount)
-    {
-        PFIniciaComando(link_);
-        for (const QString& field : fields)
-            PFAgregaCampo(link_, field);
-        return PFEnviaComando(link_, command, fieldCount);
-    }
-
-    // Reads one zone into `r`; false stops the walk after telling the operator.
-    bool readZone(int zone, Rect& r)
-    {
-        r = Rect{};
-        if (!query(kQueryCommand, {QStringLiteral("P"), QStringLiteral("C"), QStringLiteral("Z"), fmt3(zone)}, 7)) {
-            s_.op.message(QStringLiteral("Hay problemas de comunicación con la Impresora Fiscal."), Icon::Critical,
-                          QString());
-            return false;
-        }
-        const bool good = PFAnalizaEstado(link_, kQueryCommand);
-        if (good)
-            r = Rect{answerNumber(link_, 4), answerNumber(link_, 5), answerNumber(link_, 6), answerNumber(link_, 7)};
-        if (!good || (r.left == 0 && r.top == 0 && r.right == 0 && r.bottom == 0)) {
-            s_.op.message(QStringLiteral("Error lectura de zona ") + fmt3(zone), Icon::Information,
-                          QStringLiteral("ATENCION"));
-            return false;
-        }
-        return true;
-    }
-
     void storeZone(int zone, const Rect& r)
     {
         setWorkingZoneRect(s_.db, zone, r.left, r.top, r.right, r.bottom);
@@ -143,12 +182,13 @@ private:
         for (const ZoneRow& row : FormRows(s_.db, kWorkingCopy).zones()) {
             const int zone = row.ZoneID;
             step(QStringLiteral("Leyendo zona ") + fmt3(zone));
-            Rect r;
-            if (!readZone(zone, r)) {
+            const std::optional<Rect> read = source_.zone(zone);
+            if (!read) {
                 s_.op.beep();
                 ok_ = false;
                 return;
             }
+            Rect r = *read;
 
             if (zone == 60)
                 z60_ = r;
@@ -280,10 +320,9 @@ private:
     {
         int width = 0;
         int height = 0;
-        if (query(kQueryCommand, {QStringLiteral("P"), QStringLiteral("P"), QStringLiteral("S")}, 4)
-            && PFAnalizaEstado(link_, kQueryCommand)) {
-            width = answerNumber(link_, 4);
-            height = answerNumber(link_, 5);
+        if (const std::optional<std::pair<int, int>> size = source_.formSize()) {
+            width = size->first;
+            height = size->second;
         } else {
             ok_ = false;
         }
@@ -310,15 +349,12 @@ private:
             if (m.MsgID >= 200)
                 break;
             if (ok_ && (m.MsgID <= kFirstModelLastHeader || !s_.PrimerModelo)) {
-                if (!query(kHeaderCommand, {num(m.MsgID)}, 4)) {
+                const LayoutSource::Header line = source_.header(m.MsgID);
+                if (line.kind == LayoutSource::Header::Lost) {
                     ok_ = false;
-                } else if (!PFAnalizaEstado(link_, kHeaderCommand)) {
-                    s_.op.message(QStringLiteral("Error lectura de Header/Trailer ") + zeroPad(m.MsgID, 2),
-                                  Icon::None, applicationTitle());
-                } else {
-                    const QString text = link_.PFRespuesta[4];
-                    const bool empty = text.isEmpty() || text == QString(QChar(pf::DEL));
-                    setWorkingMessage(s_.db, m.MsgID, empty ? QString() : text, !empty);
+                } else if (line.kind == LayoutSource::Header::Text) {
+                    const bool empty = line.text.isEmpty() || line.text == QString(QChar(pf::DEL));
+                    setWorkingMessage(s_.db, m.MsgID, empty ? QString() : line.text, !empty);
                 }
             }
             step(QStringLiteral("Leyendo Mensaje ") + num(m.MsgID));
@@ -369,18 +405,19 @@ private:
         }
         result_.log = log_;
         result_.logPath = path;
-        if (log_.size() > kHeadingOnly) {
+        if (log_.size() > std::max<qsizetype>(kHeadingOnly, headingSize_)) {
             s_.op.openInEditor(path);
             result_.logOpened = true;
         }
     }
 
     Session& s_;
-    PrinterLink& link_;
+    LayoutSource& source_;
     ValidationState& validation_;
     const ReadProgress& progress_;
     ReadBack result_;
     QString log_;
+    qsizetype headingSize_ = 0;
     bool ok_ = false;
     Rect z60_;
     Rect z100_;
@@ -419,8 +456,15 @@ qint16 cpiForColumns(int columns)
 ReadBack LeeConfiguracion(Session& session, PrinterLink& link, ValidationState& validation,
                           const ReadProgress& progress)
 {
+    PrinterSource printer(session, link);
+    return readLayout(session, printer, validation, progress);
+}
+
+ReadBack readLayout(Session& session, LayoutSource& source, ValidationState& validation,
+                    const ReadProgress& progress)
+{
     try {
-        return Reader(session, link, validation, progress).run();
+        return Reader(session, source, validation, progress).run();
     } catch (const DbError& error) {
         // Stopping is the safe answer: the working copy would be half read.
         session.op.message(error.text, Icon::Critical, QString());

@@ -2,6 +2,7 @@
 
 #include "printer/printer_link.h"
 #include "store/session.h"
+#include "transfer/layout_source.h"
 #include "validation/validation.h"
 
 #include <QString>
@@ -32,6 +33,11 @@ inline const QString kReadBackLog = QStringLiteral("Actual impresora.log");
 // and CPIActual. The status bar shows the zone or line being read.
 ReadBack LeeConfiguracion(Session& session, PrinterLink& link, ValidationState& validation,
                           const ReadProgress& progress = {});
+
+// The read-back from any source of a layout (LeeConfiguracion's is the
+// printer): template copy, repairs, validation and log as described there.
+ReadBack readLayout(Session& session, LayoutSource& source, ValidationState& validation,
+                    const ReadProgress& progress = {});
 
 // "CDP", "CPD", ... from the left columns of the quantity, description and
 // price columns; empty when two of them share a column.
