@@ -172,6 +172,7 @@ void frmMain::buildMenus()
     addControl(file, QStringLiteral("mnuFileBar5"), QStringLiteral("-"));
     addControl(file, QStringLiteral("mnuFileExport"), QStringLiteral("E&xportar formulario..."));
     addControl(file, QStringLiteral("mnuFileImport"), QStringLiteral("&Importar formulario..."));
+    addControl(file, QStringLiteral("mnuFileImportZon"), QStringLiteral("Importar script .&ZON..."));
     addControl(file, QStringLiteral("mnuFileBar2"), QStringLiteral("-"));
     addControl(file, QStringLiteral("mnuFileGenerate"), QStringLiteral("&Generar"));
     addControl(file, QStringLiteral("MnuEnviar"), QStringLiteral("Enviar a impresora"));
@@ -482,6 +483,7 @@ void frmMain::EnabMenu()
     control(QStringLiteral("mnuFileGenerate"))->setEnabled(open);
     control(QStringLiteral("mnuFileSaveAs"))->setEnabled(open);
     control(QStringLiteral("mnuFileExport"))->setEnabled(open);
+    control(QStringLiteral("mnuFileImportZon"))->setEnabled(!open);
     control(QStringLiteral("mnuImprimirForm"))->setEnabled(open);
     control(QStringLiteral("mnuFileKill"))->setEnabled(editable);
     control(QStringLiteral("mnuFileSave"))->setEnabled(editable);

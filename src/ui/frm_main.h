@@ -62,6 +62,8 @@ public:
     // formulario...": a form file into the library (frm_main_library.cpp).
     void exportOpenForm();
     void importFormFromFile();
+    // "Importar script .ZON..." (frm_main_zon.cpp).
+    void importZonFromFile();
 
     // The file dialog behind the File menu's exports and imports; tests put
     // their own chooser in its place. An empty path is a cancelled dialog.

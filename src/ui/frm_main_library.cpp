@@ -36,6 +36,7 @@ void frmMain::wireLibraryCommands()
             [this] { saveFormAs(session_, *this); });
     connect(control(QStringLiteral("mnuFileExport")), &QAction::triggered, this, &frmMain::exportOpenForm);
     connect(control(QStringLiteral("mnuFileImport")), &QAction::triggered, this, &frmMain::importFormFromFile);
+    connect(control(QStringLiteral("mnuFileImportZon")), &QAction::triggered, this, &frmMain::importZonFromFile);
     connect(control(QStringLiteral("mnuImprimirForm")), &QAction::triggered, this, &frmMain::printForm);
     connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
         if (window && sheet_ && window->widget() == sheet_)

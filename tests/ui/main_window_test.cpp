@@ -1,9 +1,11 @@
 #include "fake_port_list.h"
 #include "memory_line.h"
+#include "script/generator.h"
 #include "store/copy.h"
 #include "store/library.h"
 #include "test_env.h"
 #include "ui/custom_dlg.h"
+#include "ui/factura.h"
 #include "ui/frm_config.h"
 #include "ui/frm_main.h"
 
@@ -62,7 +64,7 @@ TEST_F(MainWindow, EachMenuEntryIsEnabledInExactlyItsStates)
         {"mnuFileOpenBuscar", "10011"},
         {"mnuFileOpenQm540", nullptr}, {"mnuFileClose", "01100"},    {"mnuFileKill", "01000"},
         {"mnuFileSave", "01000"},      {"mnuFileSaveAs", "01100"},   {"mnuFileGenerate", "01100"},
-        {"mnuFileExport", "01100"},    {"mnuFileImport", "11111"},
+        {"mnuFileExport", "01100"},    {"mnuFileImport", "11111"},   {"mnuFileImportZon", "10011"},
         {"MnuEnviar", "11101"},        {"MnuLeeFormImpre", "10011"}, {"mnuFileExit", "11111"},
         {"mnuFileFastG", "10011"},     {"mnuFileFastQM210", nullptr}, {"MnuFileFastQm540", nullptr},
         {"MnuUtil", "11110"},          {"MnuConfig", "11111"},       {"mnuImprimirForm", "01100"},
@@ -142,6 +144,26 @@ TEST_F(MainWindow, TheOpenFormGoesToAFileAndComesBackListedUnderAnotherName)
     window->control(QStringLiteral("mnuFileImport"))->trigger();
     EXPECT_EQ(env.op.boxes.size(), boxes);
     EXPECT_EQ(window->listedForms(List::OpenQm540), QList<qint16>({3, 4, 5}));
+}
+
+TEST_F(MainWindow, AScriptImportedAsAFormIsListedAndOpensOnTheSheet)
+{
+    window->Form_Activate();
+    ASSERT_TRUE(openStoredForm(*env.session, 1));
+    QString script = env.path(QStringLiteral("Factura.ZON"));
+    ASSERT_TRUE(GeneraConfig(*env.session, QString(), script, true));
+    env.session->form = {};
+    window->EnabMenu();
+    window->setFileChooser([&](bool, const QString&, const QString&) { return script; });
+    env.op.queueInput(QStringLiteral("QM210"));
+    env.op.queueInput(QStringLiteral("Copia del script"));
+
+    window->control(QStringLiteral("mnuFileImportZon"))->trigger();
+    EXPECT_EQ(window->listedForms(List::OpenQm210), QList<qint16>({1, 2, 5}));
+    EXPECT_EQ(env.session->form.FormIDActual, 5);
+    ASSERT_NE(window->sheet(), nullptr);
+    EXPECT_EQ(window->sheet()->windowTitle(), QStringLiteral("Formulario:Copia del script"));
+    EXPECT_FALSE(window->control(QStringLiteral("mnuFileImportZon"))->isEnabled());
 }
 
 // A bad stored line setting once locked the operator out; now the window
