@@ -5,6 +5,8 @@
 #include "store/db.h"
 
 #include <QComboBox>
+#include <QPointer>
+#include <memory>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -21,8 +23,8 @@ constexpr int twips(int value)
 
 } // namespace
 
-FrmConfig::FrmConfig(PrinterLink& link, QSqlDatabase db, PortPanel setPortPanel, QWidget* parent)
-    : QDialog(parent), link_(link), db_(std::move(db)), setPortPanel_(std::move(setPortPanel))
+FrmConfig::FrmConfig(PrinterWorker& worker, Operator& op, QSqlDatabase db, PortPanel setPortPanel, QWidget* parent)
+    : QDialog(parent), worker_(worker), op_(op), db_(std::move(db)), setPortPanel_(std::move(setPortPanel))
 {
     setObjectName(QStringLiteral("frmConfig"));
     setWindowTitle(QStringLiteral("Configuración del Port Serie."));
@@ -75,7 +77,7 @@ void FrmConfig::selectStored()
     try {
         stored = loadPortConfig(db_);
     } catch (const DbError& error) {
-        reportDbError(link_.op, error, applicationTitle());
+        reportDbError(op_, error, applicationTitle());
     }
     // The last entry stays selected when nothing matches.
     for (int i = 0; i < combo_[0]->count(); ++i) {
@@ -95,14 +97,32 @@ void FrmConfig::acceptSettings()
     const QString port = combo_[0]->currentText().trimmed();
     const QString settings = combo_[1]->currentText();
     if (port.isEmpty() || settings.trimmed().isEmpty()) {
-        link_.op.message(QStringLiteral("Complete los datos y reintente"), Icon::None, applicationTitle());
+        op_.message(QStringLiteral("Complete los datos y reintente"), Icon::None, applicationTitle());
         return;
     }
     const PortConfig chosen{static_cast<int>(textToNumber(port.left(1))), settings};
-    // A port that cannot be opened has been reported and the window closes all
-    // the same; settings that do not read are to be corrected here.
-    if (applyPortSettings(link_, db_, chosen, setPortPanel_) != Applied::Refused)
-        accept();
+    // Settings that do not read are to be corrected here, before the port is touched.
+    const QString problem = lineSettingsProblem(chosen.PORTCFG);
+    if (!problem.isEmpty()) {
+        op_.message(problem, Icon::Exclamation, applicationTitle());
+        return;
+    }
+    // A port that cannot be opened has been reported and the window closes all the same.
+    const auto applied = std::make_shared<Applied>(Applied::Failed);
+    const PortPanel panel = setPortPanel_;
+    const QPointer<FrmConfig> window(this);
+    setEnabled(false);
+    const bool started = worker_.start(
+        [applied, chosen, panel](Workbench& bench) { *applied = applyPortSettings(bench.link, bench.session.db, chosen, panel); },
+        [window, applied] {
+            if (!window)
+                return;
+            window->setEnabled(true);
+            if (*applied != Applied::Refused)
+                window->accept();
+        });
+    if (!started)
+        setEnabled(true);
 }
 
 } // namespace brela

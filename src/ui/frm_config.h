@@ -1,6 +1,7 @@
 #pragma once
 
 #include "printer/port_settings.h"
+#include "transfer/printer_worker.h"
 
 #include <QDialog>
 
@@ -15,7 +16,9 @@ class FrmConfig : public QDialog {
     Q_OBJECT
 
 public:
-    FrmConfig(PrinterLink& link, QSqlDatabase db, PortPanel setPortPanel, QWidget* parent = nullptr);
+    // The port is reopened on the printer's thread, where the line lives;
+    // `setPortPanel` is called there.
+    FrmConfig(PrinterWorker& worker, Operator& op, QSqlDatabase db, PortPanel setPortPanel, QWidget* parent = nullptr);
 
     QComboBox* portList() const { return combo_[0]; }
     QComboBox* settingsList() const { return combo_[1]; }
@@ -29,7 +32,8 @@ private:
     void selectStored();
     void acceptSettings();
 
-    PrinterLink& link_;
+    PrinterWorker& worker_;
+    Operator& op_;
     QSqlDatabase db_;
     PortPanel setPortPanel_;
     QComboBox* combo_[2];

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "store/library.h"
+#include "printer/port_settings.h"
 #include "printer/printer_link.h"
+#include "transfer/printer_worker.h"
 #include "store/rows.h"
 #include "store/session.h"
 #include "validation/validation.h"
@@ -65,9 +67,16 @@ public:
     void unloadSheet() override;
     void setSheetCaption(const QString& caption) override;
     void setBusy(bool busy) override;
-    // The printer link the windows send their commands through.
-    void setLink(PrinterLink& link) { link_ = &link; }
-    PrinterLink* link() const { return link_; }
+    // The printer's worker thread the windows send their commands through.
+    void setWorker(PrinterWorker& worker);
+    PrinterWorker* worker() const { return worker_; }
+    // Runs `job` on the printer's thread and `done` here when it ends. While
+    // it runs every entry that could start another printer command is
+    // disabled, and with `holdsWorkingCopy` those that touch the working
+    // copy as well. False, after telling the operator, when one is running.
+    bool startPrinterJob(PrinterWorker::Job job, std::function<void()> done, bool holdsWorkingCopy);
+    // Panel 4 as the printer's thread writes it.
+    PortPanel portPanelSink();
 
     // Opens the serial port at the first activation; false ends the program.
     void setPortOpener(std::function<bool()> opener) { portOpener_ = std::move(opener); }
@@ -129,7 +138,9 @@ private:
     QPointer<factura> sheet_;
     ValidationState validation_;
     bool leaving_ = false;
-    PrinterLink* link_ = nullptr;
+    void applyPrinterLock();
+    PrinterWorker* worker_ = nullptr;
+    bool jobHoldsWorkingCopy_ = false;
     QRect placedAt_;   // where the stored placement put the window, in pixels
 };
 

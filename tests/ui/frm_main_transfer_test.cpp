@@ -1,5 +1,6 @@
 #include "../transfer/emulated_printer.h"
 #include "ui/custom_dlg.h"
+#include "worker_support.h"
 #include "ui/frm_main.h"
 #include "ui/frm_set_zone.h"
 
@@ -27,19 +28,24 @@ TEST(QuickFromTheMenu, LocksTheMenusWhileRunningAndLeavesNoFormOpen)
     EmulatedPrinter printer(env);
     printer.start(emu::Model::QM210, 0);
     frmMain main(*env.session);
-    connectTransfer(main, *env.session, printer.link);
+    const auto worker = workerOn(env, printer.line, &printer.link);
+    main.setWorker(*worker);
+    connectTransfer(main, *env.session);
     main.show();
     main.Form_Activate();
 
-    // What the operator sees while the X close runs.
+    // What the operator sees while the X close runs, looked at on the window's thread.
     bool fileMenuDuringClose = true;
+    bool helpDuringClose = false;
     QString stepDuringClose;
     printer.intercept = [&](const Received& packet) -> std::optional<QByteArray> {
-        if (packet.command == 57 && packet.fields.value(0) == "X") {
-            fileMenuDuringClose = main.control(QStringLiteral("MnuFile"))->isEnabled();
-            if (CustomDlg* dialog = progressWindow(main))
-                stepDuringClose = dialog->step();
-        }
+        if (packet.command == 57 && packet.fields.value(0) == "X")
+            QMetaObject::invokeMethod(&main, [&] {
+                fileMenuDuringClose = main.control(QStringLiteral("MnuFile"))->isEnabled();
+                helpDuringClose = main.control(QStringLiteral("mnuAyuda"))->isEnabled();
+                if (CustomDlg* dialog = progressWindow(main))
+                    stepDuringClose = dialog->step();
+            }, Qt::BlockingQueuedConnection);
         return std::nullopt;
     };
 
@@ -47,9 +53,11 @@ TEST(QuickFromTheMenu, LocksTheMenusWhileRunningAndLeavesNoFormOpen)
     ASSERT_NE(entry, nullptr);
     const QString form = entry->text();
     entry->trigger();
+    ASSERT_TRUE(settle(*worker));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
     EXPECT_FALSE(fileMenuDuringClose);
+    EXPECT_TRUE(helpDuringClose);
     EXPECT_EQ(stepDuringClose, QStringLiteral("Ejecutando Cierre X."));
 
     EXPECT_EQ(env.op.transcript(), QStringList{QStringLiteral("MSG[exclamation] ") + form
@@ -78,7 +86,8 @@ TEST(ScriptWindow, ChoosesAFileAndSendsIt)
     FrmSetZone::Hooks hooks;
     hooks.setOpen = [&flags](bool open) { flags << open; };
     hooks.chooseFile = [&picks](const QString&, const QString&) { return picks.takeFirst(); };
-    FrmSetZone window(*env.session, printer.link, hooks);
+    const auto worker = workerOn(env, printer.line, &printer.link);
+    FrmSetZone window(*env.session, worker.get(), hooks);
     window.show();
     window.Form_Activate();
     EXPECT_FALSE(window.Command1_2->isEnabled());
@@ -91,6 +100,8 @@ TEST(ScriptWindow, ChoosesAFileAndSendsIt)
     EXPECT_TRUE(window.Command1_2->isEnabled());
 
     window.Command1_2->click();
+    EXPECT_FALSE(window.isEnabled());   // until the printer's thread is done
+    ASSERT_TRUE(settle(*worker));
     EXPECT_TRUE(window.lastResult);
     EXPECT_EQ(window.Help_Label->text(), QStringLiteral("uno.ZON\nConfigurado sin errores"));
     EXPECT_EQ(printer.printer->printer().zone(90)->right, 80);

@@ -5,6 +5,7 @@
 #include "ui/custom_dlg.h"
 #include "ui/frm_config.h"
 #include "ui/frm_main.h"
+#include "worker_support.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -15,6 +16,8 @@
 
 using namespace brela;
 using brela::test::TestEnv;
+using brela::test::settle;
+using brela::test::workerOn;
 using List = frmMain::List;
 
 namespace {
@@ -111,21 +114,27 @@ TEST_F(MainWindow, UnusableStoredLineSettingsStillLeaveTheSettingsWindowWithinRe
 {
     env.exec(QStringLiteral("UPDATE PortConfig SET PORTCFG = 'rapido'"));
     MemoryLine line(env.clock);
-    PrinterLink link(env.op, line, env.clock);
-    const PortPanel portPanel = [this](const QString& text) { window->panel(4)->setText(text); };
-    window->setPortOpener([&] { return openPortAtStartup(link, env.session->db, portPanel); });
+    const auto worker = workerOn(env, line);
+    window->setWorker(*worker);
+    const PortPanel portPanel = window->portPanelSink();
+    window->setPortOpener([&] {
+        return window->startPrinterJob(
+            [portPanel](Workbench& bench) { openPortAtStartup(bench.link, bench.session.db, portPanel); }, {}, false);
+    });
     window->show();
     window->Form_Activate();
+    ASSERT_TRUE(settle(*worker));
     EXPECT_EQ(env.op.boxes.size(), 1u);
     EXPECT_TRUE(window->isVisible());
     EXPECT_TRUE(line.isOpen());
     EXPECT_EQ(window->panel(4)->text(), QStringLiteral("Usando COM1"));
     EXPECT_TRUE(window->control(QStringLiteral("MnuConfig"))->isEnabled());
 
-    FrmConfig settings(link, env.session->db, portPanel, window.get());
+    FrmConfig settings(*worker, env.op, env.session->db, portPanel, window.get());
     settings.show();
     settings.settingsList()->setCurrentIndex(1);
     settings.acceptButton()->click();
+    ASSERT_TRUE(settle(*worker));
     EXPECT_EQ(loadPortConfig(env.session->db).PORTCFG, QStringLiteral("19200, N, 8, 1"));
     EXPECT_EQ(line.opens.back().settings, QStringLiteral("19200, N, 8, 1"));
 }
