@@ -12,6 +12,7 @@
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
@@ -378,8 +379,20 @@ void frmMain::EnabMenu()
 void frmMain::setWorker(PrinterWorker& worker)
 {
     worker_ = &worker;
+    // Whatever window started it, the operator can always stop a wait on the printer.
+    if (!cancelWait_) {
+        cancelWait_ = new QPushButton(QStringLiteral("Cancelar la espera"), this);
+        cancelWait_->setObjectName(QStringLiteral("CancelWait"));
+        cancelWait_->hide();
+        statusBar()->insertPermanentWidget(0, cancelWait_);
+        connect(cancelWait_, &QPushButton::clicked, this, [this] {
+            if (worker_)
+                worker_->cancel();
+        });
+    }
     connect(&worker, &PrinterWorker::busyChanged, this, [this](bool busy) {
         unsetCursor();
+        cancelWait_->setVisible(busy);
         if (busy) {
             setCursor(Qt::BusyCursor);
             applyPrinterLock();

@@ -17,6 +17,7 @@ class QAction;
 class QLabel;
 class QMdiArea;
 class QMenu;
+class QPushButton;
 class QTextBrowser;
 class QTimer;
 
@@ -85,6 +86,8 @@ public:
     void removeForm(qint16 formId) override;
 
     QAction* control(const QString& name) const;
+    // "Cancelar la espera" in the status bar, shown while a printer command runs.
+    QPushButton* cancelWaitButton() const { return cancelWait_; }
     QLabel* panel(int number) const;   // 1..5
     QMdiArea* mdiArea() const { return mdi_; }
     bool activatedOnce() const { return activatedOnce_; }
@@ -140,6 +143,7 @@ private:
     bool leaving_ = false;
     void applyPrinterLock();
     PrinterWorker* worker_ = nullptr;
+    QPushButton* cancelWait_ = nullptr;
     bool jobHoldsWorkingCopy_ = false;
     QRect placedAt_;   // where the stored placement put the window, in pixels
 };

@@ -72,6 +72,44 @@ TEST(QuickFromTheMenu, LocksTheMenusWhileRunningAndLeavesNoFormOpen)
     EXPECT_EQ(printer.printer->printer().zone(70)->bottom, printer.printer->printer().zone(60)->bottom);
 }
 
+// "&Cancelar" in the progress window ends the wait on the printer at once,
+// not only at the next step: the X close is given up and nothing follows it.
+TEST(QuickFromTheMenu, CancelEndsTheWaitAtOnceAndSkipsTheRest)
+{
+    TestEnv env;
+    EmulatedPrinter printer(env);
+    printer.start(emu::Model::QM210, 0);
+    frmMain main(*env.session);
+    const auto worker = workerOn(env, printer.line, &printer.link);
+    main.setWorker(*worker);
+    connectTransfer(main, *env.session);
+    main.show();
+    main.Form_Activate();
+    printer.intercept = [&](const Received& packet) -> std::optional<QByteArray> {
+        if (packet.command == 57 && packet.fields.value(0) == "X")
+            QMetaObject::invokeMethod(&main, [&] {
+                if (CustomDlg* dialog = progressWindow(main))
+                    dialog->Command1->click();
+            }, Qt::BlockingQueuedConnection);
+        return std::nullopt;
+    };
+    QAction* entry = main.listEntry(frmMain::List::FastQm210, 1);
+    ASSERT_NE(entry, nullptr);
+    const QString form = entry->text();
+    entry->trigger();
+    ASSERT_TRUE(settle(*worker));
+
+    EXPECT_EQ(env.op.transcript(),
+              (QStringList{QStringLiteral("MSG[exclamation] Brela: Se canceló la espera de la impresora fiscal: el "
+                                          "comando quedó sin respuesta."),
+                           QStringLiteral("MSG[critical] ") + form + QStringLiteral(": Problemas con Cierre X."),
+                           QStringLiteral("MSG[critical] ") + form
+                               + QStringLiteral(": Hubo errores en la configuración o\r\nel usuario cancelo el "
+                                                "proceso. \r\nConfiguración Incompleta")}));
+    EXPECT_FALSE(printer.sent().contains(QStringLiteral("57 Z P")));
+    EXPECT_TRUE(main.control(QStringLiteral("mnuFileFastG"))->isEnabled());
+}
+
 // The script window: the first cancelled choice is reported, a later one
 // keeps the file silently, and a send ends with its result in Help_Label.
 TEST(ScriptWindow, ChoosesAFileAndSendsIt)

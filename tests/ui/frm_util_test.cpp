@@ -80,6 +80,8 @@ TEST(DocumentUtilities, ASecondCommandDuringAZCloseIsRefusedAndTheCloseIsUnchang
             for (const char* name : {"MnuLeeFormImpre", "mnuFileFastG", "MnuConfig", "mnuAyuda"})
                 if (main.control(QString::fromLatin1(name))->isEnabled())
                     enabledDuringClose << QString::fromLatin1(name);
+            if (main.cancelWaitButton()->isVisible())
+                enabledDuringClose << QStringLiteral("Cancelar la espera");
             for (int i = 1; i <= 4; ++i)
                 if (window.button(i)->isEnabled())
                     enabledDuringClose << QStringLiteral("button %1").arg(i);
@@ -92,7 +94,7 @@ TEST(DocumentUtilities, ASecondCommandDuringAZCloseIsRefusedAndTheCloseIsUnchang
     window.button(3)->click();
     ASSERT_TRUE(settle(*worker));
 
-    EXPECT_EQ(enabledDuringClose, QStringList{QStringLiteral("mnuAyuda")});
+    EXPECT_EQ(enabledDuringClose, (QStringList{QStringLiteral("mnuAyuda"), QStringLiteral("Cancelar la espera")}));
     const QString refusal = QStringLiteral("MSG[exclamation] Brela: La impresora fiscal está atendiendo otro comando. "
                                            "Espere a que termine y reintente.");
     EXPECT_EQ(env.op.transcript(), (QStringList{refusal, refusal}));
@@ -102,6 +104,7 @@ TEST(DocumentUtilities, ASecondCommandDuringAZCloseIsRefusedAndTheCloseIsUnchang
     EXPECT_EQ(printer.printer->printer().zNumber(), 1);
     EXPECT_TRUE(main.control(QStringLiteral("MnuLeeFormImpre"))->isEnabled());
     EXPECT_TRUE(window.button(3)->isEnabled());
+    EXPECT_FALSE(main.cancelWaitButton()->isVisible());
 }
 
 } // namespace

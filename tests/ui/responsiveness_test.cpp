@@ -12,34 +12,36 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
+#include <QThread>
+#include <atomic>
 #include <gtest/gtest.h>
 #include <iostream>
 
 namespace brela::test {
 namespace {
 
-// How late a 10 ms timer on the window thread comes, at worst.
-class StallMeter {
+// How late a 10 ms timer comes, at worst, on the thread it lives on.
+class StallMeter : public QObject {
 public:
     StallMeter()
     {
         clock_.start();
         timer_.setInterval(kTick);
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
+        QObject::connect(&timer_, &QTimer::timeout, this, [this] {
             const qint64 now = clock_.elapsed();
-            worst_ = std::max(worst_, now - last_ - kTick);
+            worst_ = std::max(worst_.load(), now - last_ - kTick);
             last_ = now;
         });
-        timer_.start();
     }
+    void start() { timer_.start(); }
     qint64 worst() const { return worst_; }
 
 private:
     static constexpr int kTick = 10;
     QElapsedTimer clock_;
-    QTimer timer_;
+    QTimer timer_{this};
     qint64 last_ = 0;
-    qint64 worst_ = 0;
+    std::atomic<qint64> worst_{0};
 };
 
 TEST(WindowThread, NeverStallsThroughAQuickConfigurationAt9600Baud)
@@ -74,18 +76,31 @@ TEST(WindowThread, NeverStallsThroughAQuickConfigurationAt9600Baud)
         ASSERT_TRUE(settle(worker));
         ASSERT_TRUE(opened) << env.op.transcript().join('\n').toStdString();
 
+        // A second meter on an idle thread of its own tells a busy machine,
+        // which delays both, from a window thread held up by the transfer.
+        QThread idle;
+        auto* control = new StallMeter;
+        control->moveToThread(&idle);
+        QObject::connect(&idle, &QThread::finished, control, &QObject::deleteLater);
+        idle.start();
+        QMetaObject::invokeMethod(control, &StallMeter::start, Qt::BlockingQueuedConnection);
+
         QElapsedTimer took;
         took.start();
         StallMeter meter;
+        meter.start();
         main.listEntry(frmMain::List::FastQm210, 1)->trigger();
         ASSERT_TRUE(settle(worker, 180000));
         const qint64 worst = meter.worst();
+        const qint64 machine = control->worst();
+        idle.quit();
+        idle.wait();
         std::cout << "configuración rápida a 9600 baudios: " << took.elapsed() << " ms; mayor demora del hilo de "
-                  << "ventanas: " << worst << " ms" << std::endl;
+                  << "ventanas: " << worst << " ms (la de un hilo ocioso: " << machine << " ms)" << std::endl;
         ASSERT_FALSE(env.op.transcript().isEmpty());
         EXPECT_TRUE(env.op.transcript().last().endsWith(QStringLiteral("Configuración Finalizada")))
             << env.op.transcript().join('\n').toStdString();
-        EXPECT_LT(worst, 50);
+        EXPECT_LT(worst, 50 + machine);
     }
     printer.terminate();
     printer.waitForFinished(5000);
