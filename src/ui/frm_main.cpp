@@ -384,7 +384,7 @@ void frmMain::setWorker(PrinterWorker& worker)
         cancelWait_ = new QPushButton(QStringLiteral("Cancelar la espera"), this);
         cancelWait_->setObjectName(QStringLiteral("CancelWait"));
         cancelWait_->hide();
-        statusBar()->insertPermanentWidget(0, cancelWait_);
+        statusBar()->insertPermanentWidget(1, cancelWait_);
         connect(cancelWait_, &QPushButton::clicked, this, [this] {
             if (worker_)
                 worker_->cancel();
