@@ -420,7 +420,7 @@ Reply exchange(PrinterLink& link, int command, const QStringList& fields, int fi
     reply.ok = transact(link, command, data, fieldCount);
     if (reply.ok) {
         // Fields 4 to 7 read empty, not missing, after a short answer, as
-        // the described array leaves them (the fiscal breakdown shows so).
+        // PFRespuesta leaves them (the fiscal breakdown shows so).
         const int count = std::max(link.PFRespuesta[0].toInt(), 7);
         reply.printerStatus = link.PFRespuesta[1];
         reply.fiscalStatus = link.PFRespuesta[2];

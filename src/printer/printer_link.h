@@ -120,7 +120,7 @@ QString portUnusableText(const PrinterLink& link);
 // the operator.
 Reply exchange(PrinterLink& link, int command, const QStringList& fields, int fieldCount);
 
-// The described calling pattern, kept as thin wrappers over exchange().
+// The start, add and send calls, kept as thin wrappers over exchange().
 void PFIniciaComando(PrinterLink& link);
 void PFAgregaCampo(PrinterLink& link, const QString& text);
 bool PFEnviaComando(PrinterLink& link, int command, int fieldCount);

@@ -10,7 +10,7 @@ void PFCargaTextosEstado(PrinterLink& link);
 // True when the reply's two status words let the command count as done;
 // otherwise shows their breakdown. Only for a reply that arrived.
 bool PFAnalizaEstado(PrinterLink& link, const Reply& reply, int command);
-// The same on the last answer the described way (PFRespuesta).
+// The same on the last answer left in PFRespuesta.
 bool PFAnalizaEstado(PrinterLink& link, int command);
 
 // The breakdown of one status word: kind 1 printer, kind 2 fiscal; the

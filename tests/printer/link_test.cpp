@@ -70,7 +70,7 @@ TEST_F(Link, TheFieldCountDecidesWhatIsExtractedAndSilenceBlanksTheAnswerAfterTh
     EXPECT_EQ(reply.field(3), QStringLiteral("a"));
     EXPECT_EQ(reply.field(4), QString());    // sent empty
     EXPECT_EQ(reply.field(5), QStringLiteral("c"));
-    EXPECT_EQ(reply.field(6), QString());    // not asked for: blank, as the described array leaves it
+    EXPECT_EQ(reply.field(6), QString());    // not asked for: blank, as PFRespuesta leaves it
     EXPECT_EQ(reply.field(9), pf::kFieldMissing);
     answerWith({"0080", "0600"});
     reply = send(42, {}, 3);
