@@ -1,5 +1,6 @@
 #include "transfer/readback.h"
 
+#include "common/command_codes.h"
 #include "common/cp1252.h"
 #include "common/numbers.h"
 #include "common/paths.h"
@@ -15,8 +16,8 @@
 namespace brela {
 namespace {
 
-constexpr int kQueryCommand = 91;
-constexpr int kHeaderCommand = 94;
+constexpr int kQueryCommand = cmd::FormQuery;
+constexpr int kHeaderCommand = cmd::HeaderQuery;
 // Headers above this number are fixed in the first model.
 constexpr int kFirstModelLastHeader = 65;
 // A log this long holds more than its heading.
@@ -38,9 +39,9 @@ struct Rect {
 };
 
 // An answer field read as a 16-bit count of rows or columns.
-int answerNumber(const PrinterLink& link, int field)
+int answerNumber(const Reply& reply, int field)
 {
-    return static_cast<qint16>(roundHalfEven(textToNumber(link.PFRespuesta[field])));
+    return static_cast<qint16>(roundHalfEven(textToNumber(reply.field(field))));
 }
 
 class Reader {
@@ -106,10 +107,8 @@ private:
 
     bool query(int command, const QStringList& fields, int fieldCount)
     {
-        PFIniciaComando(link_);
-        for (const QString& field : fields)
-            PFAgregaCampo(link_, field);
-        return PFEnviaComando(link_, command, fieldCount);
+        reply_ = exchange(link_, command, fields, fieldCount);
+        return reply_.ok;
     }
 
     // Reads one zone into `r`; false stops the walk after telling the operator.
@@ -121,9 +120,9 @@ private:
                           QString());
             return false;
         }
-        const bool good = PFAnalizaEstado(link_, kQueryCommand);
+        const bool good = PFAnalizaEstado(link_, reply_, kQueryCommand);
         if (good)
-            r = Rect{answerNumber(link_, 4), answerNumber(link_, 5), answerNumber(link_, 6), answerNumber(link_, 7)};
+            r = Rect{answerNumber(reply_, 4), answerNumber(reply_, 5), answerNumber(reply_, 6), answerNumber(reply_, 7)};
         if (!good || (r.left == 0 && r.top == 0 && r.right == 0 && r.bottom == 0)) {
             s_.op.message(QStringLiteral("Error lectura de zona ") + fmt3(zone), Icon::Information,
                           QStringLiteral("ATENCION"));
@@ -281,9 +280,9 @@ private:
         int width = 0;
         int height = 0;
         if (query(kQueryCommand, {QStringLiteral("P"), QStringLiteral("P"), QStringLiteral("S")}, 4)
-            && PFAnalizaEstado(link_, kQueryCommand)) {
-            width = answerNumber(link_, 4);
-            height = answerNumber(link_, 5);
+            && PFAnalizaEstado(link_, reply_, kQueryCommand)) {
+            width = answerNumber(reply_, 4);
+            height = answerNumber(reply_, 5);
         } else {
             ok_ = false;
         }
@@ -312,11 +311,11 @@ private:
             if (ok_ && (m.MsgID <= kFirstModelLastHeader || !s_.PrimerModelo)) {
                 if (!query(kHeaderCommand, {num(m.MsgID)}, 4)) {
                     ok_ = false;
-                } else if (!PFAnalizaEstado(link_, kHeaderCommand)) {
+                } else if (!PFAnalizaEstado(link_, reply_, kHeaderCommand)) {
                     s_.op.message(QStringLiteral("Error lectura de Header/Trailer ") + zeroPad(m.MsgID, 2),
                                   Icon::None, applicationTitle());
                 } else {
-                    const QString text = link_.PFRespuesta[4];
+                    const QString text = reply_.field(4);
                     const bool empty = text.isEmpty() || text == QString(QChar(pf::DEL));
                     setWorkingMessage(s_.db, m.MsgID, empty ? QString() : text, !empty);
                 }
@@ -380,6 +379,7 @@ private:
     ValidationState& validation_;
     const ReadProgress& progress_;
     ReadBack result_;
+    Reply reply_;   // the last query's answer
     QString log_;
     bool ok_ = false;
     Rect z60_;
