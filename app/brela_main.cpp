@@ -1,10 +1,10 @@
 #include "common/paths.h"
 #include "printer/port_settings.h"
 #include "printer/qt_serial_line.h"
-#include "printer/status_words.h"
 #include "common/version.h"
 #include "store/db.h"
 #include "store/session.h"
+#include "transfer/printer_worker.h"
 #include "ui/frm_config.h"
 #include "ui/frm_main.h"
 #include "ui/frm_set_zone.h"
@@ -19,6 +19,7 @@
 #include <QMessageBox>
 #include <QTranslator>
 #include <cstdio>
+#include <memory>
 
 using namespace brela;
 
@@ -89,27 +90,32 @@ int main(int argc, char** argv)
     SystemClock clock;
     Session session(db, op, clock, folder);
 
-    QtSerialLine line;
-    PrinterLink link(op, line, clock);
-    link.PFMostrarErrores = true;
-    PFCargaTextosEstado(link);
-
     session.units.CPIActual = 12;
     CalculaEscala(session.units, false);
 
+    // The port and the link live on the printer's own thread, made there.
+    PrinterWorker worker(session, [] { return std::make_shared<QtSerialLine>(); });
     frmMain main(session);
     op.setParent(&main);
     op.setStatusSink([&main](const QString& text) { main.panel(1)->setText(text); });
-    const PortPanel portPanel = [&main](const QString& text) { main.panel(4)->setText(text); };
-    main.setLink(link);
-    main.setPortOpener([&link, &session, portPanel] { return openPortAtStartup(link, session.db, portPanel); });
+    main.setWorker(worker);
+    const PortPanel portPanel = main.portPanelSink();
+    // The start-up's port opening runs where the line lives. Without a port
+    // the program stays, to design forms; the printer's entries wait for one.
+    main.setPortOpener([&main, portPanel] {
+        const auto opened = std::make_shared<bool>(false);
+        main.startPrinterJob(
+            [opened, portPanel](Workbench& bench) { *opened = openPortAtStartup(bench.link, bench.session.db, portPanel); },
+            [&main, opened] { main.setPrinterAvailable(*opened); }, false);
+        return true;
+    });
     QObject::connect(main.control(QStringLiteral("MnuConfig")), &QAction::triggered, &main, [&] {
-        FrmConfig settings(link, session.db, portPanel, &main);
+        FrmConfig settings(worker, op, session.db, portPanel, &main);
         if (settings.exec() == QDialog::Accepted)
             main.setPrinterAvailable(settings.applied() == Applied::Open);
     });
-    connectUtilities(main, session, link);
-    connectTransfer(main, session, link);
+    connectUtilities(main, session);
+    connectTransfer(main, session);
     main.show();
     return app.exec();
 }

@@ -4,11 +4,12 @@
 
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <cstdio>
 
 namespace brela::cli {
 
-enum Exit { Done = 0, Failed = 1, BadUsage = 2 };
+enum Exit { Done = 0, Failed = 1, BadUsage = 2, Interrupted = 130 };
 
 struct Context {
     Session& session;
@@ -22,6 +23,9 @@ using Command = int (*)(Context&);
 struct Registrar {
     Registrar(const char* name, const char* usage, Command command);
 };
+
+// Set by Ctrl-C or SIGTERM: the link ends its wait at once and the command stops.
+std::atomic<bool>& interruption();
 
 void out(const QString& text);   // a line on stdout
 void err(const QString& text);   // a line on stderr

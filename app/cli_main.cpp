@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <csignal>
 #include <map>
 
 namespace brela::cli {
@@ -22,6 +23,29 @@ std::map<QString, Entry>& commands()
 {
     static std::map<QString, Entry> table;
     return table;
+}
+
+std::atomic<bool> interrupted{false};
+volatile std::sig_atomic_t caughtSignal = 0;
+
+void onSignal(int number)
+{
+    caughtSignal = number;
+    interrupted = true;
+}
+
+// Ctrl-C and SIGTERM end the wait on the printer instead of the process, so
+// the port is closed and nothing is left half-stored; a second one, with
+// the default action back, ends the process at once. No restart: a question
+// waiting at the terminal gives up too.
+void catchInterruptions()
+{
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESETHAND;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
 }
 
 void printUsage(void (*print)(const QString&))
@@ -44,6 +68,20 @@ void printHelp()
     out(QStringLiteral("  --yes, --no    respuesta a las preguntas"));
     out(QStringLiteral("  --help         muestra esta ayuda y termina"));
     out(QStringLiteral("  --version      muestra la versión y termina"));
+}
+
+std::atomic<bool>& interruption()
+{
+    return interrupted;
+}
+
+int finish(int result)
+{
+    if (!interrupted)
+        return result;
+    err(QStringLiteral("Interrumpido por el operador: se dejó de esperar a la impresora, se cerró el puerto y no se "
+                       "guardó nada a medias."));
+    return caughtSignal == SIGTERM ? 128 + SIGTERM : Interrupted;
 }
 
 Registrar::Registrar(const char* name, const char* usage, Command command)
@@ -148,5 +186,6 @@ int main(int argc, char** argv)
     }
     Session session(db, op, clock, folder);
     cli::Context context{session, args, port};
-    return found->second.command(context);
+    cli::catchInterruptions();
+    return cli::finish(found->second.command(context));
 }

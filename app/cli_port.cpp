@@ -9,6 +9,7 @@ namespace brela::cli {
 Printer::Printer(Session& session) : link(session.op, line, session.clock)
 {
     link.PFMostrarErrores = true;
+    link.cancel = &interruption();
     PFCargaTextosEstado(link);
 }
 

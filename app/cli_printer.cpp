@@ -25,20 +25,19 @@ int status(Context& context)
     if (!context.args.isEmpty())
         return usageError(QStringLiteral("status no lleva argumentos."));
     Printer printer(context.session);
-    if (!connect(context, printer) || !PFConsultaEstado(printer.link, QStringLiteral("N")))
+    if (!connect(context, printer))
         return Failed;
     PrinterLink& link = printer.link;
-    const auto answer = link.PFRespuesta;
+    const Reply answer = statusRequest(link, QStringLiteral("N"));
+    if (!answer.ok)
+        return Failed;
     // Only the words themselves: the request's own fields are not part of the fiscal breakdown.
-    link.PFRespuesta[3] = pf::kFieldMissing;
-    link.PFRespuesta[4] = pf::kFieldMissing;
-    out(QStringLiteral("Estado de la impresora: ") + answer[1]);
-    printLines(PF_ANALIZASTATUS(link, answer[1], 1));
-    out(QStringLiteral("Estado fiscal: ") + answer[2]);
-    printLines(PF_ANALIZASTATUS(link, answer[2], 2));
-    link.PFRespuesta = answer;
+    out(QStringLiteral("Estado de la impresora: ") + answer.printerStatus);
+    printLines(PF_ANALIZASTATUS(link, answer.printerStatus, 1));
+    out(QStringLiteral("Estado fiscal: ") + answer.fiscalStatus);
+    printLines(PF_ANALIZASTATUS(link, answer.fiscalStatus, 2));
     out(QStringLiteral("Modelo: ")
-        + (isQM210ModelAnswer(answer[10]) ? QStringLiteral("QM210F") : QStringLiteral("QM210F+, QM540F")));
+        + (isQM210ModelAnswer(answer.field(10)) ? QStringLiteral("QM210F") : QStringLiteral("QM210F+, QM540F")));
     return Done;
 }
 

@@ -66,6 +66,7 @@ int quick(Context& context)
     bool refused = false;
     QuickProgress progress;
     progress.step = [](const QString& label) { err(label); };
+    progress.interrupted = [] { return interruption().load(); };
     progress.send = reportLines(refused);
     ValidationState state;
     const bool done = ConfiguracionRapida(session, printer.link, state, progress);

@@ -1,5 +1,6 @@
 #include "printer/fiscal_commands.h"
 
+#include "common/command_codes.h"
 #include "common/numbers.h"
 #include "common/version.h"
 #include "printer/status_words.h"
@@ -9,36 +10,25 @@
 namespace brela {
 namespace {
 
-constexpr int kStatusRequest = 42;
-constexpr int kDailyClose = 57;
-constexpr int kCancelTicket = 68;
-constexpr int kQuotationText = 73;
-constexpr int kCloseNonFiscal = 74;
-constexpr int kFormQuery = 91;
-constexpr int kTransport = 92;
-constexpr int kOpenDocument = 96;
-constexpr int kItem = 98;
-constexpr int kPayment = 100;
-constexpr int kCloseDocument = 101;
-
 constexpr unsigned kCloseRequired = 0x0800;
 constexpr unsigned kDocumentOpen = 0x2000;
 constexpr unsigned kAnyOpen = 0x3800;
 
 const QString kDel = QString(QChar(pf::DEL));
 
-bool send(PrinterLink& link, int command, std::initializer_list<QString> fields, int fieldCount)
+Reply send(PrinterLink& link, int command, std::initializer_list<QString> fields, int fieldCount)
 {
-    PFIniciaComando(link);
-    for (const QString& field : fields)
-        PFAgregaCampo(link, field);
-    return PFEnviaComando(link, command, fieldCount);
+    return exchange(link, command, QStringList(fields), fieldCount);
 }
 
 // The exchange and then the status words: both must be good.
-bool sendJudged(PrinterLink& link, int command, std::initializer_list<QString> fields, int fieldCount)
+bool sendJudged(PrinterLink& link, int command, std::initializer_list<QString> fields, int fieldCount,
+                Reply* answer = nullptr)
 {
-    return send(link, command, fields, fieldCount) && PFAnalizaEstado(link, command);
+    const Reply reply = send(link, command, fields, fieldCount);
+    if (answer)
+        *answer = reply;
+    return reply.ok && PFAnalizaEstado(link, reply, command);
 }
 
 bool isOneOf(const QString& letter, const QString& letters)
@@ -48,16 +38,21 @@ bool isOneOf(const QString& letter, const QString& letters)
 
 } // namespace
 
-bool PFConsultaEstado(PrinterLink& link, const QString& letter)
+Reply statusRequest(PrinterLink& link, const QString& letter)
 {
-    PFIniciaComando(link);
+    QStringList fields;
     if (letter != QStringLiteral("T")) {
         if (!isOneOf(letter, QStringLiteral("NPCAD")))
             link.op.message(QStringLiteral("Se va a enviar una letra que no esta contemplada "), Icon::None,
-                                    applicationTitle());
-        PFAgregaCampo(link, letter);
+                            applicationTitle());
+        fields << letter;
     }
-    return PFEnviaComando(link, kStatusRequest, 14);
+    return exchange(link, cmd::StatusRequest, fields, 14);
+}
+
+bool PFConsultaEstado(PrinterLink& link, const QString& letter)
+{
+    return statusRequest(link, letter).ok;
 }
 
 bool isQM210ModelAnswer(const QString& field10)
@@ -67,9 +62,10 @@ bool isQM210ModelAnswer(const QString& field10)
 
 std::optional<bool> probeModelQM210(PrinterLink& link)
 {
-    if (!PFConsultaEstado(link, QStringLiteral("N")))
+    const Reply reply = statusRequest(link, QStringLiteral("N"));
+    if (!reply.ok)
         return std::nullopt;
-    return isQM210ModelAnswer(link.PFRespuesta[10]);
+    return isQM210ModelAnswer(reply.field(10));
 }
 
 bool PFEsModeloQM210(PrinterLink& link)
@@ -77,20 +73,26 @@ bool PFEsModeloQM210(PrinterLink& link)
     return probeModelQM210(link).value_or(false);
 }
 
-bool PFVerificaFormulario(PrinterLink& link, qint16 cpi)
+std::optional<bool> checkForm(PrinterLink& link, qint16 cpi)
 {
-    if (!send(link, kFormQuery, {QStringLiteral("P"), QStringLiteral("P"), QStringLiteral("S")}, 4))
-        return false;
-    if (!PFAnalizaEstado(link, kFormQuery))
+    const Reply reply = send(link, cmd::FormQuery, {QStringLiteral("P"), QStringLiteral("P"), QStringLiteral("S")}, 4);
+    if (!reply.ok)
+        return std::nullopt;
+    if (!PFAnalizaEstado(link, reply, cmd::FormQuery))
         return true;
-    const long width = textToInt(link.PFRespuesta[4]);
+    const long width = textToInt(reply.field(4));
     if (width == 0) {
         link.op.message(QStringLiteral("El impresor fiscal no tiene configurado el formulario"), Icon::Critical,
-                                QStringLiteral("ATENCION"));
+                        QStringLiteral("ATENCION"));
         return true;
     }
     const double perInch = static_cast<double>(width) / cpi;
     return perInch >= 6 && perInch <= 8;
+}
+
+bool PFVerificaFormulario(PrinterLink& link, qint16 cpi)
+{
+    return checkForm(link, cpi).value_or(false);
 }
 
 bool PFAbreComprobante(PrinterLink& link, const QString& type, const QString& letter, qint16& cpi)
@@ -98,7 +100,7 @@ bool PFAbreComprobante(PrinterLink& link, const QString& type, const QString& le
     if (cpi != 10 && cpi != 12 && cpi != 17)
         cpi = 12;
     const bool letterA = letter == QStringLiteral("A");
-    return sendJudged(link, kOpenDocument,
+    return sendJudged(link, cmd::OpenDocument,
                       {type, QStringLiteral("C"), letter, QStringLiteral("1"), QStringLiteral("F"),
                        QString::number(cpi), letter == QStringLiteral("C") ? QStringLiteral("R") : QStringLiteral("I"),
                        letterA ? QStringLiteral("I") : QStringLiteral("F"), QStringLiteral("CLIENTE DE PRUEBA"), kDel,
@@ -110,7 +112,7 @@ bool PFAbreComprobante(PrinterLink& link, const QString& type, const QString& le
 
 bool PFItemComprobante(PrinterLink& link, const QString& first, const QString& second)
 {
-    return sendJudged(link, kItem,
+    return sendJudged(link, cmd::Item,
                       {first, QStringLiteral("00001000"), QStringLiteral("000000001"), QStringLiteral("2100"),
                        QStringLiteral("M"), QStringLiteral("1"), QStringLiteral("00000000"), second, kDel, kDel,
                        QStringLiteral("1050")},
@@ -119,17 +121,21 @@ bool PFItemComprobante(PrinterLink& link, const QString& first, const QString& s
 
 bool PFTextoCotizacion(PrinterLink& link, const QString& text)
 {
-    return sendJudged(link, kQuotationText, {text}, 4);
+    return sendJudged(link, cmd::QuotationText, {text}, 4);
 }
 
 bool PFPagoComprobante(PrinterLink& link, const QString& text, double amount)
 {
-    return sendJudged(link, kPayment, {text, zeroPad(roundHalfEven(amount * 100), 9), QStringLiteral("T")}, 3);
+    return sendJudged(link, cmd::Payment, {text, zeroPad(roundHalfEven(amount * 100), 9), QStringLiteral("T")}, 3);
 }
 
-bool PFCierraComprobante(PrinterLink& link, const QString& type, const QString& letter)
+bool PFCierraComprobante(PrinterLink& link, const QString& type, const QString& letter, QString* number)
 {
-    return sendJudged(link, kCloseDocument, {type, letter, QStringLiteral("FINAL")}, 3);
+    Reply reply;
+    const bool ok = sendJudged(link, cmd::CloseDocument, {type, letter, QStringLiteral("FINAL")}, 3, &reply);
+    if (number)
+        *number = reply.field(3);
+    return ok;
 }
 
 bool PFTransporte(PrinterLink& link, const QString& option)
@@ -144,26 +150,31 @@ bool PFTransporte(PrinterLink& link, const QString& option)
                                 Icon::None, applicationTitle());
         return false;
     }
-    return sendJudged(link, kTransport, {QStringLiteral("D"), QStringLiteral("P"), QStringLiteral("T"), last}, 3);
+    return sendJudged(link, cmd::Transport, {QStringLiteral("D"), QStringLiteral("P"), QStringLiteral("T"), last}, 3);
 }
 
-bool PFCierreDiario(PrinterLink& link, const QString& kind)
+bool PFCierreDiario(PrinterLink& link, const QString& kind, QString* number)
 {
-    return sendJudged(link, kDailyClose, {kind, QStringLiteral("P")}, 10);
+    Reply reply;
+    const bool ok = sendJudged(link, cmd::DailyClose, {kind, QStringLiteral("P")}, 10, &reply);
+    if (number)
+        *number = reply.field(3);
+    return ok;
 }
 
 bool PFCancelaPrueba(PrinterLink& link)
 {
-    return sendJudged(link, kPayment, {QStringLiteral("CANCELA PRUEBA"), QStringLiteral("0000000"), QStringLiteral("C")}, 3);
+    return sendJudged(link, cmd::Payment, {QStringLiteral("CANCELA PRUEBA"), QStringLiteral("0000000"), QStringLiteral("C")}, 3);
 }
 
 bool PFI_Sincronizar(PrinterLink& link)
 {
     Operator& op = link.op;
-    if (PFConsultaEstado(link, QStringLiteral("D"))) {
+    const Reply current = statusRequest(link, QStringLiteral("D"));
+    if (current.ok) {
         op.processEvents();
-        const unsigned fiscal = hexValue(link.PFRespuesta[2].trimmed());
-        QString type = link.PFRespuesta[3];
+        const unsigned fiscal = current.fiscalWord();
+        QString type = current.field(3);
         // Only a single known letter names a document; anything else is guessed from the word.
         if (!isOneOf(type, QStringLiteral("TFIDRNECLOH")))
             type = fiscal != 0 ? QStringLiteral("T") : QStringLiteral("O");
@@ -172,20 +183,21 @@ bool PFI_Sincronizar(PrinterLink& link)
             // The corrective command's own status is not judged: the final request decides.
             if (fiscal & kDocumentOpen) {
                 if (isOneOf(type, QStringLiteral("TFIDRNECL")))
-                    send(link, type == QStringLiteral("T") ? kCancelTicket : kPayment,
+                    send(link, type == QStringLiteral("T") ? cmd::CancelTicket : cmd::Payment,
                          {QStringLiteral("CANCELA"), QStringLiteral("000000000"), QStringLiteral("C")}, 3);
                 else
-                    send(link, kCloseNonFiscal, {QStringLiteral("T")}, 3);
+                    send(link, cmd::CloseNonFiscal, {QStringLiteral("T")}, 3);
             } else if (fiscal & kCloseRequired) {
-                send(link, kDailyClose, {QStringLiteral("Z"), QStringLiteral("P")}, 3);
+                send(link, cmd::DailyClose, {QStringLiteral("Z"), QStringLiteral("P")}, 3);
             }
             op.processEvents();
         }
     }
 
-    if (!PFConsultaEstado(link, QStringLiteral("T")))
+    const Reply last = statusRequest(link, QStringLiteral("T"));
+    if (!last.ok)
         return false;
-    if (hexValue(link.PFRespuesta[2].trimmed()) & kAnyOpen) {
+    if (last.fiscalWord() & kAnyOpen) {
         op.message(QStringLiteral("Si se llego a este sitio, es porque no se pueden\r"
                                   "cancelar los comprobantes en esta impresora.\r"
                                   "\r"

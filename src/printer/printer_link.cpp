@@ -21,15 +21,25 @@ double seconds(std::chrono::milliseconds duration)
 // A receiving step's deadline, moved on by DC2 and stray bytes. A burst of
 // them cannot bank time: the deadline never runs further ahead of the
 // present than one wait and one grace, so DC2 once a second keeps the wait
-// alive exactly as long as they come, and a flood ends as soon as it stops.
+// alive exactly as long as they come. A line that sends them faster than any
+// printer would is noise: it stops moving the deadline, and the wait ends.
 struct Deadline {
-    explicit Deadline(double start) : at(start + seconds(pf::kAnswerWait)), limit(start + seconds(pf::kLongestStep)) {}
+    explicit Deadline(double start) : at(start + seconds(pf::kAnswerWait)), windowStart(start) {}
     void extend(double current)
     {
-        at = std::min({at + seconds(pf::kBusyGrace), current + seconds(pf::kAnswerWait + pf::kBusyGrace), limit});
+        if (current - windowStart >= 1) {
+            windowStart = current;
+            inWindow = 0;
+        }
+        if (++inWindow > pf::kFloodPerSecond)
+            flooded = true;
+        if (!flooded)
+            at = std::min(at + seconds(pf::kBusyGrace), current + seconds(pf::kAnswerWait + pf::kBusyGrace));
     }
     double at;
-    double limit;
+    double windowStart;
+    int inWindow = 0;
+    bool flooded = false;
 };
 
 void pumpEvents(PrinterLink& link, int times = 4)
@@ -43,13 +53,15 @@ double now(PrinterLink& link)
     return link.clock.monotonicSeconds();
 }
 
-// Sleeps on the line in short slices, letting window events run between
-// them, until a byte is waiting. False once the deadline has passed or the
-// line is gone: a dead line must never turn the wait into a busy loop.
+// Sleeps on the line in short slices until a byte is waiting. False once
+// the deadline has passed, the operator cancelled or the line is gone: a
+// dead line must never turn the wait into a busy loop. No window events run
+// here: the link lives on its own thread, and a nested loop would let a
+// click start a second command or hold this one up.
 bool awaitInput(PrinterLink& link, const Deadline& deadline)
 {
     for (;;) {
-        if (!link.line.isOpen())
+        if (!link.line.isOpen() || link.cancelled())
             return false;
         const double current = now(link);
         if (current > deadline.at)
@@ -59,7 +71,6 @@ bool awaitInput(PrinterLink& link, const Deadline& deadline)
         const int ms = std::clamp(static_cast<int>(std::ceil((deadline.at - current) * 1000)), 1,
                                   static_cast<int>(pf::kWaitSlice.count()));
         link.line.waitForInput(ms);
-        link.op.processEvents();
     }
 }
 
@@ -270,8 +281,12 @@ int PFNumeroPaquete(PrinterLink& link, const QString& mode)
     return number;
 }
 
+// While a command is on the line its fields and answer are left alone; the
+// send that follows is refused.
 void PFIniciaComando(PrinterLink& link)
 {
+    if (link.status() == LinkStatus::Busy)
+        return;
     link.PFCampos.clear();
     link.PFRespuesta[0] = QStringLiteral("0");
     for (int i = 1; i <= 7; ++i)
@@ -280,16 +295,20 @@ void PFIniciaComando(PrinterLink& link)
 
 void PFAgregaCampo(PrinterLink& link, const QString& text)
 {
+    if (link.status() == LinkStatus::Busy)
+        return;
     link.PFCampos += pf::FS;
     link.PFCampos += toCp1252(text);
 }
 
-bool PFEnviaComando(PrinterLink& link, int command, int fieldCount)
+namespace {
+
+// Whether a command may go out now. A busy link refuses before anything of
+// the command in flight is touched; a closed or lost one is said at once
+// instead of waiting out two attempts on a dead port.
+bool admit(PrinterLink& link, int n)
 {
     Operator& op = link.op;
-    // The answer fields never reach past the array.
-    const int n = std::min(fieldCount <= 3 ? 2 : fieldCount, pf::kAnswerFields - 2);
-
     switch (link.status()) {
     case LinkStatus::Busy:
         op.message(QStringLiteral("La impresora fiscal está atendiendo otro comando. Espere a que termine y reintente."),
@@ -297,7 +316,6 @@ bool PFEnviaComando(PrinterLink& link, int command, int fieldCount)
         return false;
     case LinkStatus::Closed:
     case LinkStatus::Lost:
-        // Said at once instead of waiting out two attempts on a dead port.
         fillFailure(link, n);
         if (link.PFMostrarErrores)
             op.message(portUnusableText(link), Icon::Critical, programName());
@@ -305,6 +323,26 @@ bool PFEnviaComando(PrinterLink& link, int command, int fieldCount)
     case LinkStatus::Idle:
         break;
     }
+    if (link.cancelled()) {
+        // The operator has been told once, when the wait was cut short.
+        fillFailure(link, n);
+        return false;
+    }
+    return true;
+}
+
+int extracted(int fieldCount)
+{
+    // The answer fields never reach past the array.
+    return std::min(fieldCount <= 3 ? 2 : fieldCount, pf::kAnswerFields - 2);
+}
+
+// The exchange proper, on an admitted link. `data` is the command's own
+// copy: the second attempt goes out with the same fields as the first.
+bool transact(PrinterLink& link, int command, const QByteArray& data, int fieldCount)
+{
+    Operator& op = link.op;
+    const int n = extracted(fieldCount);
     BusyScope scope(link);
 
     // After a command that got no answer, whatever still waits on the line (a
@@ -314,8 +352,8 @@ bool PFEnviaComando(PrinterLink& link, int command, int fieldCount)
     pumpEvents(link);
     link.PFEstadoEnlace.Intentos = 0;
     bool ok = false;
-    while (link.PFEstadoEnlace.Intentos < 2 && !ok) {
-        Step step = PFArmaPaquete(link, command, link.PFCampos);
+    while (link.PFEstadoEnlace.Intentos < 2 && !ok && !link.cancelled()) {
+        Step step = PFArmaPaquete(link, command, data);
         if (step == Step::Passed) {
             pumpEvents(link);
             step = PFEsperaInicio(link);
@@ -341,11 +379,64 @@ bool PFEnviaComando(PrinterLink& link, int command, int fieldCount)
         return true;
     }
     fillFailure(link, n);
+    if (link.cancelled()) {
+        // Whatever the printer still sends belongs to the command given up.
+        link.line.discardInput();
+        op.message(QStringLiteral("Se canceló la espera de la impresora fiscal: el comando quedó sin respuesta."),
+                   Icon::Exclamation, applicationTitle());
+        return false;
+    }
     if (link.PFMostrarErrores)
         op.message(QStringLiteral("ERROR de COMUNICACION con la Impresora Fiscal.\r\n\r\n"
                                   "Revise las conecciones, si el equipo esta encendido y si usa la puerta serie correcta."),
                    Icon::Critical, programName());
     return false;
+}
+
+} // namespace
+
+bool PFEnviaComando(PrinterLink& link, int command, int fieldCount)
+{
+    if (!admit(link, extracted(fieldCount)))
+        return false;
+    return transact(link, command, QByteArray(link.PFCampos), fieldCount);
+}
+
+Reply exchange(PrinterLink& link, int command, const QStringList& fields, int fieldCount)
+{
+    Reply reply;
+    if (!admit(link, extracted(fieldCount))) {
+        reply.refused = true;
+        return reply;
+    }
+    link.PFRespuesta[0] = QStringLiteral("0");
+    for (int i = 1; i <= 7; ++i)
+        link.PFRespuesta[i].clear();
+    QByteArray data;
+    for (const QString& field : fields) {
+        data += pf::FS;
+        data += toCp1252(field);
+    }
+    reply.ok = transact(link, command, data, fieldCount);
+    if (reply.ok) {
+        // Fields 4 to 7 read empty, not missing, after a short answer, as
+        // PFRespuesta leaves them (the fiscal breakdown shows so).
+        const int count = std::max(link.PFRespuesta[0].toInt(), 7);
+        reply.printerStatus = link.PFRespuesta[1];
+        reply.fiscalStatus = link.PFRespuesta[2];
+        for (int i = 3; i <= count; ++i)
+            reply.fields << link.PFRespuesta[i];
+    }
+    return reply;
+}
+
+QString Reply::field(int n) const
+{
+    if (n == 1)
+        return printerStatus;
+    if (n == 2)
+        return fiscalStatus;
+    return n >= 3 && n - 3 < fields.size() ? fields.at(n - 3) : pf::kFieldMissing;
 }
 
 QString UPRN_sacarcampo(Operator& op, const QString& text, int n)

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 
@@ -49,12 +50,28 @@ using namespace std::chrono_literals;
 constexpr std::chrono::milliseconds kAnswerWait = 3s;
 // Added to the wait by every DC2 (printer busy) and every stray byte.
 constexpr std::chrono::milliseconds kBusyGrace = 1s;
-// Longest sleep on the line before window events run again.
+// Longest sleep on the line before a cancel is looked at again.
 constexpr std::chrono::milliseconds kWaitSlice = 50ms;
-// However long a printer says it is busy, one receiving step gives up after
-// this: a line stuck sending DC2 or noise must not hold the program forever.
-constexpr std::chrono::milliseconds kLongestStep = 120s;
+// A busy printer sends DC2 about once a second. More than this many DC2 or
+// stray bytes within one second is a noisy or stuck line, not a printer at
+// work: from then on they no longer move the step's deadline.
+constexpr int kFloodPerSecond = 8;
 } // namespace pf
+
+// What one command got back: the two status words and the command's own
+// answer fields, or the failure.
+struct Reply {
+    bool ok = false;          // a checked answer arrived
+    bool refused = false;     // not sent at all: the link was busy, closed, lost or cancelled
+    QString printerStatus;    // answer field 1
+    QString fiscalStatus;     // answer field 2
+    QStringList fields;       // answer fields 3 and up, as many as were asked for
+
+    // Answer field n as the printer numbers them (1 and 2 the status words,
+    // 3 the first of the command's own); "No se Recibio el Campo" when absent.
+    QString field(int n) const;
+    unsigned fiscalWord() const;
+};
 
 // The link to the fiscal printer: the line, the operator it reports to, the
 // clock its deadlines run on, and the link's own state, created once and
@@ -75,6 +92,11 @@ struct PrinterLink {
     QStringList PFTextosImpresora;
     QStringList PFTextosFiscal;
 
+    // Set from any thread to end the wait on the printer at once; the
+    // command in flight and every later one fail until it is cleared.
+    std::atomic<bool>* cancel = nullptr;
+    bool cancelled() const { return cancel && cancel->load(); }
+
     // The port number the settings and messages refer to.
     int portNumber = 1;
     // Draws the first sequence number: a fixed generator, so every run starts alike.
@@ -86,13 +108,19 @@ struct PrinterLink {
 
 private:
     friend struct BusyScope;
-    bool busy_ = false;
+    std::atomic<bool> busy_{false};
 };
 
 // Why a command cannot go out on a closed or lost port, for the operator.
 QString portUnusableText(const PrinterLink& link);
 
-// Building and sending a command.
+// Sends one command with its fields and waits for the checked answer, at
+// most two attempts. Refused at once, touching nothing of the command in
+// flight, while another command is on the line. Failures have been told to
+// the operator.
+Reply exchange(PrinterLink& link, int command, const QStringList& fields, int fieldCount);
+
+// The start, add and send calls, kept as thin wrappers over exchange().
 void PFIniciaComando(PrinterLink& link);
 void PFAgregaCampo(PrinterLink& link, const QString& text);
 bool PFEnviaComando(PrinterLink& link, int command, int fieldCount);

@@ -80,7 +80,7 @@ QString PFHexABinario(Operator& op, const QString& digit)
     return QStringLiteral("%1").arg(value, 4, 2, QLatin1Char('0'));
 }
 
-QString PF_ANALIZASTATUS(PrinterLink& link, const QString& status, int kind)
+QString PF_ANALIZASTATUS(PrinterLink& link, const QString& status, int kind, const Reply& reply)
 {
     Operator& op = link.op;
     if (kind != 1 && kind != 2) {
@@ -114,20 +114,20 @@ QString PF_ANALIZASTATUS(PrinterLink& link, const QString& status, int kind)
     }
     if (kind == 2) {
         for (int field = 3; field <= 4; ++field) {
-            if (link.PFRespuesta[field] != pf::kFieldMissing)
-                text += kCrLf + link.PFRespuesta[field];
+            if (reply.field(field) != pf::kFieldMissing)
+                text += kCrLf + reply.field(field);
         }
     }
     return text;
 }
 
-bool PFAnalizaEstado(PrinterLink& link, int /*command*/)
+bool PFAnalizaEstado(PrinterLink& link, const Reply& reply, int /*command*/)
 {
     LinkState& state = link.PFEstadoEnlace;
     if (state.MascaraFiscal == 0)
         state.MascaraFiscal = 255;
-    const unsigned printer = hexValue(link.PFRespuesta[1].trimmed());
-    const unsigned fiscal = hexValue(link.PFRespuesta[2].trimmed());
+    const unsigned printer = hexValue(reply.printerStatus.trimmed());
+    const unsigned fiscal = hexValue(reply.fiscalStatus.trimmed());
     unsigned mask = static_cast<unsigned>(state.MascaraFiscal);
 
     bool ok = (fiscal & mask) == 0;
@@ -148,11 +148,26 @@ bool PFAnalizaEstado(PrinterLink& link, int /*command*/)
 
     if (!ok) {
         Operator& op = link.op;
-        if (link.PFRespuesta[1] != QStringLiteral("0080"))
-            op.message(PF_ANALIZASTATUS(link, link.PFRespuesta[1], 1), Icon::None, applicationTitle());
-        op.message(PF_ANALIZASTATUS(link, link.PFRespuesta[2], 2), Icon::None, applicationTitle());
+        if (reply.printerStatus != QStringLiteral("0080"))
+            op.message(PF_ANALIZASTATUS(link, reply.printerStatus, 1, reply), Icon::None, applicationTitle());
+        op.message(PF_ANALIZASTATUS(link, reply.fiscalStatus, 2, reply), Icon::None, applicationTitle());
     }
     return ok;
+}
+
+bool PFAnalizaEstado(PrinterLink& link, int command)
+{
+    Reply reply;
+    reply.ok = true;
+    reply.printerStatus = link.PFRespuesta[1];
+    reply.fiscalStatus = link.PFRespuesta[2];
+    reply.fields = {link.PFRespuesta[3], link.PFRespuesta[4]};
+    return PFAnalizaEstado(link, reply, command);
+}
+
+unsigned Reply::fiscalWord() const
+{
+    return hexValue(fiscalStatus.trimmed());
 }
 
 } // namespace brela

@@ -1,5 +1,6 @@
 #include "script/script_format.h"
 
+#include "common/command_codes.h"
 #include "common/cp1252.h"
 
 #include <array>
@@ -10,14 +11,14 @@ namespace {
 const std::array<CommandFormat, 5>& formats()
 {
     static const std::array<CommandFormat, 5> table = {{
-        {Keyword::Tamano, QStringLiteral("@TAMAÑO"), 0x5A,
+        {Keyword::Tamano, QStringLiteral("@TAMAÑO"), cmd::SetForm,
          {QStringLiteral("P"), QStringLiteral("P"), QStringLiteral("S"), QStringLiteral("U")}, 4},
-        {Keyword::Margen, QStringLiteral("@MARGEN"), 0x5A,
+        {Keyword::Margen, QStringLiteral("@MARGEN"), cmd::SetForm,
          {QStringLiteral("P"), QStringLiteral("P"), QStringLiteral("M"), QStringLiteral("U")}, 6},
-        {Keyword::Preferencia, QStringLiteral("@PREFERENCIA"), 0x5A, {}, 11},
-        {Keyword::Zona, QStringLiteral("@ZONA"), 0x5A,
+        {Keyword::Preferencia, QStringLiteral("@PREFERENCIA"), cmd::SetForm, {}, 11},
+        {Keyword::Zona, QStringLiteral("@ZONA"), cmd::SetForm,
          {QStringLiteral("P"), QStringLiteral("C"), QStringLiteral("Z"), QStringLiteral("U")}, 7},
-        {Keyword::Encabezado, QStringLiteral("@ENCABEZADO"), 0x5D, {}, 4},
+        {Keyword::Encabezado, QStringLiteral("@ENCABEZADO"), cmd::SetHeader, {}, 4},
     }};
     return table;
 }

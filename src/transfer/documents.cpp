@@ -26,13 +26,6 @@ bool oneOf(const QString& letter, const char* letters)
     return letter.size() == 1 && QString::fromLatin1(letters).contains(letter);
 }
 
-// PFIniciaComando leaves "0" in the count and only a checked answer replaces
-// it: the command never got an answer, and the link has said so.
-bool exchangeFailed(const PrinterLink& link)
-{
-    return link.PFRespuesta[0] == QStringLiteral("0");
-}
-
 // One step of an action. An unexpected error is told with its number and
 // description and counts as a failed step, so the action goes on to what
 // follows a failure (the cancel of an open document).
@@ -131,10 +124,12 @@ TestResult printTestDocument(PrinterLink& link, const TestDocument& document, co
         return result;
 
     report(progress, QStringLiteral("Consultando el modelo de la impresora."));
-    bool firstModel = false;
-    guarded(op, [&] { return firstModel = PFEsModeloQM210(link); });
-    if (!firstModel && exchangeFailed(link))
+    // Without an answer the link has already said why.
+    std::optional<bool> model;
+    guarded(op, [&] { return (model = probeModelQM210(link)).has_value(); });
+    if (!model)
         return result;
+    const bool firstModel = *model;
     if (firstModel && type != QStringLiteral("F") && type != QStringLiteral("D")) {
         op.message(QStringLiteral("Comprobante (") + typeEntry + QStringLiteral(") no soportado en QM210F"),
                    Icon::Information, kAttention);
@@ -152,10 +147,11 @@ TestResult printTestDocument(PrinterLink& link, const TestDocument& document, co
     result.letter = letter;
 
     report(progress, QStringLiteral("Verificando el formulario."));
-    if (!guarded(op, [&] { return PFVerificaFormulario(link, cpi); })) {
+    std::optional<bool> form;
+    if (!guarded(op, [&] { return (form = checkForm(link, cpi)).value_or(false); })) {
         // Without an answer nothing is known about the form: the link has
         // already told why, and blaming the pitch would mislead.
-        if (!exchangeFailed(link))
+        if (form.has_value())
             op.message(QStringLiteral("El formulario que tiene configurado la impresora,\r\nNo se puede imprimir a ")
                            + QString::number(cpi) + QStringLiteral(" CPI"),
                        Icon::Information, kAttention);
@@ -208,8 +204,7 @@ TestResult printTestDocument(PrinterLink& link, const TestDocument& document, co
 
     if (ok) {
         report(progress, QStringLiteral("Cerrando el comprobante."));
-        if (guarded(op, [&] { return PFCierraComprobante(link, type, letter); })) {
-            result.number = link.PFRespuesta[3];
+        if (guarded(op, [&] { return PFCierraComprobante(link, type, letter, &result.number); })) {
             result.outcome = TestOutcome::Printed;
             op.message(name + QStringLiteral(" '") + letter + QStringLiteral("' Nro. ") + result.number
                            + QStringLiteral("\r\nSe imprimió correctamente"),

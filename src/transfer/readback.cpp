@@ -1,5 +1,6 @@
 #include "transfer/readback.h"
 
+#include "common/command_codes.h"
 #include "common/cp1252.h"
 #include "common/numbers.h"
 #include "common/paths.h"
@@ -17,8 +18,8 @@
 namespace brela {
 namespace {
 
-constexpr int kQueryCommand = 91;
-constexpr int kHeaderCommand = 94;
+constexpr int kQueryCommand = cmd::FormQuery;
+constexpr int kHeaderCommand = cmd::HeaderQuery;
 // Headers above this number are fixed in the first model.
 constexpr int kFirstModelLastHeader = 65;
 // A log this long holds more than its heading.
@@ -35,9 +36,9 @@ const QString kFix060 = QStringLiteral("Este software corregirá el problema de 
 using Rect = LayoutRect;
 
 // An answer field read as a 16-bit count of rows or columns.
-int answerNumber(const PrinterLink& link, int field)
+int answerNumber(const Reply& reply, int field)
 {
-    return static_cast<qint16>(roundHalfEven(textToNumber(link.PFRespuesta[field])));
+    return static_cast<qint16>(roundHalfEven(textToNumber(reply.field(field))));
 }
 
 // The printer as the read-back asks it, command by command.
@@ -76,10 +77,10 @@ public:
                           QString());
             return std::nullopt;
         }
-        const bool good = PFAnalizaEstado(link_, kQueryCommand);
+        const bool good = PFAnalizaEstado(link_, reply_, kQueryCommand);
         Rect r;
         if (good)
-            r = Rect{answerNumber(link_, 4), answerNumber(link_, 5), answerNumber(link_, 6), answerNumber(link_, 7)};
+            r = Rect{answerNumber(reply_, 4), answerNumber(reply_, 5), answerNumber(reply_, 6), answerNumber(reply_, 7)};
         if (!good || (r.left == 0 && r.top == 0 && r.right == 0 && r.bottom == 0)) {
             s_.op.message(QStringLiteral("Error lectura de zona ") + fmt3(zone), Icon::Information,
                           QStringLiteral("ATENCION"));
@@ -91,8 +92,8 @@ public:
     std::optional<std::pair<int, int>> formSize() override
     {
         if (query(kQueryCommand, {QStringLiteral("P"), QStringLiteral("P"), QStringLiteral("S")}, 4)
-            && PFAnalizaEstado(link_, kQueryCommand))
-            return std::pair(answerNumber(link_, 4), answerNumber(link_, 5));
+            && PFAnalizaEstado(link_, reply_, kQueryCommand))
+            return std::pair(answerNumber(reply_, 4), answerNumber(reply_, 5));
         return std::nullopt;
     }
 
@@ -100,25 +101,24 @@ public:
     {
         if (!query(kHeaderCommand, {num(msgId)}, 4))
             return {Header::Lost, QString()};
-        if (!PFAnalizaEstado(link_, kHeaderCommand)) {
+        if (!PFAnalizaEstado(link_, reply_, kHeaderCommand)) {
             s_.op.message(QStringLiteral("Error lectura de Header/Trailer ") + zeroPad(msgId, 2), Icon::None,
                           applicationTitle());
             return {Header::Keep, QString()};
         }
-        return {Header::Text, link_.PFRespuesta[4]};
+        return {Header::Text, reply_.field(4)};
     }
 
 private:
     bool query(int command, const QStringList& fields, int fieldCount)
     {
-        PFIniciaComando(link_);
-        for (const QString& field : fields)
-            PFAgregaCampo(link_, field);
-        return PFEnviaComando(link_, command, fieldCount);
+        reply_ = exchange(link_, command, fields, fieldCount);
+        return reply_.ok;
     }
 
     Session& s_;
     PrinterLink& link_;
+    Reply reply_;   // the last query's answer
 };
 
 // Rebuilds the working copy from a template and what the source reports.

@@ -43,6 +43,18 @@ QStringList zoneFields(const QString& line)
     return values;
 }
 
+int scriptCommandLines(const QString& fileName)
+{
+    ScriptReader reader(fileName);
+    if (!reader.open())
+        return 0;
+    int lines = 0;
+    while (const std::optional<QString> line = reader.readLine())
+        if (classifyLine(*line) != Keyword::None)
+            ++lines;
+    return lines;
+}
+
 bool sendScriptLine(Session& session, PrinterLink& link, SenderState& state, const QString& line,
                     const SendProgress& progress)
 {
@@ -51,7 +63,6 @@ bool sendScriptLine(Session& session, PrinterLink& link, SenderState& state, con
     if (!format)
         return true;
 
-    PFIniciaComando(link);
     QString description = TomaCampo(line, 1);
     QStringList values = keyword == Keyword::Zona ? zoneFields(line) : valueFields(line, keyword);
     bool skip = false;
@@ -76,10 +87,9 @@ bool sendScriptLine(Session& session, PrinterLink& link, SenderState& state, con
         break;
     }
 
-    for (const QString& field : format->leadingFields)
-        PFAgregaCampo(link, field);
+    QStringList fields = format->leadingFields;
     for (const QString& value : values) {
-        PFAgregaCampo(link, value);
+        fields << value;
         description += QLatin1Char(' ') + value;
     }
     if (skip)
@@ -87,9 +97,10 @@ bool sendScriptLine(Session& session, PrinterLink& link, SenderState& state, con
 
     if (keyword != Keyword::Tamano)
         showLabel(progress, description);
-    bool accepted = PFEnviaComando(link, format->code, 2);
+    const Reply reply = exchange(link, format->code, fields, 2);
+    bool accepted = reply.ok;
     if (accepted) {
-        accepted = PFAnalizaEstado(link, format->code);
+        accepted = PFAnalizaEstado(link, reply, format->code);
         showLabel(progress, description + QLatin1Char('\r') + (accepted ? QStringLiteral(" OK") : QStringLiteral(" ERROR")));
     }
     if (progress.sent)

@@ -38,6 +38,9 @@ bool PFEnviaConfig(Session& session, PrinterLink& link, SenderState& state, cons
 bool sendScriptLine(Session& session, PrinterLink& link, SenderState& state, const QString& line,
                     const SendProgress& progress = {});
 
+// How many lines of the script `fileName` go to the printer; 0 when it cannot be read.
+int scriptCommandLines(const QString& fileName);
+
 // The fields a "@ZONA" line sends after "P", "C", "Z", "U": the zone number
 // as written and the coordinates as plain numbers ("05" -> "5", "7.50" -> "7.5").
 QStringList zoneFields(const QString& line);

@@ -1,6 +1,7 @@
 #include "ui/custom_dlg.h"
 
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -15,8 +16,13 @@ CustomDlg::CustomDlg(QWidget* mainWindow) : QDialog(mainWindow), mainWindow_(mai
     Label1->setMinimumWidth(320);
     Command1 = new QPushButton(QStringLiteral("&Cancelar"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
+    Lines = new QProgressBar(this);
+    Lines->setObjectName(QStringLiteral("Lines"));
+    Lines->setFormat(QStringLiteral("%v de %m líneas"));
+    Lines->hide();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Label1);
+    layout->addWidget(Lines);
     layout->addWidget(Command1, 0, Qt::AlignHCenter);
     connect(Command1, &QPushButton::clicked, this, &CustomDlg::cancel);
 
@@ -35,6 +41,13 @@ QString CustomDlg::step() const
     return Label1->text();
 }
 
+void CustomDlg::setLines(int sent, int total)
+{
+    Lines->setMaximum(std::max(total, 1));
+    Lines->setValue(std::min(sent, Lines->maximum()));
+    Lines->show();
+}
+
 void CustomDlg::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
@@ -49,6 +62,8 @@ void CustomDlg::cancel()
     Interrumpido = true;
     Command1->setEnabled(false);
     Label1->setText(QStringLiteral("El usuario interrumpe el proceso. Un momento por favor."));
+    if (onCancel)
+        onCancel();
 }
 
 } // namespace brela

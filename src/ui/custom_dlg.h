@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 
 class QLabel;
+class QProgressBar;
 class QPushButton;
 
 namespace brela {
@@ -16,10 +18,15 @@ public:
 
     void setStep(const QString& text);
     QString step() const;
+    // Lines sent of the lines in the script; hidden until the sending starts.
+    void setLines(int sent, int total);
 
     bool Interrumpido = false;
+    // Run by "&Cancelar" as well: ends the wait on the printer at once.
+    std::function<void()> onCancel;
     QLabel* Label1;
     QPushButton* Command1;
+    QProgressBar* Lines;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -5,6 +5,8 @@
 #include "store/db.h"
 
 #include <QComboBox>
+#include <QPointer>
+#include <memory>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -21,9 +23,9 @@ constexpr int twips(int value)
 
 } // namespace
 
-FrmConfig::FrmConfig(PrinterLink& link, QSqlDatabase db, PortPanel setPortPanel, QWidget* parent,
+FrmConfig::FrmConfig(PrinterWorker& worker, Operator& op, QSqlDatabase db, PortPanel setPortPanel, QWidget* parent,
                      const PortList& ports)
-    : QDialog(parent), link_(link), db_(std::move(db)), setPortPanel_(std::move(setPortPanel)), ports_(ports)
+    : QDialog(parent), worker_(worker), op_(op), db_(std::move(db)), setPortPanel_(std::move(setPortPanel)), ports_(ports)
 {
     setObjectName(QStringLiteral("frmConfig"));
     setWindowTitle(QStringLiteral("Configuración del Port Serie."));
@@ -117,7 +119,7 @@ void FrmConfig::selectStored()
     try {
         stored = loadPortConfig(db_);
     } catch (const DbError& error) {
-        reportDbError(link_.op, error, applicationTitle());
+        reportDbError(op_, error, applicationTitle());
     }
     stored_ = stored;
     missingCaption_.clear();
@@ -157,7 +159,7 @@ void FrmConfig::acceptSettings()
     const QString port = combo_[0]->currentText().trimmed();
     const QString settings = combo_[1]->currentText();
     if (port.isEmpty() || settings.trimmed().isEmpty()) {
-        link_.op.message(QStringLiteral("Complete los datos y reintente"), Icon::None, applicationTitle());
+        op_.message(QStringLiteral("Complete los datos y reintente"), Icon::None, applicationTitle());
         return;
     }
     PortConfig chosen = stored_;
@@ -165,17 +167,38 @@ void FrmConfig::acceptSettings()
     // The stored adapter, while unplugged, stays as it is.
     const bool keepMissing = !missingCaption_.isEmpty() && port == missingCaption_;
     if (!keepMissing && !portFromText(port, entries_, chosen)) {
-        link_.op.message(QStringLiteral("No se reconoce el port \"%1\". Elija uno de la lista o escriba la ruta del "
-                                        "dispositivo (por ejemplo /dev/ttyUSB0).")
-                             .arg(port),
-                         Icon::Exclamation, applicationTitle());
+        op_.message(QStringLiteral("No se reconoce el port \"%1\". Elija uno de la lista o escriba la ruta del "
+                                   "dispositivo (por ejemplo /dev/ttyUSB0).")
+                        .arg(port),
+                    Icon::Exclamation, applicationTitle());
         return;
     }
-    // A port that cannot be opened has been reported and the window closes all
-    // the same; settings that do not read are to be corrected here.
-    applied_ = applyPortSettings(link_, db_, chosen, setPortPanel_, ports_);
-    if (applied_ != Applied::Refused)
-        accept();
+    // Settings that do not read are to be corrected here, before the port is touched.
+    const QString problem = lineSettingsProblem(chosen.PORTCFG);
+    if (!problem.isEmpty()) {
+        op_.message(problem, Icon::Exclamation, applicationTitle());
+        return;
+    }
+    // A port that cannot be opened has been reported and the window closes all the same.
+    const auto applied = std::make_shared<Applied>(Applied::Failed);
+    const PortPanel panel = setPortPanel_;
+    const PortList* ports = &ports_;
+    const QPointer<FrmConfig> window(this);
+    setEnabled(false);
+    const bool started = worker_.start(
+        [applied, chosen, panel, ports](Workbench& bench) {
+            *applied = applyPortSettings(bench.link, bench.session.db, chosen, panel, *ports);
+        },
+        [window, applied] {
+            if (!window)
+                return;
+            window->setEnabled(true);
+            window->applied_ = *applied;
+            if (*applied != Applied::Refused)
+                window->accept();
+        });
+    if (!started)
+        setEnabled(true);
 }
 
 } // namespace brela

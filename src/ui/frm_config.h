@@ -1,6 +1,7 @@
 #pragma once
 
 #include "printer/port_settings.h"
+#include "transfer/printer_worker.h"
 
 #include <QDialog>
 
@@ -18,7 +19,9 @@ class FrmConfig : public QDialog {
     Q_OBJECT
 
 public:
-    FrmConfig(PrinterLink& link, QSqlDatabase db, PortPanel setPortPanel, QWidget* parent = nullptr,
+    // The port is reopened on the printer's thread, where the line lives;
+    // `setPortPanel` is called there.
+    FrmConfig(PrinterWorker& worker, Operator& op, QSqlDatabase db, PortPanel setPortPanel, QWidget* parent = nullptr,
               const PortList& ports = systemPortList());
 
     // How the last "&Aceptar" went (Failed before any).
@@ -39,7 +42,8 @@ private:
     void showDetails();
     void acceptSettings();
 
-    PrinterLink& link_;
+    PrinterWorker& worker_;
+    Operator& op_;
     QSqlDatabase db_;
     PortPanel setPortPanel_;
     const PortList& ports_;

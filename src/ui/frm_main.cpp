@@ -13,6 +13,7 @@
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
@@ -490,6 +491,74 @@ void frmMain::EnabMenu()
     control(QStringLiteral("MnuEnviar"))->setEnabled(!utilWindowOpen_ && printerAvailable_);
     control(QStringLiteral("MnuUtil"))->setEnabled(!scriptWindowOpen_ && printerAvailable_);
     panels_[0]->setText(open ? QStringLiteral("Zona") : kNoFormHint);
+    applyPrinterLock();
+}
+
+void frmMain::setWorker(PrinterWorker& worker)
+{
+    worker_ = &worker;
+    // Whatever window started it, the operator can always stop a wait on the printer.
+    if (!cancelWait_) {
+        cancelWait_ = new QPushButton(QStringLiteral("Cancelar la espera"), this);
+        cancelWait_->setObjectName(QStringLiteral("CancelWait"));
+        cancelWait_->hide();
+        statusBar()->insertPermanentWidget(1, cancelWait_);
+        connect(cancelWait_, &QPushButton::clicked, this, [this] {
+            if (worker_)
+                worker_->cancel();
+        });
+    }
+    connect(&worker, &PrinterWorker::busyChanged, this, [this](bool busy) {
+        unsetCursor();
+        cancelWait_->setVisible(busy);
+        if (busy) {
+            setCursor(Qt::BusyCursor);
+            applyPrinterLock();
+            return;
+        }
+        // Back to what the state allows; the two menus EnabMenu leaves alone come back here.
+        jobHoldsWorkingCopy_ = false;
+        for (const char* name : {"MnuFile", "MnuConfig"})
+            control(QString::fromLatin1(name))->setEnabled(true);
+        EnabMenu();
+    });
+}
+
+// Entries that would start a second printer command, or touch the working
+// copy a read-back or quick configuration is filling, wait for the job.
+void frmMain::applyPrinterLock()
+{
+    if (!worker_ || !worker_->busy())
+        return;
+    for (const char* name : {"MnuLeeFormImpre", "mnuFileFastG", "MnuConfig"})
+        control(QString::fromLatin1(name))->setEnabled(false);
+    if (jobHoldsWorkingCopy_)
+        for (const char* name : {"MnuFile", "mnuImprimirForm", "MnuUtil"})
+            control(QString::fromLatin1(name))->setEnabled(false);
+}
+
+bool frmMain::startPrinterJob(PrinterWorker::Job job, std::function<void()> done, bool holdsWorkingCopy)
+{
+    if (!worker_) {
+        session_.op.message(QStringLiteral("No hay impresora fiscal configurada."), Icon::Critical, QString());
+        return false;
+    }
+    // A running job turns the new one away, with a message, before anything of either is touched.
+    if (!worker_->busy())
+        jobHoldsWorkingCopy_ = holdsWorkingCopy;
+    return worker_->start(std::move(job), std::move(done));
+}
+
+PortPanel frmMain::portPanelSink()
+{
+    return [window = QPointer<frmMain>(this)](const QString& text) {
+        if (!window)
+            return;
+        QMetaObject::invokeMethod(window.data(), [window, text] {
+            if (window)
+                window->panel(4)->setText(text);
+        }, Qt::QueuedConnection);
+    };
 }
 
 void frmMain::setScriptWindowOpen(bool open)

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "store/library.h"
+#include "printer/port_settings.h"
 #include "printer/printer_link.h"
+#include "transfer/printer_worker.h"
 #include "store/rows.h"
 #include "store/session.h"
 #include "ui/form_lists.h"
@@ -16,6 +18,7 @@ class QAction;
 class QLabel;
 class QMdiArea;
 class QMenu;
+class QPushButton;
 class QTextBrowser;
 class QTimer;
 
@@ -78,9 +81,16 @@ public:
     void unloadSheet() override;
     void setSheetCaption(const QString& caption) override;
     void setBusy(bool busy) override;
-    // The printer link the windows send their commands through.
-    void setLink(PrinterLink& link) { link_ = &link; }
-    PrinterLink* link() const { return link_; }
+    // The printer's worker thread the windows send their commands through.
+    void setWorker(PrinterWorker& worker);
+    PrinterWorker* worker() const { return worker_; }
+    // Runs `job` on the printer's thread and `done` here when it ends. While
+    // it runs every entry that could start another printer command is
+    // disabled, and with `holdsWorkingCopy` those that touch the working
+    // copy as well. False, after telling the operator, when one is running.
+    bool startPrinterJob(PrinterWorker::Job job, std::function<void()> done, bool holdsWorkingCopy);
+    // Panel 4 as the printer's thread writes it.
+    PortPanel portPanelSink();
 
     // Opens the serial port at the first activation; false starts without a printer.
     void setPortOpener(std::function<bool()> opener) { portOpener_ = std::move(opener); }
@@ -92,6 +102,8 @@ public:
     void removeForm(qint16 formId) override;
 
     QAction* control(const QString& name) const;
+    // "Cancelar la espera" in the status bar, shown while a printer command runs.
+    QPushButton* cancelWaitButton() const { return cancelWait_; }
     QLabel* panel(int number) const;   // 1..5
     QMdiArea* mdiArea() const { return mdi_; }
     bool activatedOnce() const { return activatedOnce_; }
@@ -170,7 +182,10 @@ private:
     QPointer<factura> sheet_;
     ValidationState validation_;
     bool leaving_ = false;
-    PrinterLink* link_ = nullptr;
+    void applyPrinterLock();
+    PrinterWorker* worker_ = nullptr;
+    QPushButton* cancelWait_ = nullptr;
+    bool jobHoldsWorkingCopy_ = false;
     QRect placedAt_;   // where the stored placement put the window, in pixels
 };
 

@@ -3,7 +3,7 @@
 #include "transfer/readback.h"
 #include "ui/frm_main.h"
 
-#include <QApplication>
+#include <memory>
 
 namespace brela {
 
@@ -14,29 +14,29 @@ void frmMain::readFromPrinter()
         raiseSheet();
         return;
     }
-    if (!link()) {
-        session_.op.message(QStringLiteral("No hay impresora fiscal configurada."), Icon::Critical, QString());
-        return;
-    }
-    setBusy(true);
-    const ReadBack result = LeeConfiguracion(session_, *link(), validation());
-    if (result.ok) {
-        session_.form.NombreActual = kReadBackName;
-        session_.form.FormIDActual = kWorkingCopy;
-        session_.form.FormBloqueado = false;
-        ArmaDetalle(kWorkingCopy);
-        showSheet();
-        setSheetModified(true);
-    } else {
-        session_.op.message(QStringLiteral("Error al obtener los datos de la Impresora Fiscal.\r\n"
-                                           "Puede ser un error de comunicación, o la impresora no se ha configurado "
-                                           "aún,\r\nEnvíe alguna configuración"),
-                            Icon::Critical, QString());
-    }
-    setBusy(false);
-    if (result.ok)
-        showSheet();
-    EnabMenu();
+    // The read runs on the printer's thread; this window stays free meanwhile.
+    const auto result = std::make_shared<ReadBack>();
+    startPrinterJob(
+        [result](Workbench& bench) { *result = LeeConfiguracion(bench.session, bench.link, bench.validation); },
+        [this, result] {
+            if (result->ok) {
+                session_.form.NombreActual = kReadBackName;
+                session_.form.FormIDActual = kWorkingCopy;
+                session_.form.FormBloqueado = false;
+                ArmaDetalle(kWorkingCopy);
+                showSheet();
+                setSheetModified(true);
+            } else {
+                session_.op.message(QStringLiteral("Error al obtener los datos de la Impresora Fiscal.\r\n"
+                                                   "Puede ser un error de comunicación, o la impresora no se ha "
+                                                   "configurado aún,\r\nEnvíe alguna configuración"),
+                                    Icon::Critical, QString());
+            }
+            if (result->ok)
+                showSheet();
+            EnabMenu();
+        },
+        true);
 }
 
 } // namespace brela

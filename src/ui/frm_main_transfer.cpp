@@ -6,9 +6,9 @@
 #include "transfer/quick.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QLabel>
 #include <QPointer>
+#include <atomic>
 #include <memory>
 
 namespace brela {
@@ -24,10 +24,24 @@ void setMenusEnabled(frmMain& main, bool enabled)
             action->setEnabled(enabled);
 }
 
+// Runs `action` on the thread of `window`, without waiting; nothing once the window is gone.
+template <typename Window, typename Action>
+void onWindow(const QPointer<Window>& window, Action action)
+{
+    if (window)
+        QMetaObject::invokeMethod(window.data(), [window, action] {
+            if (window)
+                action(*window);
+        }, Qt::QueuedConnection);
+}
+
 } // namespace
 
-void runQuickConfiguration(frmMain& main, Session& session, PrinterLink& link, qint16 formId)
+void runQuickConfiguration(frmMain& main, Session& session, qint16 formId)
 {
+    // Turned away before the open form or the menus are touched.
+    if (main.worker() && main.worker()->refuseWhileBusy())
+        return;
     session.form.FormIDActual = formId;
     // Past the lists' limit the form may have no entry: its name comes from the library.
     session.form.NombreActual = main.formCaption(formId);
@@ -37,48 +51,81 @@ void runQuickConfiguration(frmMain& main, Session& session, PrinterLink& link, q
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowTitle(session.form.NombreActual);
     dialog->Interrumpido = false;
+    const auto stop = std::make_shared<std::atomic<bool>>(false);
+    dialog->onCancel = [stop, worker = QPointer<PrinterWorker>(main.worker())] {
+        *stop = true;
+        if (worker)
+            worker->cancel();
+    };
     dialog->show();
 
+    // The steps run on the printer's thread and show themselves here.
+    const QPointer<frmMain> window(&main);
     QuickProgress progress;
-    progress.step = [dialog](const QString& label) {
-        if (dialog)
-            dialog->setStep(label);
-        QApplication::processEvents();
-    };
-    progress.interrupted = [dialog] { return dialog && dialog->Interrumpido; };
-    progress.workingCopyReady = [&main] { main.ArmaDetalle(kWorkingCopy); };
-    std::unique_ptr<FrmSetZone> script;
-    progress.sending = [&](bool loaded) {
-        if (loaded) {
-            script = std::make_unique<FrmSetZone>(session, link, FrmSetZone::Hooks{}, &main);
-            script->Habilita(1);
-        } else {
-            script.reset();
-        }
-    };
-    // The script window is not shown; the sending shows its lines in the status bar.
-    progress.send.label = [&main](const QString& text) {
+    progress.step = [dialog](const QString& label) { onWindow(dialog, [label](CustomDlg& d) { d.setStep(label); }); };
+    progress.interrupted = [stop] { return stop->load(); };
+    progress.workingCopyReady = [window] { onWindow(window, [](frmMain& m) { m.ArmaDetalle(kWorkingCopy); }); };
+    const auto sent = std::make_shared<int>(0);
+    progress.finished = [dialog] { onWindow(dialog, [](CustomDlg& d) { d.close(); }); };
+    progress.send.label = [window](const QString& text) {
         QString line = text;
-        main.panel(1)->setText(line.replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(QLatin1Char('\r'), QLatin1Char(' ')));
-        QApplication::processEvents();
+        line.replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(QLatin1Char('\r'), QLatin1Char(' '));
+        onWindow(window, [line](frmMain& m) { m.panel(1)->setText(line); });
     };
-    progress.finished = [dialog] {
+    const auto total = std::make_shared<int>(0);
+    progress.send.sent = [dialog, sent, total](const QString&, bool) {
+        const int done = ++*sent;
+        const int of = *total;
+        onWindow(dialog, [done, of](CustomDlg& d) { d.setLines(done, of); });
+    };
+    // The script window is loaded, disabled, for the sending and unloaded after it.
+    const auto script = std::make_shared<QPointer<FrmSetZone>>();
+    const QString scriptPath = quickScriptPath(session);
+    Session* windowSession = &session;
+    progress.sending = [window, dialog, script, total, scriptPath, windowSession](bool loaded) {
+        if (loaded) {
+            *total = scriptCommandLines(scriptPath);
+            const int of = *total;
+            onWindow(dialog, [of](CustomDlg& d) { d.setLines(0, of); });
+        }
+        onWindow(window, [script, loaded, windowSession](frmMain& m) {
+            if (loaded) {
+                *script = new FrmSetZone(*windowSession, nullptr, FrmSetZone::Hooks{}, &m);
+                (*script)->Habilita(1);
+            } else if (*script) {
+                delete script->data();
+            }
+        });
+    };
+
+    const bool started = main.startPrinterJob(
+        [progress](Workbench& bench) {
+            ValidationState state;
+            ConfiguracionRapida(bench.session, bench.link, state, progress);
+        },
+        [window, dialog] {
+            if (dialog)
+                dialog->close();
+            if (!window)
+                return;
+            setMenusEnabled(*window, true);
+            window->EnabMenu();
+        },
+        true);
+    if (!started) {
         if (dialog)
             dialog->close();
-    };
-    ValidationState state;
-    ConfiguracionRapida(session, link, state, progress);
-    if (dialog)
-        dialog->close();
-
-    setMenusEnabled(main, true);
-    main.EnabMenu();
+        session.form.FormIDActual = 0;
+        session.form.NombreActual.clear();
+        setMenusEnabled(main, true);
+        main.EnabMenu();
+    }
 }
 
-void connectTransfer(frmMain& main, Session& session, PrinterLink& link)
+void connectTransfer(frmMain& main, Session& session)
 {
     QObject::connect(&main, &frmMain::quickConfigurationRequested, &main,
-                     [&main, &session, &link](qint16 formId) { runQuickConfiguration(main, session, link, formId); });
+                     [&main, &session](qint16 formId) { runQuickConfiguration(main, session, formId); });
 
     QObject::connect(main.control(QStringLiteral("mnuFileGenerate")), &QAction::triggered, &main, [&main, &session] {
         if (session.form.FormIDActual == 0)
@@ -94,11 +141,11 @@ void connectTransfer(frmMain& main, Session& session, PrinterLink& link)
     });
 
     QObject::connect(main.control(QStringLiteral("MnuEnviar")), &QAction::triggered, &main,
-                     [&main, &session, &link, window = QPointer<FrmSetZone>()]() mutable {
+                     [&main, &session, window = QPointer<FrmSetZone>()]() mutable {
                          if (!window) {
                              FrmSetZone::Hooks hooks;
                              hooks.setOpen = [&main](bool open) { main.setScriptWindowOpen(open); };
-                             window = new FrmSetZone(session, link, hooks, &main);
+                             window = new FrmSetZone(session, main.worker(), hooks, &main);
                              const QRect frame = main.geometry();
                              window->move(frame.x() + (frame.width() - window->width()) / 2,
                                           frame.y() + (frame.height() - window->height()) / 2);

@@ -7,10 +7,12 @@
 
 namespace brela {
 
-void connectUtilities(frmMain& main, Session& session, PrinterLink& link)
+void connectUtilities(frmMain& main, Session& session)
 {
     QObject::connect(main.control(QStringLiteral("MnuUtil")), &QAction::triggered, &main,
-                     [&main, &session, &link, window = QPointer<frmUtil>()]() mutable {
+                     [&main, &session, window = QPointer<frmUtil>()]() mutable {
+                         if (!window && !main.worker())
+                             return;
                          if (!window) {
                              frmUtil::Hooks hooks;
                              hooks.setOpen = [&main](bool open) { main.setUtilWindowOpen(open); };
@@ -21,7 +23,7 @@ void connectUtilities(frmMain& main, Session& session, PrinterLink& link)
                                  else
                                      main.panel(1)->setText(step);
                              };
-                             window = new frmUtil(session, link, hooks, &main);
+                             window = new frmUtil(session, *main.worker(), hooks, &main);
                              window->setAttribute(Qt::WA_DeleteOnClose);
                              // Over the main window, clear of its menus.
                              const QRect frame = main.geometry();

@@ -2,7 +2,6 @@
 
 #include "common/version.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
@@ -23,8 +22,8 @@ QString dialogFilter(const QString& filter)
     return entries.join(QStringLiteral(";;"));
 }
 
-FrmSetZone::FrmSetZone(Session& session, PrinterLink& link, Hooks hooks, QWidget* parent)
-    : QWidget(parent, Qt::Window), session_(session), link_(link), hooks_(std::move(hooks))
+FrmSetZone::FrmSetZone(Session& session, PrinterWorker* worker, Hooks hooks, QWidget* parent)
+    : QWidget(parent, Qt::Window), session_(session), worker_(worker), hooks_(std::move(hooks))
 {
     setObjectName(QStringLiteral("FrmSetZone"));
     Command1_2 = new QPushButton(this);
@@ -60,7 +59,16 @@ FrmSetZone::FrmSetZone(Session& session, PrinterLink& link, Hooks hooks, QWidget
     connect(Command1_4, &QPushButton::clicked, this, &FrmSetZone::chooseFile);
     connect(Command1_5, &QPushButton::clicked, this, &FrmSetZone::viewFile);
     connect(Command2, &QPushButton::clicked, this, &FrmSetZone::exit);
+    if (worker)
+        connect(worker, &PrinterWorker::busyChanged, this, &FrmSetZone::followPrinter);
     Form_Load();
+}
+
+// Another window's printer command holds the send back until it ends.
+void FrmSetZone::followPrinter(bool busy)
+{
+    if (!sending_)
+        Command1_2->setEnabled(!busy && !fileName.isEmpty());
 }
 
 void FrmSetZone::Form_Load()
@@ -85,7 +93,7 @@ void FrmSetZone::takeFile(const QString& path)
     Label3->setText(info.fileName());
     fileName = QDir::toNativeSeparators(info.absoluteFilePath());
     folder = QDir::toNativeSeparators(info.absolutePath());
-    Command1_2->setEnabled(true);
+    Command1_2->setEnabled(!worker_ || !worker_->busy());
     Command1_5->setEnabled(true);
 }
 
@@ -125,24 +133,44 @@ void FrmSetZone::Habilita(int option)
 
 SendProgress FrmSetZone::progress()
 {
+    // Called on the printer's thread: the label is set here, on the window's.
     SendProgress progress;
-    progress.label = [this](const QString& text) {
+    progress.label = [window = QPointer<FrmSetZone>(this)](const QString& text) {
         QString shown = text;
         shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
-        Help_Label->setText(shown);
-        session_.op.processEvents();
+        if (window)
+            QMetaObject::invokeMethod(window.data(), [window, shown] {
+                if (window)
+                    window->Help_Label->setText(shown);
+            }, Qt::QueuedConnection);
     };
     return progress;
 }
 
 bool FrmSetZone::send()
 {
+    if (!worker_ || worker_->refuseWhileBusy())
+        return false;
     Habilita(1);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    lastResult = PFEnviaConfig(session_, link_, state_, fileName, progress());
-    QApplication::restoreOverrideCursor();
-    Habilita(0);
-    return lastResult;
+    sending_ = true;
+    setCursor(Qt::BusyCursor);
+    const auto state = std::make_shared<SenderState>(state_);
+    const auto result = std::make_shared<bool>(false);
+    const QString file = fileName;
+    const SendProgress lines = progress();
+    const QPointer<FrmSetZone> window(this);
+    return worker_->start(
+        [state, result, file, lines](Workbench& bench) { *result = PFEnviaConfig(bench.session, bench.link, *state, file, lines); },
+        [window, state, result] {
+            if (!window)
+                return;
+            window->state_ = *state;
+            window->lastResult = *result;
+            window->sending_ = false;
+            window->unsetCursor();
+            window->Habilita(0);
+            emit window->sent(*result);
+        });
 }
 
 void FrmSetZone::chooseFile()

@@ -2,8 +2,10 @@
 
 #include "printer/printer_link.h"
 #include "store/session.h"
+#include "transfer/printer_worker.h"
 #include "transfer/sender.h"
 
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 
@@ -24,12 +26,15 @@ public:
         std::function<QString(const QString& folder, const QString& filter)> chooseFile;
     };
 
-    FrmSetZone(Session& session, PrinterLink& link, Hooks hooks, QWidget* parent = nullptr);
+    // Without a worker the window only shows itself (the quick configuration's, disabled).
+    FrmSetZone(Session& session, PrinterWorker* worker, Hooks hooks, QWidget* parent = nullptr);
 
     void Form_Load();
     void Form_Activate();
     // 0 enables the window and the exit button, 1 disables the window, 3 enables it.
     void Habilita(int option);
+    // Starts the send on the printer's thread; false when it could not start.
+    // The window stays disabled until it ends (lastResult, then `sent`).
     bool send();
     void chooseFile();
     void viewFile();
@@ -54,12 +59,18 @@ public:
     QLabel* Label3;
     QLabel* Help_Label;
 
+signals:
+    void sent(bool result);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void followPrinter(bool busy);
+
     Session& session_;
-    PrinterLink& link_;
+    QPointer<PrinterWorker> worker_;
+    bool sending_ = false;
     Hooks hooks_;
     SenderState state_;
     QString proposed_;   // the last generated script already proposed
@@ -70,8 +81,9 @@ QString dialogFilter(const QString& filter);
 
 class frmMain;
 // "&Generar", "Enviar a impresora" and the two "&Configuración rápida" lists.
-void connectTransfer(frmMain& main, Session& session, PrinterLink& link);
-// The quick configuration of stored form `formId` with its progress window.
-void runQuickConfiguration(frmMain& main, Session& session, PrinterLink& link, qint16 formId);
+void connectTransfer(frmMain& main, Session& session);
+// The quick configuration of stored form `formId` with its progress window,
+// on the main window's printer worker.
+void runQuickConfiguration(frmMain& main, Session& session, qint16 formId);
 
 } // namespace brela

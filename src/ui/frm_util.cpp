@@ -2,7 +2,6 @@
 
 #include "printer/fiscal_commands.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -14,8 +13,8 @@
 
 namespace brela {
 
-frmUtil::frmUtil(Session& session, PrinterLink& link, Hooks hooks, QWidget* parent)
-    : QWidget(parent, Qt::Window), session_(session), link_(link), hooks_(std::move(hooks))
+frmUtil::frmUtil(Session& session, PrinterWorker& worker, Hooks hooks, QWidget* parent)
+    : QWidget(parent, Qt::Window), session_(session), worker_(&worker), hooks_(std::move(hooks))
 {
     setObjectName(QStringLiteral("frmUtil"));
     setWindowTitle(QStringLiteral("Utilidades de documentos"));
@@ -72,18 +71,42 @@ frmUtil::frmUtil(Session& session, PrinterLink& link, Hooks hooks, QWidget* pare
     layout->addLayout(choices, 1);
     layout->addLayout(buttons);
     resize(520, 220);
+    connect(&worker, &PrinterWorker::busyChanged, this, &frmUtil::followPrinter);
+}
+
+// No button starts a second printer command while one runs, from this
+// window or any other.
+void frmUtil::followPrinter(bool busy)
+{
+    busy_ = busy;
+    for (QPushButton* button : command_)
+        button->setEnabled(!busy);
+    if (busy)
+        setCursor(Qt::BusyCursor);
+    else
+        unsetCursor();
 }
 
 void frmUtil::Form_Load()
 {
-    // Nothing to choose until the model is known.
-    busy_ = true;
-    setEnabled(false);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool firstModel = PFEsModeloQM210(link_);
-    QApplication::restoreOverrideCursor();
-    setEnabled(true);
-    busy_ = false;
+    if (hooks_.setOpen)
+        hooks_.setOpen(true);
+    // Nothing to choose until the model is known; the printer is asked on its own thread.
+    const auto firstModel = std::make_shared<bool>(false);
+    const QPointer<frmUtil> window(this);
+    const bool asked = worker_ && worker_->start([firstModel](Workbench& bench) { *firstModel = PFEsModeloQM210(bench.link); },
+                                                 [window, firstModel] {
+                                                     if (window) {
+                                                         window->fillLists(*firstModel);
+                                                         emit window->actionDone();
+                                                     }
+                                                 });
+    if (!asked)
+        fillLists(false);
+}
+
+void frmUtil::fillLists(bool firstModel)
+{
     combo_[0]->clear();
     combo_[0]->addItems(documentTypeEntries(firstModel));
     combo_[0]->setCurrentIndex(0);
@@ -105,9 +128,6 @@ void frmUtil::Form_Load()
             break;
         }
     combo_[2]->setCurrentIndex(pitch);
-
-    if (hooks_.setOpen)
-        hooks_.setOpen(true);
 }
 
 void frmUtil::InitComboLetra()
@@ -129,28 +149,38 @@ void frmUtil::Command1_Click(int index)
         close();
         return;
     }
-    busy_ = true;
-    setEnabled(false);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Progress progress = [this](const QString& step) {
-        if (hooks_.status)
-            hooks_.status(step);
+    if (!worker_ || worker_->refuseWhileBusy())
+        return;
+    const QPointer<frmUtil> window(this);
+    // Steps come from the printer's thread and show here.
+    const Progress progress = [window](const QString& step) {
+        if (window)
+            QMetaObject::invokeMethod(window.data(), [window, step] {
+                if (window && window->hooks_.status)
+                    window->hooks_.status(step);
+            }, Qt::QueuedConnection);
+    };
+    const auto ended = [window] {
+        if (!window)
+            return;
+        if (window->hooks_.status)
+            window->hooks_.status(QString());
+        emit window->actionDone();
     };
     switch (index) {
-    case 1: printTest(); break;
-    case 2: dailyClose(link_, QStringLiteral("X"), progress); break;
-    case 3: dailyClose(link_, QStringLiteral("Z"), progress); break;
-    case 4: cancelOpenDocument(link_, progress); break;
+    case 1: printTest(progress); break;
+    case 2:
+    case 3: {
+        const QString kind = index == 2 ? QStringLiteral("X") : QStringLiteral("Z");
+        worker_->start([kind, progress](Workbench& bench) { dailyClose(bench.link, kind, progress); }, ended);
+        break;
+    }
+    case 4: worker_->start([progress](Workbench& bench) { cancelOpenDocument(bench.link, progress); }, ended); break;
     default: break;
     }
-    if (hooks_.status)
-        hooks_.status(QString());
-    QApplication::restoreOverrideCursor();
-    setEnabled(true);
-    busy_ = false;
 }
 
-void frmUtil::printTest()
+void frmUtil::printTest(const Progress& progress)
 {
     TestDocument document;
     document.typeEntry = combo_[0]->currentText();
@@ -158,20 +188,25 @@ void frmUtil::printTest()
     document.cpi = static_cast<qint16>(combo_[2]->currentText().left(2).toInt());
     document.transport = check_[0]->isChecked();
     document.noPayment = check_[1]->isChecked();
-    const TestResult result = printTestDocument(link_, document, [this](const QString& step) {
-        if (hooks_.status)
-            hooks_.status(step);
-    });
-
-    // The lists now show what was printed with.
-    InitComboLetra();
-    if (!result.letter.isEmpty()) {
-        for (int i = 0; i < combo_[1]->count(); ++i)
-            if (combo_[1]->itemText(i).startsWith(result.letter)) {
-                combo_[1]->setCurrentIndex(i);
-                break;
-            }
-    }
+    const auto result = std::make_shared<TestResult>();
+    const QPointer<frmUtil> window(this);
+    worker_->start([document, result, progress](Workbench& bench) { *result = printTestDocument(bench.link, document, progress); },
+                   [window, result] {
+                       if (!window)
+                           return;
+                       // The lists now show what was printed with.
+                       window->InitComboLetra();
+                       if (!result->letter.isEmpty()) {
+                           for (int i = 0; i < window->combo_[1]->count(); ++i)
+                               if (window->combo_[1]->itemText(i).startsWith(result->letter)) {
+                                   window->combo_[1]->setCurrentIndex(i);
+                                   break;
+                               }
+                       }
+                       if (window->hooks_.status)
+                           window->hooks_.status(QString());
+                       emit window->actionDone();
+                   });
 }
 
 void frmUtil::closeEvent(QCloseEvent* event)
@@ -181,7 +216,6 @@ void frmUtil::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    QApplication::restoreOverrideCursor();
     QWidget::closeEvent(event);
     if (hooks_.setOpen)
         hooks_.setOpen(false);

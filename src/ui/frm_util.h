@@ -2,7 +2,9 @@
 
 #include "store/session.h"
 #include "transfer/documents.h"
+#include "transfer/printer_worker.h"
 
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 
@@ -26,9 +28,10 @@ public:
         std::function<void(const QString&)> status;      // progress; empty when an action ends
     };
 
-    frmUtil(Session& session, PrinterLink& link, Hooks hooks, QWidget* parent = nullptr);
+    frmUtil(Session& session, PrinterWorker& worker, Hooks hooks, QWidget* parent = nullptr);
 
-    // Fills the lists for the connected model and raises the open flag.
+    // Asks the printer its model on the printer's thread, then fills the
+    // lists for it and raises the open flag.
     void Form_Load();
     void InitComboLetra();
 
@@ -38,17 +41,24 @@ public:
     QCheckBox* transportCheck() const { return check_[0]; }
     QCheckBox* noPaymentCheck() const { return check_[1]; }
     QPushButton* button(int index) const { return command_[index]; }
+    // A printer command runs (this window's or another's).
     bool busy() const { return busy_; }
+
+signals:
+    // An action (or the model probe at load) has ended.
+    void actionDone();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void Command1_Click(int index);
-    void printTest();
+    void printTest(const Progress& progress);
+    void fillLists(bool firstModel);
+    void followPrinter(bool busy);
 
     Session& session_;
-    PrinterLink& link_;
+    QPointer<PrinterWorker> worker_;
     Hooks hooks_;
     QComboBox* combo_[3];
     QCheckBox* check_[2];
@@ -58,6 +68,6 @@ private:
 };
 
 // "&Utilidades" opens the window without blocking, or brings it forward.
-void connectUtilities(frmMain& main, Session& session, PrinterLink& link);
+void connectUtilities(frmMain& main, Session& session);
 
 } // namespace brela

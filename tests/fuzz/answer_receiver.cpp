@@ -52,10 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     line.onWrite = [&](const QByteArray&, double) { return attempt < 2 ? parts[attempt++] : QByteArray(); };
     line.deliverAt(2.0, rest.mid(second));
 
-    PFIniciaComando(link);
-    PFAgregaCampo(link, QStringLiteral("P"));
-    PFAgregaCampo(link, QStringLiteral("C"));
-    const bool ok = PFEnviaComando(link, command, fieldCount);
+    const Reply reply = exchange(link, command, {QStringLiteral("P"), QStringLiteral("C")}, fieldCount);
+    const bool ok = reply.ok;
 
     FUZZ_CHECK(line.writes.size() >= 1 && line.writes.size() <= 2);
     for (const QByteArray& packet : line.writes)
@@ -65,18 +63,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     const int extracted = std::min(fieldCount <= 3 ? 2 : fieldCount, pf::kAnswerFields - 2) + 1;
     if (!ok) {
-        FUZZ_CHECK(link.PFRespuesta[0] == QStringLiteral("0"));
+        FUZZ_CHECK(reply.fields.isEmpty() && reply.fiscalStatus.isEmpty());
         FUZZ_CHECK(!op.boxes.empty());
         return 0;
     }
-    FUZZ_CHECK(link.PFRespuesta[0] == QString::number(extracted));
+    FUZZ_CHECK(reply.fields.size() == std::max(extracted, 7) - 2);
     FUZZ_CHECK(link.PFRecibido.size() >= 3);
     FUZZ_CHECK(link.PFRecibido.at(0) == link.PFUltimoPaquete.at(1));
     FUZZ_CHECK(link.PFRecibido.at(1) == link.PFUltimoPaquete.at(2));
     FUZZ_CHECK(link.PFEstadoEnlace.Sincronizado);
 
-    PFAnalizaEstado(link, command);
+    PFAnalizaEstado(link, reply, command);
     for (int kind = 1; kind <= 2; ++kind)
-        FUZZ_CHECK(PF_ANALIZASTATUS(link, link.PFRespuesta[kind], kind).startsWith(QStringLiteral(" Hexadecimal Value Error : 0x")));
+        FUZZ_CHECK(PF_ANALIZASTATUS(link, reply.field(kind), kind, reply).startsWith(QStringLiteral(" Hexadecimal Value Error : 0x")));
     return 0;
 }

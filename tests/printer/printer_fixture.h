@@ -58,12 +58,9 @@ struct LinkFixture : ::testing::Test {
         };
     }
 
-    bool send(int command, const QStringList& fields, int fieldCount)
+    Reply send(int command, const QStringList& fields, int fieldCount)
     {
-        PFIniciaComando(link);
-        for (const QString& field : fields)
-            PFAgregaCampo(link, field);
-        return PFEnviaComando(link, command, fieldCount);
+        return exchange(link, command, fields, fieldCount);
     }
 
     TestEnv env;

@@ -70,11 +70,12 @@ TEST_F(WithEmulator, DamagedOrLostFirstAttemptIsRepeatedWithTheNextNumber)
         link.PFEstadoEnlace = LinkState{};
         line.writes.clear();
         start(Model::QM540, {QString::fromLatin1(c.fault)});
-        EXPECT_TRUE(PFCierreDiario(link, QStringLiteral("X"))) << c.fault;
+        QString report;
+        EXPECT_TRUE(PFCierreDiario(link, QStringLiteral("X"), &report)) << c.fault;
         ASSERT_EQ(line.writes.size(), 2u) << c.fault;
         EXPECT_EQ(line.writes[1].at(1), line.writes[0].at(1) + c.step) << c.fault;
         EXPECT_EQ(printer->printer().xNumber(), c.reports) << c.fault;
-        EXPECT_EQ(link.PFRespuesta[3], QStringLiteral("000%1").arg(c.reports)) << c.fault;
+        EXPECT_EQ(report, QStringLiteral("000%1").arg(c.reports)) << c.fault;
     }
     EXPECT_TRUE(env.op.boxes.empty());
 }
@@ -83,11 +84,12 @@ TEST_F(WithEmulator, Dc2EverySecondKeepsALongCloseAliveWithoutSpinning)
 {
     start(Model::QM540, {QStringLiteral("busy:8")});
     const double begin = env.clock.monotonicSeconds();
-    ASSERT_TRUE(PFCierreDiario(link, QStringLiteral("Z")));
+    QString report;
+    ASSERT_TRUE(PFCierreDiario(link, QStringLiteral("Z"), &report));
     const double waited = env.clock.monotonicSeconds() - begin;
     EXPECT_GT(waited, 10.9);   // the close's own 3 s plus the 8 s of the fault
     EXPECT_EQ(printer->requests().size(), 1u);
-    EXPECT_EQ(link.PFRespuesta[3], QStringLiteral("0001"));
+    EXPECT_EQ(report, QStringLiteral("0001"));
     // Sleeps of at most 50 ms, not a loop around the line.
     EXPECT_LT(line.waits, waited / 0.05 * 1.5);
 }

@@ -44,10 +44,8 @@ struct EmulatedPrinter {
     // One command the printer must take.
     void configure(const QStringList& fields, int command = 90)
     {
-        PFIniciaComando(link);
-        for (const QString& field : fields)
-            PFAgregaCampo(link, field);
-        EXPECT_TRUE(PFEnviaComando(link, command, 3) && PFAnalizaEstado(link, command)) << fields.join(',').toStdString();
+        const Reply reply = exchange(link, command, fields, 3);
+        EXPECT_TRUE(reply.ok && PFAnalizaEstado(link, reply, command)) << fields.join(',').toStdString();
     }
 
     // Requests the printer received since start() finished.

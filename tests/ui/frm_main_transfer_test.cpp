@@ -1,5 +1,6 @@
 #include "../transfer/emulated_printer.h"
 #include "ui/custom_dlg.h"
+#include "worker_support.h"
 #include "ui/frm_main.h"
 #include "ui/frm_set_zone.h"
 #include "ui/text_window.h"
@@ -30,19 +31,24 @@ TEST(QuickFromTheMenu, LocksTheMenusWhileRunningAndLeavesNoFormOpen)
     EmulatedPrinter printer(env);
     printer.start(emu::Model::QM210, 0);
     frmMain main(*env.session);
-    connectTransfer(main, *env.session, printer.link);
+    const auto worker = workerOn(env, printer.line, &printer.link);
+    main.setWorker(*worker);
+    connectTransfer(main, *env.session);
     main.show();
     main.Form_Activate();
 
-    // What the operator sees while the X close runs.
+    // What the operator sees while the X close runs, looked at on the window's thread.
     bool fileMenuDuringClose = true;
+    bool helpDuringClose = false;
     QString stepDuringClose;
     printer.intercept = [&](const Received& packet) -> std::optional<QByteArray> {
-        if (packet.command == 57 && packet.fields.value(0) == "X") {
-            fileMenuDuringClose = main.control(QStringLiteral("MnuFile"))->isEnabled();
-            if (CustomDlg* dialog = progressWindow(main))
-                stepDuringClose = dialog->step();
-        }
+        if (packet.command == 57 && packet.fields.value(0) == "X")
+            QMetaObject::invokeMethod(&main, [&] {
+                fileMenuDuringClose = main.control(QStringLiteral("MnuFile"))->isEnabled();
+                helpDuringClose = main.control(QStringLiteral("mnuAyuda"))->isEnabled();
+                if (CustomDlg* dialog = progressWindow(main))
+                    stepDuringClose = dialog->step();
+            }, Qt::BlockingQueuedConnection);
         return std::nullopt;
     };
 
@@ -51,9 +57,11 @@ TEST(QuickFromTheMenu, LocksTheMenusWhileRunningAndLeavesNoFormOpen)
     const QString form = entry->text();
     env.op.queueAnswer(Answer::Yes);   // the Z close
     entry->trigger();
+    ASSERT_TRUE(settle(*worker));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
     EXPECT_FALSE(fileMenuDuringClose);
+    EXPECT_TRUE(helpDuringClose);
     EXPECT_EQ(stepDuringClose, QStringLiteral("Ejecutando Cierre X."));
 
     ASSERT_EQ(env.op.transcript().size(), 2);
@@ -71,6 +79,45 @@ TEST(QuickFromTheMenu, LocksTheMenusWhileRunningAndLeavesNoFormOpen)
     EXPECT_EQ(printer.printer->printer().zone(70)->bottom, printer.printer->printer().zone(60)->bottom);
 }
 
+// "&Cancelar" in the progress window ends the wait on the printer at once,
+// not only at the next step: the X close is given up and nothing follows it.
+TEST(QuickFromTheMenu, CancelEndsTheWaitAtOnceAndSkipsTheRest)
+{
+    TestEnv env;
+    EmulatedPrinter printer(env);
+    printer.start(emu::Model::QM210, 0);
+    frmMain main(*env.session);
+    const auto worker = workerOn(env, printer.line, &printer.link);
+    main.setWorker(*worker);
+    connectTransfer(main, *env.session);
+    main.show();
+    main.Form_Activate();
+    printer.intercept = [&](const Received& packet) -> std::optional<QByteArray> {
+        if (packet.command == 57 && packet.fields.value(0) == "X")
+            QMetaObject::invokeMethod(&main, [&] {
+                if (CustomDlg* dialog = progressWindow(main))
+                    dialog->Command1->click();
+            }, Qt::BlockingQueuedConnection);
+        return std::nullopt;
+    };
+    QAction* entry = main.listEntry(frmMain::List::FastQm210, 1);
+    ASSERT_NE(entry, nullptr);
+    const QString form = entry->text();
+    env.op.queueAnswer(Answer::Yes);   // the Z close, which the cancel then never reaches
+    entry->trigger();
+    ASSERT_TRUE(settle(*worker));
+
+    EXPECT_EQ(env.op.transcript().mid(1),
+              (QStringList{QStringLiteral("MSG[exclamation] Brela: Se canceló la espera de la impresora fiscal: el "
+                                          "comando quedó sin respuesta."),
+                           QStringLiteral("MSG[critical] ") + form + QStringLiteral(": Problemas con Cierre X."),
+                           QStringLiteral("MSG[critical] ") + form
+                               + QStringLiteral(": Hubo errores en la configuración o\r\nel usuario cancelo el "
+                                                "proceso. \r\nConfiguración Incompleta")}));
+    EXPECT_FALSE(printer.sent().contains(QStringLiteral("57 Z P")));
+    EXPECT_TRUE(main.control(QStringLiteral("mnuFileFastG"))->isEnabled());
+}
+
 // The script window: the first cancelled choice is reported, a later one
 // keeps the file silently, and a send ends with its result in Help_Label.
 TEST(ScriptWindow, ChoosesAFileAndSendsIt)
@@ -85,7 +132,8 @@ TEST(ScriptWindow, ChoosesAFileAndSendsIt)
     FrmSetZone::Hooks hooks;
     hooks.setOpen = [&flags](bool open) { flags << open; };
     hooks.chooseFile = [&picks](const QString&, const QString&) { return picks.takeFirst(); };
-    FrmSetZone window(*env.session, printer.link, hooks);
+    const auto worker = workerOn(env, printer.line, &printer.link);
+    FrmSetZone window(*env.session, worker.get(), hooks);
     window.show();
     window.Form_Activate();
     EXPECT_FALSE(window.Command1_2->isEnabled());
@@ -98,6 +146,8 @@ TEST(ScriptWindow, ChoosesAFileAndSendsIt)
     EXPECT_TRUE(window.Command1_2->isEnabled());
 
     window.Command1_2->click();
+    EXPECT_FALSE(window.isEnabled());   // until the printer's thread is done
+    ASSERT_TRUE(settle(*worker));
     EXPECT_TRUE(window.lastResult);
     EXPECT_EQ(window.Help_Label->text(), QStringLiteral("uno.ZON\nConfigurado sin errores"));
     EXPECT_EQ(printer.printer->printer().zone(90)->right, 80);
@@ -120,7 +170,7 @@ TEST(ScriptWindow, ProposesTheScriptJustGenerated)
     const QString chosen = printer.writeScript({QStringLiteral("** elegido")}, QStringLiteral("otro.ZON"));
     FrmSetZone::Hooks hooks;
     hooks.chooseFile = [&chosen](const QString&, const QString&) { return chosen; };
-    FrmSetZone window(*env.session, printer.link, hooks);
+    FrmSetZone window(*env.session, nullptr, hooks);
 
     env.session->lastScript = env.path(QStringLiteral("borrado.ZON"));
     window.Form_Activate();

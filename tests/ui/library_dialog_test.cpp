@@ -2,6 +2,7 @@
 #include "store/copy.h"
 #include "store/library.h"
 #include "test_env.h"
+#include "worker_support.h"
 #include "ui/factura.h"
 #include "ui/frm_main.h"
 #include "ui/frm_open_form.h"
@@ -240,7 +241,9 @@ TEST_F(LibraryWindow, TheQuickConfigurationChoosesItsFormInTheSameDialog)
     addForms(40, 40, "XP100", 3);
     test::EmulatedPrinter printer(env);
     printer.start(emu::Model::QM540, 0);
-    connectTransfer(*window, *env.session, printer.link);
+    const auto worker = test::workerOn(env, printer.line, &printer.link);
+    window->setWorker(*worker);
+    connectTransfer(*window, *env.session);
     window->show();
     window->Form_Activate();
 
@@ -252,7 +255,8 @@ TEST_F(LibraryWindow, TheQuickConfigurationChoosesItsFormInTheSameDialog)
     ASSERT_EQ(quick->selected().FormID, 40);
     env.op.queueAnswer(Answer::Yes);   // the Z close
     quick->chooseButton()->click();
-    QApplication::processEvents();
+    QApplication::processEvents();   // the dialog hands its choice on once it has closed
+    ASSERT_TRUE(test::settle(*worker));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
     ASSERT_EQ(env.op.transcript().size(), 2);

@@ -8,6 +8,7 @@
 #include "ui/factura.h"
 #include "ui/frm_config.h"
 #include "ui/frm_main.h"
+#include "worker_support.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -19,6 +20,8 @@
 
 using namespace brela;
 using brela::test::TestEnv;
+using brela::test::settle;
+using brela::test::workerOn;
 using List = frmMain::List;
 
 namespace {
@@ -172,22 +175,29 @@ TEST_F(MainWindow, UnusableStoredLineSettingsStillLeaveTheSettingsWindowWithinRe
 {
     env.exec(QStringLiteral("UPDATE PortConfig SET PORTCFG = 'rapido'"));
     MemoryLine line(env.clock);
-    PrinterLink link(env.op, line, env.clock);
+    const auto worker = workerOn(env, line);
+    window->setWorker(*worker);
     brela::test::FakePortList ports;
-    const PortPanel portPanel = [this](const QString& text) { window->panel(4)->setText(text); };
-    window->setPortOpener([&] { return openPortAtStartup(link, env.session->db, portPanel, {}, ports); });
+    const PortPanel portPanel = window->portPanelSink();
+    window->setPortOpener([&] {
+        return window->startPrinterJob(
+            [portPanel, &ports](Workbench& bench) { openPortAtStartup(bench.link, bench.session.db, portPanel, {}, ports); },
+            {}, false);
+    });
     window->show();
     window->Form_Activate();
+    ASSERT_TRUE(settle(*worker));
     EXPECT_EQ(env.op.boxes.size(), 1u);
     EXPECT_TRUE(window->isVisible());
     EXPECT_TRUE(line.isOpen());
     EXPECT_EQ(window->panel(4)->text(), QStringLiteral("Usando COM1 (/dev/ttyS0)"));
     EXPECT_TRUE(window->control(QStringLiteral("MnuConfig"))->isEnabled());
 
-    FrmConfig settings(link, env.session->db, portPanel, window.get(), ports);
+    FrmConfig settings(*worker, env.op, env.session->db, portPanel, window.get(), ports);
     settings.show();
     settings.settingsList()->setCurrentIndex(1);
     settings.acceptButton()->click();
+    ASSERT_TRUE(settle(*worker));
     EXPECT_EQ(loadPortConfig(env.session->db).PORTCFG, QStringLiteral("19200, N, 8, 1"));
     EXPECT_EQ(line.opens.back().settings, QStringLiteral("19200, N, 8, 1"));
 }
@@ -200,11 +210,18 @@ TEST_F(MainWindow, WithoutItsAdapterTheProgramStartsWithoutPrinterUntilAPortIsCh
     env.exec(QStringLiteral("UPDATE PortConfig SET PortDevice = '/dev/ttyUSB0', PortAdapter = '0403:6001 SER=A5XK3RJT', "
                             "PortAdapterName = 'FT232R USB UART (FTDI, n.º de serie A5XK3RJT)'"));
     MemoryLine line(env.clock);
-    PrinterLink link(env.op, line, env.clock);
-    const PortPanel portPanel = [this](const QString& text) { window->panel(4)->setText(text); };
-    window->setPortOpener([&] { return openPortAtStartup(link, env.session->db, portPanel, {}, ports); });
+    const auto worker = workerOn(env, line);
+    window->setWorker(*worker);
+    const PortPanel portPanel = window->portPanelSink();
+    window->setPortOpener([&] {
+        return window->startPrinterJob(
+            [portPanel, &ports](Workbench& bench) { openPortAtStartup(bench.link, bench.session.db, portPanel, {}, ports); },
+            {}, false);
+    });
     window->show();
     window->Form_Activate();
+    ASSERT_TRUE(settle(*worker));
+    window->setPrinterAvailable(line.isOpen());
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(env.op.boxes.size(), 1u);
     EXPECT_FALSE(line.isOpen());
@@ -217,7 +234,7 @@ TEST_F(MainWindow, WithoutItsAdapterTheProgramStartsWithoutPrinterUntilAPortIsCh
     EXPECT_TRUE(window->control(QStringLiteral("MnuConfig"))->isEnabled());
 
     // Plugged in after the window was made: the list is read again when it opens.
-    FrmConfig settings(link, env.session->db, portPanel, window.get(), ports);
+    FrmConfig settings(*worker, env.op, env.session->db, portPanel, window.get(), ports);
     ports.present = {brela::test::usbAdapter(QStringLiteral("ttyUSB2"), QStringLiteral("C0FFEE"))};
     settings.show();
     EXPECT_EQ(settings.portList()->count(), 6);   // COM1-COM4, the new adapter, the missing one
@@ -225,6 +242,7 @@ TEST_F(MainWindow, WithoutItsAdapterTheProgramStartsWithoutPrinterUntilAPortIsCh
     settings.portList()->setCurrentIndex(4);
     EXPECT_TRUE(settings.portDetails()->text().contains(QStringLiteral("N.º de serie: C0FFEE")));
     settings.acceptButton()->click();
+    ASSERT_TRUE(settle(*worker));
     ASSERT_EQ(settings.applied(), Applied::Open);
     window->setPrinterAvailable(settings.applied() == Applied::Open);
     EXPECT_EQ(line.opens.back().device, QStringLiteral("/dev/ttyUSB2"));
@@ -236,6 +254,7 @@ TEST_F(MainWindow, WithoutItsAdapterTheProgramStartsWithoutPrinterUntilAPortIsCh
     settings.show();
     settings.portList()->setEditText(QStringLiteral("/dev/pts/9"));
     settings.acceptButton()->click();
+    ASSERT_TRUE(settle(*worker));
     EXPECT_EQ(line.opens.back().device, QStringLiteral("/dev/pts/9"));
     EXPECT_EQ(loadPortConfig(env.session->db).PortDevice, QStringLiteral("/dev/pts/9"));
 }

@@ -1,0 +1,110 @@
+// The window thread through a whole quick configuration against the
+// emulator on a pseudo-terminal, paced like a 9600-baud line: its event
+// loop never stalls, because the printer is waited for on its own thread.
+#include "printer/port_settings.h"
+#include "printer/qt_serial_line.h"
+#include "test_env.h"
+#include "ui/frm_main.h"
+#include "ui/frm_set_zone.h"
+#include "worker_support.h"
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QThread>
+#include <atomic>
+#include <gtest/gtest.h>
+#include <iostream>
+
+namespace brela::test {
+namespace {
+
+// How late a 10 ms timer comes, at worst, on the thread it lives on.
+class StallMeter : public QObject {
+public:
+    StallMeter()
+    {
+        clock_.start();
+        timer_.setInterval(kTick);
+        QObject::connect(&timer_, &QTimer::timeout, this, [this] {
+            const qint64 now = clock_.elapsed();
+            worst_ = std::max(worst_.load(), now - last_ - kTick);
+            last_ = now;
+        });
+    }
+    void start() { timer_.start(); }
+    qint64 worst() const { return worst_; }
+
+private:
+    static constexpr int kTick = 10;
+    QElapsedTimer clock_;
+    QTimer timer_{this};
+    qint64 last_ = 0;
+    std::atomic<qint64> worst_{0};
+};
+
+TEST(WindowThread, NeverStallsThroughAQuickConfigurationAt9600Baud)
+{
+    const QString emulator = qEnvironmentVariable("BRELA_BUILD_DIR") + QStringLiteral("/brela-emulator");
+    if (!QFileInfo(emulator).isExecutable())
+        GTEST_SKIP() << "sin brela-emulator en BRELA_BUILD_DIR";
+    QProcess printer;
+    printer.start(emulator, {QStringLiteral("--model"), QStringLiteral("qm210"), QStringLiteral("--baud"),
+                             QStringLiteral("9600")});
+    ASSERT_TRUE(printer.waitForReadyRead(10000));
+    const QString device = QString::fromLocal8Bit(printer.readLine()).trimmed();
+    ASSERT_FALSE(device.isEmpty());
+
+    TestEnv env;
+    SystemClock clock;   // real deadlines on a real line
+    Session window(env.session->db, env.op, clock, env.dir.path());
+    PrinterWorker worker(window, [] { return std::make_shared<QtSerialLine>(); });
+    {
+        frmMain main(window);
+        main.setWorker(worker);
+        connectTransfer(main, window);
+        main.show();
+        main.Form_Activate();
+        const PortPanel panel = main.portPanelSink();
+        bool opened = false;
+        main.startPrinterJob(
+            [&opened, panel, device](Workbench& bench) {
+                opened = openPortAtStartup(bench.link, bench.session.db, panel, PortChoice{0, device});
+            },
+            {}, false);
+        ASSERT_TRUE(settle(worker));
+        ASSERT_TRUE(opened) << env.op.transcript().join('\n').toStdString();
+
+        // A second meter on an idle thread of its own tells a busy machine,
+        // which delays both, from a window thread held up by the transfer.
+        QThread idle;
+        auto* control = new StallMeter;
+        control->moveToThread(&idle);
+        QObject::connect(&idle, &QThread::finished, control, &QObject::deleteLater);
+        idle.start();
+        QMetaObject::invokeMethod(control, &StallMeter::start, Qt::BlockingQueuedConnection);
+
+        QElapsedTimer took;
+        took.start();
+        StallMeter meter;
+        meter.start();
+        main.listEntry(frmMain::List::FastQm210, 1)->trigger();
+        ASSERT_TRUE(settle(worker, 180000));
+        const qint64 worst = meter.worst();
+        const qint64 machine = control->worst();
+        idle.quit();
+        idle.wait();
+        std::cout << "configuración rápida a 9600 baudios: " << took.elapsed() << " ms; mayor demora del hilo de "
+                  << "ventanas: " << worst << " ms (la de un hilo ocioso: " << machine << " ms)" << std::endl;
+        ASSERT_FALSE(env.op.transcript().isEmpty());
+        EXPECT_TRUE(env.op.transcript().last().endsWith(QStringLiteral("Configuración Finalizada")))
+            << env.op.transcript().join('\n').toStdString();
+        EXPECT_LT(worst, 50 + machine);
+    }
+    printer.terminate();
+    printer.waitForFinished(5000);
+}
+
+} // namespace
+} // namespace brela::test
