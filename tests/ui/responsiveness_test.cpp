@@ -89,6 +89,7 @@ TEST(WindowThread, NeverStallsThroughAQuickConfigurationAt9600Baud)
         took.start();
         StallMeter meter;
         meter.start();
+        env.op.queueAnswer(Answer::Yes);   // the Z close
         main.listEntry(frmMain::List::FastQm210, 1)->trigger();
         ASSERT_TRUE(settle(worker, 180000));
         const qint64 worst = meter.worst();
