@@ -423,7 +423,7 @@ ReadBack LeeConfiguracion(Session& session, PrinterLink& link, ValidationState& 
         return Reader(session, link, validation, progress).run();
     } catch (const DbError& error) {
         // Stopping is the safe answer: the working copy would be half read.
-        session.op.message(error.text, Icon::Critical, QString());
+        reportDbError(session.op, error);
         return ReadBack{};
     }
 }
