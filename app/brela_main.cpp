@@ -16,7 +16,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLibraryInfo>
-#include <QMessageBox>
 #include <QTranslator>
 #include <cstdio>
 #include <memory>
@@ -75,18 +74,19 @@ int main(int argc, char** argv)
         splash.exec();
     }
 
+    QtOperator op;
     const QString folder = programFolder();
     QSqlDatabase db;
     try {
         db = openDatabase(folder);
     } catch (const DbError& error) {
-        QMessageBox::critical(nullptr, applicationTitle(),
-                              QStringLiteral("No se puede abrir la base de datos %1:\n%2")
-                                  .arg(databasePath(folder), error.text));
+        reportDbError(op, DbError(QStringLiteral("No se puede abrir la base de datos %1:\r\n%2")
+                                      .arg(databasePath(folder), error.text),
+                                  error.number),
+                      applicationTitle());
         return 1;
     }
 
-    QtOperator op;
     SystemClock clock;
     Session session(db, op, clock, folder);
 

@@ -29,7 +29,7 @@ int forms(Context& context)
                     .arg(form.FormLock ? QStringLiteral("bloqueado") : QStringLiteral("-"))
                     .arg(form.FormDescr));
     } catch (const DbError& error) {
-        err(error.text);
+        reportDbError(context.session.op, error);
         return Failed;
     }
     return Done;

@@ -39,7 +39,7 @@ int generate(Context& context)
         if (id == 0 || !openStoredForm(session, id))
             return Failed;
     } catch (const DbError& error) {
-        err(error.text);
+        reportDbError(context.session.op, error);
         return Failed;
     }
 

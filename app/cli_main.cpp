@@ -118,7 +118,7 @@ qint16 resolveForm(Context& context, const QString& name)
             err(QStringLiteral("No existe el formulario \"%1\".").arg(name));
         return id;
     } catch (const DbError& error) {
-        err(error.text);
+        reportDbError(context.session.op, error);
         return 0;
     }
 }
@@ -181,7 +181,7 @@ int main(int argc, char** argv)
     try {
         db = openDatabase(folder);
     } catch (const DbError& error) {
-        cli::err(QStringLiteral("No se puede abrir la base de datos %1: %2").arg(databasePath(folder), error.text));
+        reportDbError(op, error, QStringLiteral("No se puede abrir la base de datos %1").arg(databasePath(folder)));
         return cli::Failed;
     }
     Session session(db, op, clock, folder);

@@ -52,7 +52,7 @@ int quick(Context& context)
     try {
         form = FormRows(session.db, id).form();
     } catch (const DbError& error) {
-        err(error.text);
+        reportDbError(context.session.op, error);
         return Failed;
     }
     if (!form)

@@ -22,7 +22,7 @@ int validate(Context& context)
     try {
         ok = ValidaFormulario(context.session, state, log, corrected);
     } catch (const DbError& error) {
-        err(QStringLiteral("Error de la base de datos durante la validación: ") + error.text);
+        reportDbError(context.session.op, error, QStringLiteral("Error de la base de datos durante la validación"));
         return Failed;
     }
     // Terminals and pipes split lines at LF; the CR LF form belongs to the

@@ -150,7 +150,7 @@ bool openPortAtStartup(PrinterLink& link, QSqlDatabase& db, const PortPanel& set
             setPortPanel(resolvePort(config, ports).panel);
         }
     } catch (const DbError& error) {
-        reportDbError(op, error, applicationTitle());
+        reportDbError(op, error, applicationTitle(), DbErrorStyle::Numbered);
         goOffline(op, setPortPanel, QString());
         return false;
     }
@@ -169,7 +169,7 @@ Applied applyPortSettings(PrinterLink& link, QSqlDatabase& db, const PortConfig&
     try {
         storePortConfig(db, chosen);
     } catch (const DbError& error) {
-        reportDbError(op, error, applicationTitle());
+        reportDbError(op, error, applicationTitle(), DbErrorStyle::Numbered);
         return Applied::Failed;
     }
     if (link.line.isOpen())

@@ -199,7 +199,7 @@ bool CopiaFormulario(Session& s, qint16 source, const QString& /*nameA*/, const 
             listInMenus(s, destination, nameB);
         return true;
     } catch (const DbError& error) {
-        s.op.message(error.text, Icon::Critical, QString());
+        reportDbError(s.op, error);
         return false;
     }
 }

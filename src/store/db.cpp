@@ -103,9 +103,10 @@ void upgradeSchema(QSqlDatabase& db)
 
 } // namespace
 
-void reportDbError(Operator& op, const DbError& error, const QString& title)
+void reportDbError(Operator& op, const DbError& error, const QString& title, DbErrorStyle style)
 {
-    op.message(errorReport(error.number, error.text), Icon::Critical, title);
+    op.message(style == DbErrorStyle::Numbered ? errorReport(error.number, error.text) : error.text, Icon::Critical,
+               title);
 }
 
 namespace {

@@ -20,8 +20,15 @@ public:
     int number;   // the engine's own error code, 0 when it gave none
 };
 
-// Shows an unexpected database error with the engine's number and text.
-void reportDbError(Operator& op, const DbError& error, const QString& title);
+// How a database error reaches the operator: the engine's words, or, where an
+// unexpected error is reported by number (the main window, the port settings,
+// the document utilities), "Ha ocurrido el error número N que sería ... ".
+enum class DbErrorStyle { Text, Numbered };
+
+// The one way every operation tells the operator of a database error: a
+// critical box (on the command line, a line on stderr) with `title`.
+void reportDbError(Operator& op, const DbError& error, const QString& title = {},
+                   DbErrorStyle style = DbErrorStyle::Text);
 
 // Prepares and runs a statement with bound values; throws DbError on failure.
 QSqlQuery run(QSqlDatabase& db, const QString& sql, std::initializer_list<QVariant> values = {});

@@ -16,7 +16,7 @@ bool formExists(Session& s, qint16 formId)
         if (formId != kWorkingCopy && FormRows(s.db, formId).form())
             return true;
     } catch (const DbError& error) {
-        s.op.message(error.text, Icon::Critical, QString());
+        reportDbError(s.op, error);
         return false;
     }
     s.op.message(QStringLiteral("No existe el formulario %1.").arg(formId), Icon::Critical,
@@ -45,7 +45,7 @@ bool openStoredForm(Session& s, qint16 formId)
     try {
         form = FormRows(s.db, formId).form();
     } catch (const DbError& error) {
-        s.op.message(error.text, Icon::Critical, QString());
+        reportDbError(s.op, error);
         return false;
     }
     if (!form || formId == kWorkingCopy) {
@@ -143,7 +143,7 @@ bool deleteForm(Session& s, LibraryView& view)
                 {formId});
         transaction.commit();
     } catch (const DbError& error) {
-        s.op.message(error.text, Icon::Critical, QString());
+        reportDbError(s.op, error);
         return false;
     }
     view.unloadSheet();

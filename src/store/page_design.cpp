@@ -208,7 +208,7 @@ PageOutcome AceptaPagina(Session& s, const PageSettings& page)
         rows.update(form);
         transaction.commit();
     } catch (const DbError& error) {
-        s.op.message(error.text, Icon::Critical, QString());
+        reportDbError(s.op, error);
         return PageOutcome::Failed;
     }
     return PageOutcome::Accepted;

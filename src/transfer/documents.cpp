@@ -35,7 +35,7 @@ bool guarded(Operator& op, Step step)
     try {
         return step();
     } catch (const DbError& error) {
-        op.message(errorReport(error.number, error.text), Icon::Critical, applicationTitle());
+        reportDbError(op, error, applicationTitle(), DbErrorStyle::Numbered);
     } catch (const std::exception& error) {
         op.message(errorReport(0, QString::fromLocal8Bit(error.what())), Icon::Critical, applicationTitle());
     }

@@ -35,7 +35,7 @@ bool generateCommand(Session& session, ValidationState& state, QString& fileName
     try {
         passed = ValidaFormulario(session, state, log, corrected);
     } catch (const DbError& error) {
-        session.op.message(error.text, Icon::Critical, applicationTitle());
+        reportDbError(session.op, error, applicationTitle());
         return false;
     }
 

@@ -266,7 +266,7 @@ bool PrinterWorker::start(Job job, std::function<void()> done)
                 modelAfter = session.PrimerModelo;
                 scriptAfter = session.lastScript;
             } catch (const DbError& error) {
-                reportDbError(operator_, error, applicationTitle());
+                reportDbError(operator_, error, applicationTitle(), DbErrorStyle::Numbered);
             } catch (const std::exception& error) {
                 operator_.message(errorReport(0, QString::fromLocal8Bit(error.what())), Icon::Critical,
                                   applicationTitle());

@@ -86,7 +86,7 @@ bool ConfiguracionRapida(Session& session, PrinterLink& link, ValidationState& s
                 ok = false;
             }
         } catch (const DbError& error) {
-            op.message(error.text, Icon::Critical, name);
+            reportDbError(op, error, name);
             ok = false;
         }
     }

@@ -467,7 +467,7 @@ ReadBack readLayout(Session& session, LayoutSource& source, ValidationState& val
         return Reader(session, source, validation, progress).run();
     } catch (const DbError& error) {
         // Stopping is the safe answer: the working copy would be half read.
-        session.op.message(error.text, Icon::Critical, QString());
+        reportDbError(session.op, error);
         return ReadBack{};
     }
 }

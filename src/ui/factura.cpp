@@ -140,7 +140,7 @@ void factura::ArmaForm()
     } catch (const DbError& error) {
         printAtTrueScale = false;
         setEnabled(true);
-        session_.op.message(error.text, Icon::Critical, QString());
+        reportDbError(session_.op, error);
         return;
     }
     if (printAtTrueScale) {

@@ -119,7 +119,7 @@ void FrmConfig::selectStored()
     try {
         stored = loadPortConfig(db_);
     } catch (const DbError& error) {
-        reportDbError(op_, error, applicationTitle());
+        reportDbError(op_, error, applicationTitle(), DbErrorStyle::Numbered);
     }
     stored_ = stored;
     missingCaption_.clear();

@@ -446,7 +446,7 @@ void frmMain::Form_Activate()
                 listed_[form.FormID] = {form.FormDescr, form.FormPrModel == kFirstModel};
         }
     } catch (const DbError& error) {
-        reportDbError(session_.op, error, QString());
+        reportDbError(session_.op, error, QString(), DbErrorStyle::Numbered);
         close();
         QApplication::exit(1);
         return;

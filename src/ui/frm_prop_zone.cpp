@@ -129,7 +129,7 @@ bool FrmPropZone::load(int zoneId)
             pairs_ = ZoneEditor::pairBoxes(rows, *zone);
         }
     } catch (const DbError& error) {
-        session_.op.message(error.text, Icon::Critical, QString());
+        reportDbError(session_.op, error);
         return false;
     }
     if (!zone || !form) {

@@ -131,7 +131,7 @@ void frmPropiedades::Form_Activate()
     try {
         stored_ = FormRows(session_.db, kWorkingCopy).form().value_or(FormRow{});
     } catch (const DbError& error) {
-        session_.op.message(error.text, Icon::Critical, QString());
+        reportDbError(session_.op, error);
     }
     combo_[8]->setCurrentIndex(choiceFor(cpiChoices(), stored_.FormCPI > 0 ? QString::number(stored_.FormCPI) : QString(), 2));
     session_.units.CPIActual = chosenCpi();

@@ -370,7 +370,7 @@ bool ZoneEditor::accept(Session& s, MapaOcupacion& grid, const std::vector<TextE
         transaction.commit();
     } catch (const DbError& error) {
         grid = before;
-        s.op.message(error.text, Icon::Critical, QString());
+        reportDbError(s.op, error);
         return false;
     }
     return true;
