@@ -38,7 +38,7 @@ int exportCommand(Context& context)
     try {
         formName = FormRows(session.db, id).form().value_or(FormRow{}).FormDescr;
     } catch (const DbError& error) {
-        err(error.text);
+        reportDbError(context.session.op, error);
         return Failed;
     }
     const QString file = QFileInfo(output.isEmpty() ? defaultFormFilePath(session.folder, formName) : output)
@@ -76,7 +76,7 @@ int importCommand(Context& context)
     try {
         storedName = FormRows(context.session.db, stored).form().value_or(FormRow{}).FormDescr;
     } catch (const DbError& error) {
-        err(error.text);
+        reportDbError(context.session.op, error);
         return Failed;
     }
     out(QStringLiteral("Importado como \"%1\" (FormID %2).").arg(storedName).arg(stored));

@@ -146,7 +146,7 @@ bool saveDefinition(Session& s, const FormDefinition& d, const QString& name, qi
         listInMenus(s, destination, name);
         return true;
     } catch (const DbError& error) {
-        s.op.message(error.text, Icon::Critical, QString());
+        reportDbError(s.op, error);
         return false;
     }
 }

@@ -341,7 +341,7 @@ bool exportForm(Session& s, qint16 formId, const QString& name, const QString& p
     try {
         definition = loadDefinition(s.db, formId);
     } catch (const DbError& error) {
-        s.op.message(error.text, Icon::Critical, kExportTitle);
+        reportDbError(s.op, error, kExportTitle);
         return false;
     }
     if (!definition) {

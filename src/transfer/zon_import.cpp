@@ -168,7 +168,7 @@ ZonImport importZonScript(Session& s, ValidationState& validation, const QString
         if (!scriptIsComplete(s, layout, *firstModel, path))
             return result;
     } catch (const DbError& error) {
-        s.op.message(error.text, Icon::Critical, QString());
+        reportDbError(s.op, error);
         return result;
     }
 
