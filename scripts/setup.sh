@@ -5,8 +5,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake g++ ninja-build libgtest-dev qt6-base-dev qt6-serialport-dev
-          libqt6sql6-sqlite qt6-translations-l10n xvfb xauth python3)
+          libqt6sql6-sqlite qt6-translations-l10n xvfb xauth python3 ccache)
 bash scripts/install_missing.sh "${packages[@]}"
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRELA_WERROR="${BRELA_WERROR:-OFF}" >/dev/null
+# ccache keeps a second build (the sanitizer one, another clone) from
+# compiling again what has not changed; paths count from the checkout.
+export CCACHE_BASEDIR="$PWD"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache \
+      -DBRELA_WERROR="${BRELA_WERROR:-OFF}" >/dev/null
 cmake --build build -j "$(nproc)"

@@ -5,8 +5,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
+export CCACHE_BASEDIR="$PWD"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRELA_ASAN=ON \
-      -DBRELA_WERROR="${BRELA_WERROR:-OFF}" >/dev/null
+      -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DBRELA_WERROR="${BRELA_WERROR:-OFF}" >/dev/null
 cmake --build build-asan -j "$(nproc)"
 cd build-asan
 ctest --output-on-failure -j "$(nproc)"
