@@ -24,17 +24,16 @@ using namespace brela;
 
 namespace {
 
-const char* kUsage =
-    "uso: brela [--help] [--version]\n"
-    "  Brela diseña los formularios de las impresoras fiscales QM210F y QM540F,\n"
-    "  los valida, genera su guión de configuración (.ZON) y lo envía a la\n"
-    "  impresora por el port serie. Sin opciones abre la ventana principal.\n"
-    "  La base de formularios Facturas.db está en la carpeta del programa o, si\n"
-    "  el programa está instalado en el sistema, en la carpeta de datos del usuario.\n"
-    "  Para usarlo sin ventanas: brela-cli --help\n"
-    "\n"
-    "  --help     muestra esta ayuda y termina\n"
-    "  --version  muestra la versión y termina\n";
+const char* kUsage = "uso: brela [--help] [--version]\n"
+                     "  Brela diseña los formularios de las impresoras fiscales QM210F y QM540F,\n"
+                     "  los valida, genera su guión de configuración (.ZON) y lo envía a la\n"
+                     "  impresora por el port serie. Sin opciones abre la ventana principal.\n"
+                     "  La base de formularios Facturas.db está en la carpeta del programa o, si\n"
+                     "  el programa está instalado en el sistema, en la carpeta de datos del usuario.\n"
+                     "  Para usarlo sin ventanas: brela-cli --help\n"
+                     "\n"
+                     "  --help     muestra esta ayuda y termina\n"
+                     "  --version  muestra la versión y termina\n";
 
 // Answered before any window or display is opened: GNU style, on stdout.
 int answerInformationOption(int argc, char** argv)
@@ -80,10 +79,12 @@ int main(int argc, char** argv)
     try {
         db = openDatabase(folder);
     } catch (const DbError& error) {
-        reportDbError(op, DbError(QStringLiteral("No se puede abrir la base de datos %1:\r\n%2")
-                                      .arg(databasePath(folder), error.text),
-                                  error.number),
-                      applicationTitle());
+        reportDbError(
+            op,
+            DbError(
+                QStringLiteral("No se puede abrir la base de datos %1:\r\n%2").arg(databasePath(folder), error.text),
+                error.number),
+            applicationTitle());
         return 1;
     }
 
@@ -105,7 +106,9 @@ int main(int argc, char** argv)
     main.setPortOpener([&main, portPanel] {
         const auto opened = std::make_shared<bool>(false);
         main.startPrinterJob(
-            [opened, portPanel](Workbench& bench) { *opened = openPortAtStartup(bench.link, bench.session.db, portPanel); },
+            [opened, portPanel](Workbench& bench) {
+                *opened = openPortAtStartup(bench.link, bench.session.db, portPanel);
+            },
             [&main, opened] { main.setPrinterAvailable(*opened); }, false);
         return true;
     });

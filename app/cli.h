@@ -13,8 +13,8 @@ enum Exit { Done = 0, Failed = 1, BadUsage = 2, Interrupted = 130 };
 
 struct Context {
     Session& session;
-    QStringList args;   // the command's own arguments
-    QString port;       // --port N|DEVICE, empty when not given
+    QStringList args; // the command's own arguments
+    QString port;     // --port N|DEVICE, empty when not given
 };
 
 using Command = int (*)(Context&);
@@ -27,10 +27,10 @@ struct Registrar {
 // Set by Ctrl-C or SIGTERM: the link ends its wait at once and the command stops.
 std::atomic<bool>& interruption();
 
-void out(const QString& text);   // a line on stdout
-void err(const QString& text);   // a line on stderr
+void out(const QString& text); // a line on stdout
+void err(const QString& text); // a line on stderr
 int usageError(const QString& text);
-void printHelp();   // --help, on stdout
+void printHelp(); // --help, on stdout
 
 // The stored form named or numbered `name`; 0 after telling the operator.
 qint16 resolveForm(Context& context, const QString& name);

@@ -41,8 +41,8 @@ int exportCommand(Context& context)
         reportDbError(context.session.op, error);
         return Failed;
     }
-    const QString file = QFileInfo(output.isEmpty() ? defaultFormFilePath(session.folder, formName) : output)
-                             .absoluteFilePath();
+    const QString file =
+        QFileInfo(output.isEmpty() ? defaultFormFilePath(session.folder, formName) : output).absoluteFilePath();
     if (!exportForm(session, id, formName, file))
         return Failed;
     out(file);
@@ -83,9 +83,9 @@ int importCommand(Context& context)
     return Done;
 }
 
-const Registrar exportRegistrar("export",
-                                "export NAME [-o FILE]          guarda NAME en un archivo de formulario; muestra su ruta",
-                                &exportCommand);
+const Registrar
+    exportRegistrar("export", "export NAME [-o FILE]          guarda NAME en un archivo de formulario; muestra su ruta",
+                    &exportCommand);
 const Registrar importRegistrar("import",
                                 "import FILE [--as NAME]        agrega a la biblioteca el formulario de un archivo",
                                 &importCommand);

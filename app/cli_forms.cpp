@@ -35,8 +35,10 @@ int forms(Context& context)
     return Done;
 }
 
-const Registrar registrar("forms", "forms [--model M] [--search TEXTO]  formularios guardados: FormID, modelo, CPI, "
-                                   "bloqueo, nombre; del modelo M, con TEXTO en el nombre", &forms);
+const Registrar registrar("forms",
+                          "forms [--model M] [--search TEXTO]  formularios guardados: FormID, modelo, CPI, "
+                          "bloqueo, nombre; del modelo M, con TEXTO en el nombre",
+                          &forms);
 
 } // namespace
 } // namespace brela::cli

@@ -156,8 +156,7 @@ int main(int argc, char** argv)
         } else if (option == QStringLiteral("--version")) {
             cli::out(QStringLiteral("brela-cli ") + versionText());
             return cli::Done;
-        }
-        else
+        } else
             return cli::usageError(QStringLiteral("Opción desconocida: %1").arg(option));
     }
     if (args.isEmpty())

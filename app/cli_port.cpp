@@ -26,7 +26,8 @@ bool connect(Context& context, Printer& printer)
             return false;
         }
     }
-    return openPortAtStartup(printer.link, context.session.db, [](const QString&) {}, choice);
+    return openPortAtStartup(
+        printer.link, context.session.db, [](const QString&) {}, choice);
 }
 
 } // namespace brela::cli

@@ -17,7 +17,8 @@ int ports(Context& context)
 }
 
 const Registrar registrar(
-    "ports", "ports                          ports serie: nombre, dispositivo, descripción, fabricante, n.º de serie, vid:pid",
+    "ports",
+    "ports                          ports serie: nombre, dispositivo, descripción, fabricante, n.º de serie, vid:pid",
     &ports);
 
 } // namespace

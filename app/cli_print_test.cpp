@@ -46,8 +46,7 @@ int printTest(Context& context)
     Printer printer(context.session);
     if (!connect(context, printer))
         return Failed;
-    const TestResult result =
-        printTestDocument(printer.link, {typeEntry, letter, cpi, transport, noPayment});
+    const TestResult result = printTestDocument(printer.link, {typeEntry, letter, cpi, transport, noPayment});
     if (result.outcome != TestOutcome::Printed)
         return Failed;
     out(QStringLiteral("Comprobante impreso: %1 '%2' Nro. %3").arg(typeEntry.mid(2), result.letter, result.number));

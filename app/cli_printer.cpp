@@ -70,7 +70,10 @@ int close(Context& context)
     return Done;
 }
 
-const Registrar statusRegistrar("status", "status                         estado de la impresora: ambas palabras con su detalle, y el modelo", &status);
+const Registrar
+    statusRegistrar("status",
+                    "status                         estado de la impresora: ambas palabras con su detalle, y el modelo",
+                    &status);
 const Registrar syncRegistrar("sync", "sync                           cancela un comprobante que quedó abierto", &sync);
 const Registrar closeRegistrar("close", "close X|Z                      cierre X o Z", &close);
 

@@ -24,8 +24,7 @@ int read(Context& context)
     if (!connect(context, printer))
         return Failed;
     ValidationState validation;
-    const ReadBack result = LeeConfiguracion(session, printer.link, validation,
-                                             [](const QString& step) { err(step); });
+    const ReadBack result = LeeConfiguracion(session, printer.link, validation, [](const QString& step) { err(step); });
     if (!result.log.isEmpty()) {
         QString plain = result.log;
         plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -34,10 +33,11 @@ int read(Context& context)
         out(plain);
     }
     if (!result.ok) {
-        session.op.message(QStringLiteral("Error al obtener los datos de la Impresora Fiscal.\r\n"
-                                          "Puede ser un error de comunicación, o la impresora no se ha configurado aún,\r\n"
-                                          "Envíe alguna configuración"),
-                           Icon::Critical, QString());
+        session.op.message(
+            QStringLiteral("Error al obtener los datos de la Impresora Fiscal.\r\n"
+                           "Puede ser un error de comunicación, o la impresora no se ha configurado aún,\r\n"
+                           "Envíe alguna configuración"),
+            Icon::Critical, QString());
         return Failed;
     }
     session.form.FormIDActual = kWorkingCopy;
@@ -53,9 +53,9 @@ int read(Context& context)
     return result.validated ? Done : Failed;
 }
 
-const Registrar readRegistrar("read",
-                              "read [--save-as NAME]          lee el formulario de la impresora (y lo guarda como NAME)",
-                              &read);
+const Registrar
+    readRegistrar("read", "read [--save-as NAME]          lee el formulario de la impresora (y lo guarda como NAME)",
+                  &read);
 
 } // namespace
 } // namespace brela::cli

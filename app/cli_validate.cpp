@@ -33,8 +33,10 @@ int validate(Context& context)
     return ok ? Done : Failed;
 }
 
-const Registrar registrar("validate", "validate NAME                  abre NAME en la copia de trabajo, la valida y muestra el registro",
-                          &validate);
+const Registrar
+    registrar("validate",
+              "validate NAME                  abre NAME en la copia de trabajo, la valida y muestra el registro",
+              &validate);
 
 } // namespace
 } // namespace brela::cli

@@ -94,10 +94,14 @@ bool parseFault(const QString& description, Fault& fault)
         const char* name;
         Fault::Kind kind;
     } counted[] = {
-        {"nak", Fault::Nak},          {"silence", Fault::Silence},
-        {"nakstorm", Fault::NakStorm}, {"dc2burst", Fault::Dc2Burst},
-        {"badsum", Fault::BadChecksum}, {"wrongseq", Fault::WrongSequence},
-        {"wrongcmd", Fault::WrongCommand}, {"garbage", Fault::Garbage},
+        {"nak", Fault::Nak},
+        {"silence", Fault::Silence},
+        {"nakstorm", Fault::NakStorm},
+        {"dc2burst", Fault::Dc2Burst},
+        {"badsum", Fault::BadChecksum},
+        {"wrongseq", Fault::WrongSequence},
+        {"wrongcmd", Fault::WrongCommand},
+        {"garbage", Fault::Garbage},
     };
     Fault parsed{Fault::Nak};
     for (const auto& entry : counted) {
@@ -142,9 +146,8 @@ bool parseFault(const QString& description, Fault& fault)
 }
 
 Emulator::Emulator(Options options)
-    : options_(std::move(options)),
-      printer_(PrinterSettings{options_.model, options_.documentsBeforeClose,
-                               options_.xCloseSeconds, options_.zCloseSeconds})
+    : options_(std::move(options)), printer_(PrinterSettings{options_.model, options_.documentsBeforeClose,
+                                                             options_.xCloseSeconds, options_.zCloseSeconds})
 {
     for (const Fault& fault : options_.faults)
         addFault(fault);
@@ -225,7 +228,7 @@ QByteArray Emulator::receive(const QByteArray& bytes, double now)
             break;
         case Rx::Body:
             if (c == ctl::STX) {
-                body_.clear();   // a new frame starts over the broken one
+                body_.clear(); // a new frame starts over the broken one
             } else if (c == ctl::ETX) {
                 rx_ = Rx::Checksum;
                 checksum_.clear();
@@ -268,8 +271,7 @@ QByteArray Emulator::frameComplete(double now)
     if (takeFault(Fault::Dc2Burst))
         return QByteArray(kBurst, ctl::DC2);
     // The check is case-sensitive: the host always sends upper-case digits.
-    if (body_.size() < 2 || static_cast<unsigned char>(body_[0]) < 32
-        || checksum_ != checksumOf(body_))
+    if (body_.size() < 2 || static_cast<unsigned char>(body_[0]) < 32 || checksum_ != checksumOf(body_))
         return QByteArray(1, ctl::NAK);
 
     Request request;
@@ -290,8 +292,8 @@ QByteArray Emulator::frameComplete(double now)
     if (!lastBody_.isEmpty() && body_ == lastBody_)
         return deliver(lastAnswer_, 0, now);
 
-    const Reply reply = fieldsReadable ? printer_.execute(request.command, request.fields)
-                                       : printer_.reject(status::InvalidField);
+    const Reply reply =
+        fieldsReadable ? printer_.execute(request.command, request.fields) : printer_.reject(status::InvalidField);
     const QByteArray answer = answerFrame(body_[0], body_[1], reply);
     lastBody_ = body_;
     lastAnswer_ = answer;
@@ -373,14 +375,12 @@ bool Emulator::saveState(QString& error) const
 {
     QSaveFile file(options_.stateFile);
     if (!file.open(QIODevice::WriteOnly)) {
-        error = QStringLiteral("No se pudo guardar el estado en %1: %2")
-                    .arg(options_.stateFile, file.errorString());
+        error = QStringLiteral("No se pudo guardar el estado en %1: %2").arg(options_.stateFile, file.errorString());
         return false;
     }
     file.write(QJsonDocument(printer_.toJson()).toJson());
     if (!file.commit()) {
-        error = QStringLiteral("No se pudo guardar el estado en %1: %2")
-                    .arg(options_.stateFile, file.errorString());
+        error = QStringLiteral("No se pudo guardar el estado en %1: %2").arg(options_.stateFile, file.errorString());
         return false;
     }
     return true;
@@ -392,15 +392,13 @@ bool Emulator::loadState(QString& error)
         return true;
     QFile file(options_.stateFile);
     if (!file.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("No se pudo leer el estado de %1: %2")
-                    .arg(options_.stateFile, file.errorString());
+        error = QStringLiteral("No se pudo leer el estado de %1: %2").arg(options_.stateFile, file.errorString());
         return false;
     }
     QJsonParseError parseError;
     const QJsonDocument json = QJsonDocument::fromJson(file.readAll(), &parseError);
-    QString why = parseError.error == QJsonParseError::NoError
-                      ? QStringLiteral("no es un objeto JSON")
-                      : parseError.errorString();
+    QString why = parseError.error == QJsonParseError::NoError ? QStringLiteral("no es un objeto JSON")
+                                                               : parseError.errorString();
     if (json.isObject() && printer_.fromJson(json.object(), why)) {
         for (const Fault& fault : stateFaults_)
             applyStateFault(fault);
@@ -416,10 +414,9 @@ void Emulator::appendPrinted()
     if (printed.isEmpty() || options_.printFile.isEmpty())
         return;
     QFile file(options_.printFile);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)
-        || file.write(printed.join(QString()).toUtf8()) < 0) {
-        stateError_ = QStringLiteral("No se pudo escribir lo impreso en %1: %2")
-                          .arg(options_.printFile, file.errorString());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(printed.join(QString()).toUtf8()) < 0) {
+        stateError_ =
+            QStringLiteral("No se pudo escribir lo impreso en %1: %2").arg(options_.printFile, file.errorString());
     }
 }
 

@@ -15,24 +15,24 @@ namespace emu {
 
 struct Fault {
     enum Kind {
-        Nak,            // answer NAK instead of the next `count` frames
-        NakStorm,       // answer a burst of NAK instead of the next `count` frames
-        Dc2Burst,       // a burst of DC2 and then nothing for the next `count` frames
-        Silence,        // ignore the next `count` frames
-        Busy,           // send DC2 every second for `seconds` before answering
-        BadChecksum,    // corrupt the checksum of the next `count` answers
-        WrongSequence,  // answer with another sequence number
-        WrongCommand,   // answer with another command character
-        Garbage,        // send stray bytes before the next answer
-        LowBattery,     // printer status reports a low battery
-        DocumentOpen,   // a fiscal document is left open
-        PendingClose,   // a daily close is required before documents
-        HangUp,         // the line goes dead after `count` answers
+        Nak,           // answer NAK instead of the next `count` frames
+        NakStorm,      // answer a burst of NAK instead of the next `count` frames
+        Dc2Burst,      // a burst of DC2 and then nothing for the next `count` frames
+        Silence,       // ignore the next `count` frames
+        Busy,          // send DC2 every second for `seconds` before answering
+        BadChecksum,   // corrupt the checksum of the next `count` answers
+        WrongSequence, // answer with another sequence number
+        WrongCommand,  // answer with another command character
+        Garbage,       // send stray bytes before the next answer
+        LowBattery,    // printer status reports a low battery
+        DocumentOpen,  // a fiscal document is left open
+        PendingClose,  // a daily close is required before documents
+        HangUp,        // the line goes dead after `count` answers
     };
     Kind kind;
     int count = 1;
     double seconds = 0;
-    char document = 'F';   // DocumentOpen: the type letter of the document left open
+    char document = 'F'; // DocumentOpen: the type letter of the document left open
 };
 
 // "nak", "nak:3", "nakstorm", "dc2burst", "silence:2", "busy:5", "badsum",
@@ -46,14 +46,14 @@ bool parseModel(const QString& text, Model& model);
 struct Options {
     Model model = Model::QM540;
     std::vector<Fault> faults;
-    QString stateFile;   // state saved here after every command when set
+    QString stateFile; // state saved here after every command when set
     // What the printer prints is appended here; beside the state file when
     // empty ("NAME-impreso.txt"), nowhere without either.
     QString printFile;
-    int documentsBeforeClose = 200;   // then a Z close is required
-    double xCloseSeconds = 2;         // how long each close keeps the printer busy
+    int documentsBeforeClose = 200; // then a Z close is required
+    double xCloseSeconds = 2;       // how long each close keeps the printer busy
     double zCloseSeconds = 3;
-    int faultsFromFrame = 1;          // line faults wait for this many frames
+    int faultsFromFrame = 1; // line faults wait for this many frames
 };
 
 // One frame from the host that arrived with a good checksum.
@@ -113,8 +113,8 @@ private:
 
     Options options_;
     Printer printer_;
-    std::vector<Fault> pending_;       // line faults still to fire
-    std::vector<Fault> stateFaults_;   // re-applied after loading a state
+    std::vector<Fault> pending_;     // line faults still to fire
+    std::vector<Fault> stateFaults_; // re-applied after loading a state
 
     enum class Rx { Idle, Body, Checksum } rx_ = Rx::Idle;
     QByteArray body_;
@@ -122,7 +122,7 @@ private:
 
     bool busy_ = false;
     double busySeconds_ = 0;
-    int frames_ = 0;   // frames complete so far, good or bad
+    int frames_ = 0; // frames complete so far, good or bad
     double nextDc2_ = 0;
     double busyUntil_ = 0;
     QByteArray delayed_;
@@ -131,7 +131,7 @@ private:
     QByteArray lastAnswer_;
     std::vector<Request> requests_;
     int answers_ = 0;
-    int hangUpAt_ = -1;   // answers after which the line dies; -1 never
+    int hangUpAt_ = -1; // answers after which the line dies; -1 never
     bool hungUp_ = false;
     QString stateError_;
 };
@@ -151,7 +151,7 @@ public:
 private:
     int baud_;
     QByteArray queue_;
-    double start_ = 0;   // when the first queued byte started
+    double start_ = 0; // when the first queued byte started
 };
 
 } // namespace emu

@@ -20,18 +20,17 @@
 
 namespace {
 
-const char* kUsage =
-    "uso: brela-emulator [--model qm210|qm540] [--link RUTA] [--baud N] [--state ARCHIVO]\n"
-    "                    [--close-after N] [--fault FALLA]... [--fault-from N] [--stats]\n"
-    "  Sirve una impresora fiscal emulada en un pseudo-terminal nuevo y escribe\n"
-    "  la ruta del dispositivo como primera línea. --baud N deja pasar los bytes\n"
-    "  de ida y de vuelta al ritmo de esa velocidad; --stats escribe al terminar\n"
-    "  los bytes recibidos y enviados y el tiempo de trabajo de la impresora.\n"
-    "  --fault-from N: las fallas empiezan en la trama N (1: la primera).\n"
-    "  FALLA: nak[:N] nakstorm[:N] dc2burst[:N] silence[:N] busy[:SEG] badsum[:N]\n"
-    "         wrongseq[:N] wrongcmd[:N] garbage[:N] battery open[:TIPO]\n"
-    "         pendingclose hangup[:N]\n"
-    "  --help muestra esta ayuda y --version la versión, y terminan.\n";
+const char* kUsage = "uso: brela-emulator [--model qm210|qm540] [--link RUTA] [--baud N] [--state ARCHIVO]\n"
+                     "                    [--close-after N] [--fault FALLA]... [--fault-from N] [--stats]\n"
+                     "  Sirve una impresora fiscal emulada en un pseudo-terminal nuevo y escribe\n"
+                     "  la ruta del dispositivo como primera línea. --baud N deja pasar los bytes\n"
+                     "  de ida y de vuelta al ritmo de esa velocidad; --stats escribe al terminar\n"
+                     "  los bytes recibidos y enviados y el tiempo de trabajo de la impresora.\n"
+                     "  --fault-from N: las fallas empiezan en la trama N (1: la primera).\n"
+                     "  FALLA: nak[:N] nakstorm[:N] dc2burst[:N] silence[:N] busy[:SEG] badsum[:N]\n"
+                     "         wrongseq[:N] wrongcmd[:N] garbage[:N] battery open[:TIPO]\n"
+                     "         pendingclose hangup[:N]\n"
+                     "  --help muestra esta ayuda y --version la versión, y terminan.\n";
 
 int signalPipe[2] = {-1, -1};
 

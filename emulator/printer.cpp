@@ -131,21 +131,36 @@ void Printer::leaveDocumentOpen(char type)
 Reply Printer::execute(int command, const QList<QByteArray>& f)
 {
     switch (command) {
-    case 42: return statusRequest(f);
-    case 57: return dailyClose(f);
-    case 68: return ticketPaymentOrCancel(f);
-    case 73: return quotationText(f);
-    case 74: return closeNonFiscal(f);
-    case 90: return configure(f);
-    case 91: return query(f);
-    case 92: return transport(f);
-    case 93: return setHeader(f);
-    case 94: return queryHeader(f);
-    case 96: return openDocument(f);
-    case 98: return item(f);
-    case 100: return paymentOrCancel(f);
-    case 101: return closeDocument(f);
-    default: return refuse(status::UnknownCommand);
+    case 42:
+        return statusRequest(f);
+    case 57:
+        return dailyClose(f);
+    case 68:
+        return ticketPaymentOrCancel(f);
+    case 73:
+        return quotationText(f);
+    case 74:
+        return closeNonFiscal(f);
+    case 90:
+        return configure(f);
+    case 91:
+        return query(f);
+    case 92:
+        return transport(f);
+    case 93:
+        return setHeader(f);
+    case 94:
+        return queryHeader(f);
+    case 96:
+        return openDocument(f);
+    case 98:
+        return item(f);
+    case 100:
+        return paymentOrCancel(f);
+    case 101:
+        return closeDocument(f);
+    default:
+        return refuse(status::UnknownCommand);
     }
 }
 
@@ -161,15 +176,15 @@ Reply Printer::statusRequest(const QList<QByteArray>& f) const
         // Field 10 is the model code the program probes for: the first model
         // answers one of its old codes, later models a code outside them.
         return answer({first ? "QM-210F" : "QM-540F", first ? "1.04" : "2.10",
-                       first ? "ORV2100012345" : "ORV5400012345", "20123456786", "0001",
-                       padded(zNumber_, 4), dec(documentsSinceClose_), first ? "C" : "G"});
+                       first ? "ORV2100012345" : "ORV5400012345", "20123456786", "0001", padded(zNumber_, 4),
+                       dec(documentsSinceClose_), first ? "C" : "G"});
     }
     if (letter == "D") {
         // "0" stands for no document: it is none of the type letters.
         if (!document_)
             return answer({"0", "0", padded(0, 8), "0"});
-        return answer({QByteArray(1, document_->type), QByteArray(1, document_->letter),
-                       padded(document_->number, 8), dec(document_->items)});
+        return answer({QByteArray(1, document_->type), QByteArray(1, document_->letter), padded(document_->number, 8),
+                       dec(document_->items)});
     }
     if (letter == "T")
         return answer({dec(documentsSinceClose_), padded(zNumber_, 4), padded(xNumber_, 4)});
@@ -216,8 +231,7 @@ Reply Printer::configure(const QList<QByteArray>& f)
     }
     if (kind == "P" && sub == "R") {
         // Paper for non-fiscal documents: roll, size, user-defined.
-        if (f.size() != 7 || f[3] != "S" || f[4] != "U" || !number(f[5], 1, 255)
-            || !number(f[6], 1, 255))
+        if (f.size() != 7 || f[3] != "S" || f[4] != "U" || !number(f[5], 1, 255) || !number(f[6], 1, 255))
             return refuse(status::InvalidField);
         preferences_["PR"] = f;
         return answer();
@@ -251,8 +265,7 @@ Reply Printer::configure(const QList<QByteArray>& f)
     // Pitch of non-fiscal documents and the payments legend exist only
     // from the second model on.
     if (kind == "L") {
-        if (settings_.model == Model::QM210 || f.size() != 6 || f[2] != "O" || f[3] != "N"
-            || f[4] != "N")
+        if (settings_.model == Model::QM210 || f.size() != 6 || f[2] != "O" || f[3] != "N" || f[4] != "N")
             return refuse(status::InvalidField);
         const auto cpi = number(f[5], 10, 17);
         if (!cpi || (*cpi != 10 && *cpi != 12 && *cpi != 17))
@@ -261,8 +274,7 @@ Reply Printer::configure(const QList<QByteArray>& f)
         return answer();
     }
     if (kind == "T") {
-        if (settings_.model == Model::QM210 || f.size() != 4 || f[2] != "P"
-            || !oneOf(f[3], "NS"))
+        if (settings_.model == Model::QM210 || f.size() != 4 || f[2] != "P" || !oneOf(f[3], "NS"))
             return refuse(status::InvalidField);
         preferences_["T"] = f;
         return answer();
@@ -405,7 +417,11 @@ Reply Printer::item(const QList<QByteArray>& f)
     ++document_->items;
     if (sheet_) {
         SheetLine line;
-        line.item = Item{f[0], f[7], f[1].toLongLong(), f[2].toLongLong(), f[3].toInt(),
+        line.item = Item{f[0],
+                         f[7],
+                         f[1].toLongLong(),
+                         f[2].toLongLong(),
+                         f[3].toInt(),
                          digitsOnly(f[6], 9) ? f[6].toLongLong() : 0};
         sheet_->lines << line;
     }
@@ -486,8 +502,8 @@ Reply Printer::closeDocument(const QList<QByteArray>& f)
 {
     if (!isType(document_, kDocumentTypes540) || document_->pageClosed)
         return refuse(status::InvalidState);
-    if (f.size() != 3 || f[0] != QByteArray(1, document_->type)
-        || f[1] != QByteArray(1, document_->letter) || f[2] != "FINAL")
+    if (f.size() != 3 || f[0] != QByteArray(1, document_->type) || f[1] != QByteArray(1, document_->letter)
+        || f[2] != "FINAL")
         return refuse(status::InvalidField);
     const int number = document_->number;
     if (sheet_) {
@@ -526,9 +542,9 @@ Reply Printer::dailyClose(const QList<QByteArray>& f)
     Reply reply;
     const auto roll = preference("PR");
     const int width = roll && roll->size() > 5 ? roll->at(5).toInt() : 48;
-    printed_ << renderReport(DailyReport{f[0][0], f[0] == "X" ? xNumber_ + 1 : zNumber_ + 1, documentsSinceClose_,
-                                         sales_, credits_},
-                             width, QDate::currentDate());
+    printed_ << renderReport(
+        DailyReport{f[0][0], f[0] == "X" ? xNumber_ + 1 : zNumber_ + 1, documentsSinceClose_, sales_, credits_}, width,
+        QDate::currentDate());
     if (f[0] == "X") {
         ++xNumber_;
         reply = answer({padded(xNumber_, 4), dec(documentsSinceClose_)});
@@ -672,8 +688,8 @@ bool Printer::fromJson(const QJsonObject& json, QString& error)
             error = QStringLiteral("documento abierto ilegible");
             return false;
         }
-        loaded.document_ = Document{type[0], letter[0], d["number"].toInt(), d["items"].toInt(),
-                                    d["pageClosed"].toBool()};
+        loaded.document_ =
+            Document{type[0], letter[0], d["number"].toInt(), d["items"].toInt(), d["pageClosed"].toBool()};
     }
     const QJsonObject numbers = json["numbers"].toObject();
     for (auto it = numbers.begin(); it != numbers.end(); ++it)

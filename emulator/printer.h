@@ -18,7 +18,7 @@ enum class Model { QM210, QM540 };
 // Bits of the two status words that this printer ever sets.
 namespace status {
 constexpr quint16 BufferEmpty = 1u << 7;
-constexpr quint16 PrinterSummary = 1u << 15;   // OR of printer bits 0-6
+constexpr quint16 PrinterSummary = 1u << 15; // OR of printer bits 0-6
 
 constexpr quint16 BatteryLow = 1u << 2;
 constexpr quint16 UnknownCommand = 1u << 3;
@@ -29,7 +29,7 @@ constexpr quint16 Fiscalized = 1u << 10;
 constexpr quint16 CloseRequired = 1u << 11;
 constexpr quint16 FiscalDocumentOpen = 1u << 12;
 constexpr quint16 DocumentOpen = 1u << 13;
-constexpr quint16 FiscalSummary = 1u << 15;    // OR of fiscal bits 0-8
+constexpr quint16 FiscalSummary = 1u << 15; // OR of fiscal bits 0-8
 } // namespace status
 
 // A zone rectangle in character columns and lines, corners included.
@@ -51,11 +51,11 @@ struct Margins {
 };
 
 struct Document {
-    char type = 0;      // F, N, D, R, L, C, E; T, I, O, H only when left open by a fault
-    char letter = 0;    // A, B, C or X
+    char type = 0;   // F, N, D, R, L, C, E; T, I, O, H only when left open by a fault
+    char letter = 0; // A, B, C or X
     int number = 0;
     int items = 0;
-    bool pageClosed = false;   // a transport closed the page and the next one is not open yet
+    bool pageClosed = false; // a transport closed the page and the next one is not open yet
     bool operator==(const Document&) const = default;
 };
 
@@ -147,11 +147,11 @@ private:
     std::map<int, QByteArray> headers_;
     std::map<QByteArray, QList<QByteArray>> preferences_;
     std::optional<Document> document_;
-    std::optional<Sheet> sheet_;   // what the open document received, for its printout
+    std::optional<Sheet> sheet_; // what the open document received, for its printout
     QStringList printed_;
     qint64 sales_ = 0;
     qint64 credits_ = 0;
-    std::map<QByteArray, int> lastNumbers_;   // per type and letter, "FA" -> 12
+    std::map<QByteArray, int> lastNumbers_; // per type and letter, "FA" -> 12
     bool closeRequired_ = false;
     bool batteryLow_ = false;
     int documentsSinceClose_ = 0;

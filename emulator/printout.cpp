@@ -13,23 +13,30 @@ namespace emu {
 namespace {
 
 // Zones of the layout the printer fills (the form's own numbering).
-constexpr int kNumberAndDate = 10, kCustomer = 22, kAddress = 24, kVatCondition = 26, kCustomerId = 34,
-              kRemitos = 42, kItems = 60, kQuantity = 61, kDescription = 62, kPrice = 63, kVatRate = 64,
-              kAmount = 65, kInternalTaxes = 66, kTransport = 70, kSubtotal = 91, kDiscounts = 92, kNet = 93,
-              kVat = 94, kTotal = 97, kPaymentText = 101, kPaymentAmount = 102, kReceivedFrom = 111,
-              kReceivedAmount = 112;
+constexpr int kNumberAndDate = 10, kCustomer = 22, kAddress = 24, kVatCondition = 26, kCustomerId = 34, kRemitos = 42,
+              kItems = 60, kQuantity = 61, kDescription = 62, kPrice = 63, kVatRate = 64, kAmount = 65,
+              kInternalTaxes = 66, kTransport = 70, kSubtotal = 91, kDiscounts = 92, kNet = 93, kVat = 94, kTotal = 97,
+              kPaymentText = 101, kPaymentAmount = 102, kReceivedFrom = 111, kReceivedAmount = 112;
 
 QString documentName(char type)
 {
     switch (type) {
-    case 'F': return QStringLiteral("FACTURA");
-    case 'N': return QStringLiteral("NOTA DE CREDITO");
-    case 'D': return QStringLiteral("NOTA DE DEBITO");
-    case 'R': return QStringLiteral("RECIBO");
-    case 'L': return QStringLiteral("RECIBO OFICIAL");
-    case 'C': return QStringLiteral("COTIZACION");
-    case 'E': return QStringLiteral("REMITO");
-    default: return QStringLiteral("DOCUMENTO");
+    case 'F':
+        return QStringLiteral("FACTURA");
+    case 'N':
+        return QStringLiteral("NOTA DE CREDITO");
+    case 'D':
+        return QStringLiteral("NOTA DE DEBITO");
+    case 'R':
+        return QStringLiteral("RECIBO");
+    case 'L':
+        return QStringLiteral("RECIBO OFICIAL");
+    case 'C':
+        return QStringLiteral("COTIZACION");
+    case 'E':
+        return QStringLiteral("REMITO");
+    default:
+        return QStringLiteral("DOCUMENTO");
     }
 }
 
@@ -43,20 +50,26 @@ struct LegendZone {
 };
 constexpr int kFootLegend = 142, kCopyLegend = 144;
 const LegendZone kLegendZones[] = {
-    {kNumberAndDate, 2, {50, 51, 52, 40}},   // below the document's name and number
+    {kNumberAndDate, 2, {50, 51, 52, 40}}, // below the document's name and number
     {kFootLegend, 0, {1, 2, 11}},
-    {kCopyLegend, 0, {3}},                   // "ORIGINAL", "DUPLICADO"
+    {kCopyLegend, 0, {3}}, // "ORIGINAL", "DUPLICADO"
 };
 
 QString vatConditionName(char condition)
 {
     switch (condition) {
-    case 'I': return QStringLiteral("IVA RESPONSABLE INSCRIPTO");
-    case 'F': return QStringLiteral("CONSUMIDOR FINAL");
-    case 'E': return QStringLiteral("IVA EXENTO");
-    case 'M': return QStringLiteral("RESPONSABLE MONOTRIBUTO");
-    case 'N': return QStringLiteral("NO RESPONSABLE");
-    default: return QString();
+    case 'I':
+        return QStringLiteral("IVA RESPONSABLE INSCRIPTO");
+    case 'F':
+        return QStringLiteral("CONSUMIDOR FINAL");
+    case 'E':
+        return QStringLiteral("IVA EXENTO");
+    case 'M':
+        return QStringLiteral("RESPONSABLE MONOTRIBUTO");
+    case 'N':
+        return QStringLiteral("NO RESPONSABLE");
+    default:
+        return QString();
     }
 }
 
@@ -189,8 +202,8 @@ QString renderDocument(const Printer& printer, const Sheet& sheet, bool cancelle
         }
     }
     const QString number = QString::number(sheet.number).rightJustified(8, QLatin1Char('0'));
-    const QString heading = documentName(sheet.type) + QLatin1Char(' ') + QLatin1Char(sheet.letter)
-                            + QStringLiteral(" Nro. ") + number;
+    const QString heading =
+        documentName(sheet.type) + QLatin1Char(' ') + QLatin1Char(sheet.letter) + QStringLiteral(" Nro. ") + number;
     const QString state = cancelled ? QStringLiteral(" - CANCELADO") : QString();
     if (width <= 0 || height <= 0)
         return QStringLiteral("==== %1 - %2 CPI%3 ====\n(la impresora no tiene zonas configuradas)\n\n")
@@ -203,7 +216,8 @@ QString renderDocument(const Printer& printer, const Sheet& sheet, bool cancelle
         Page page(width, height);
         layout.put(page, kNumberAndDate, 0, documentName(sheet.type) + QLatin1Char(' ') + QLatin1Char(sheet.letter));
         layout.put(page, kNumberAndDate, 1,
-                   QStringLiteral("Nro. ") + number + QStringLiteral("  ") + date.toString(QStringLiteral("dd/MM/yyyy")));
+                   QStringLiteral("Nro. ") + number + QStringLiteral("  ")
+                       + date.toString(QStringLiteral("dd/MM/yyyy")));
         layout.put(page, kCustomer, 0, text(sheet.customer));
         layout.put(page, kAddress, 0, text(sheet.address));
         layout.put(page, kVatCondition, 0, vatConditionName(sheet.vatCondition));

@@ -13,7 +13,7 @@ namespace emu {
 class Printer;
 
 struct Item {
-    QByteArray extra;         // the line above the item, may be empty
+    QByteArray extra; // the line above the item, may be empty
     QByteArray description;
     qint64 quantity = 0;      // thousandths
     qint64 price = 0;         // cents
@@ -30,7 +30,7 @@ struct SheetLine {
 
 struct Payment {
     QByteArray text;
-    qint64 amount = 0;   // cents
+    qint64 amount = 0; // cents
 };
 
 // Everything a document received, in order, until it is closed or cancelled.
@@ -40,7 +40,7 @@ struct Sheet {
     int number = 0;
     int cpi = 12;
     QByteArray customer;
-    QByteArray idKind;     // CUIT, CUIL, DNI...
+    QByteArray idKind; // CUIT, CUIL, DNI...
     QByteArray idNumber;
     QByteArray address;
     char vatCondition = 0;
@@ -66,8 +66,8 @@ struct DailyReport {
     char kind = 'X';
     int number = 0;
     int documents = 0;
-    qint64 sales = 0;     // cents: invoices, debit notes and fiscal receipts
-    qint64 credits = 0;   // cents: credit notes
+    qint64 sales = 0;   // cents: invoices, debit notes and fiscal receipts
+    qint64 credits = 0; // cents: credit notes
 };
 QString renderReport(const DailyReport& report, int width, const QDate& date);
 

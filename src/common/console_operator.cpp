@@ -5,10 +5,7 @@
 
 namespace brela {
 
-ConsoleOperator::ConsoleOperator(Preset preset, FILE* out, FILE* in)
-    : preset_(preset), out_(out), in_(in)
-{
-}
+ConsoleOperator::ConsoleOperator(Preset preset, FILE* out, FILE* in) : preset_(preset), out_(out), in_(in) {}
 
 void ConsoleOperator::print(const QString& title, const QString& text)
 {
@@ -47,7 +44,8 @@ Answer ConsoleOperator::ask(const QString& text, Buttons buttons, Icon, const QS
     } else if (preset_ == Preset::No) {
         answer = negativeAnswer(buttons);
     } else if (interactive()) {
-        std::fputs(buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel ? "[s/n] " : "[a=aceptar/c=cancelar] ", out_);
+        std::fputs(buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel ? "[s/n] " : "[a=aceptar/c=cancelar] ",
+                   out_);
         std::fflush(out_);
         const QString reply = readLine().toLower();
         const bool yes = reply.startsWith(QLatin1Char('s')) || reply.startsWith(QLatin1Char('a'))
@@ -59,8 +57,7 @@ Answer ConsoleOperator::ask(const QString& text, Buttons buttons, Icon, const QS
     return answer;
 }
 
-std::optional<QString> ConsoleOperator::input(const QString& prompt, const QString& title,
-                                              const QString& initial)
+std::optional<QString> ConsoleOperator::input(const QString& prompt, const QString& title, const QString& initial)
 {
     print(title, prompt);
     if (preset_ == Preset::No)

@@ -16,8 +16,7 @@ public:
 
     void message(const QString& text, Icon icon, const QString& title) override;
     Answer ask(const QString& text, Buttons buttons, Icon icon, const QString& title) override;
-    std::optional<QString> input(const QString& prompt, const QString& title,
-                                 const QString& initial) override;
+    std::optional<QString> input(const QString& prompt, const QString& title, const QString& initial) override;
     void status(const QString&) override {}
     void processEvents() override {}
     void beep() override {}

@@ -36,7 +36,7 @@ QString searchKey(const QString& text)
     key.reserve(text.size());
     for (const QChar c : text) {
         if (c.unicode() > 0xFF)
-            return foldedSlowly(text);   // combining marks, ligatures and the rest: the whole text
+            return foldedSlowly(text); // combining marks, ligatures and the rest: the whole text
         key.append(latin1.folds[c.unicode()]);
     }
     return key;

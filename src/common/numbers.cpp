@@ -58,7 +58,7 @@ long roundHalfEven(double value)
     std::fesetround(saved);
     // A hand-edited script can hold any number of digits: saturate rather
     // than convert a value no long can hold.
-    constexpr double kBeyond = 9223372036854775808.0;   // 2^63
+    constexpr double kBeyond = 9223372036854775808.0; // 2^63
     if (std::isnan(rounded))
         return 0;
     if (rounded >= kBeyond)

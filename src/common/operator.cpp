@@ -40,11 +40,16 @@ QString errorReport(int code, const QString& description)
 QString iconName(Icon icon)
 {
     switch (icon) {
-    case Icon::Critical: return QStringLiteral("critical");
-    case Icon::Question: return QStringLiteral("question");
-    case Icon::Exclamation: return QStringLiteral("exclamation");
-    case Icon::Information: return QStringLiteral("information");
-    case Icon::None: break;
+    case Icon::Critical:
+        return QStringLiteral("critical");
+    case Icon::Question:
+        return QStringLiteral("question");
+    case Icon::Exclamation:
+        return QStringLiteral("exclamation");
+    case Icon::Information:
+        return QStringLiteral("information");
+    case Icon::None:
+        break;
     }
     return QStringLiteral("none");
 }
@@ -52,13 +57,20 @@ QString iconName(Icon icon)
 QString answerName(Answer answer)
 {
     switch (answer) {
-    case Answer::Ok: return QStringLiteral("Ok");
-    case Answer::Cancel: return QStringLiteral("Cancel");
-    case Answer::Yes: return QStringLiteral("Yes");
-    case Answer::No: return QStringLiteral("No");
-    case Answer::Retry: return QStringLiteral("Retry");
-    case Answer::Abort: return QStringLiteral("Abort");
-    case Answer::Ignore: return QStringLiteral("Ignore");
+    case Answer::Ok:
+        return QStringLiteral("Ok");
+    case Answer::Cancel:
+        return QStringLiteral("Cancel");
+    case Answer::Yes:
+        return QStringLiteral("Yes");
+    case Answer::No:
+        return QStringLiteral("No");
+    case Answer::Retry:
+        return QStringLiteral("Retry");
+    case Answer::Abort:
+        return QStringLiteral("Abort");
+    case Answer::Ignore:
+        return QStringLiteral("Ignore");
     }
     return {};
 }

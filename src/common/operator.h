@@ -18,8 +18,7 @@ public:
     virtual void message(const QString& text, Icon icon = Icon::None, const QString& title = {}) = 0;
     virtual Answer ask(const QString& text, Buttons buttons, Icon icon, const QString& title) = 0;
     // Empty optional when the operator cancels.
-    virtual std::optional<QString> input(const QString& prompt, const QString& title,
-                                         const QString& initial = {}) = 0;
+    virtual std::optional<QString> input(const QString& prompt, const QString& title, const QString& initial = {}) = 0;
     // First panel of the main window's status bar.
     virtual void status(const QString& text) = 0;
     virtual void processEvents() = 0;

@@ -7,8 +7,14 @@
 namespace brela {
 
 // The name in texts that carry the executable's name, whichever program wrote them.
-inline QString programName() { return QStringLiteral("Brela"); }
-inline QString applicationTitle() { return QStringLiteral("Brela"); }
+inline QString programName()
+{
+    return QStringLiteral("Brela");
+}
+inline QString applicationTitle()
+{
+    return QStringLiteral("Brela");
+}
 
 // "major.minor.revision"
 inline QString versionText()

@@ -147,7 +147,7 @@ bool PFTransporte(PrinterLink& link, const QString& option)
         last = QStringLiteral("T");
     else {
         link.op.message(QStringLiteral("Opcion '") + option + QStringLiteral("' no contemplada en Transporte"),
-                                Icon::None, applicationTitle());
+                        Icon::None, applicationTitle());
         return false;
     }
     return sendJudged(link, cmd::Transport, {QStringLiteral("D"), QStringLiteral("P"), QStringLiteral("T"), last}, 3);
@@ -164,7 +164,8 @@ bool PFCierreDiario(PrinterLink& link, const QString& kind, QString* number)
 
 bool PFCancelaPrueba(PrinterLink& link)
 {
-    return sendJudged(link, cmd::Payment, {QStringLiteral("CANCELA PRUEBA"), QStringLiteral("0000000"), QStringLiteral("C")}, 3);
+    return sendJudged(link, cmd::Payment,
+                      {QStringLiteral("CANCELA PRUEBA"), QStringLiteral("0000000"), QStringLiteral("C")}, 3);
 }
 
 bool PFI_Sincronizar(PrinterLink& link)

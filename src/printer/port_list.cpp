@@ -88,7 +88,8 @@ QString adapterLabel(const PortInfo& port)
         details << QStringLiteral("n.º de serie ") + serial;
     else if (!port.location.isEmpty())
         details << QStringLiteral("conectado en ") + port.location;
-    QString label = port.description.isEmpty() ? QStringLiteral("adaptador USB ") + vendorProduct(port) : port.description;
+    QString label =
+        port.description.isEmpty() ? QStringLiteral("adaptador USB ") + vendorProduct(port) : port.description;
     if (!details.isEmpty())
         label += QStringLiteral(" (") + details.join(QStringLiteral(", ")) + QLatin1Char(')');
     return label;
@@ -124,7 +125,8 @@ QString portPanelText(const PortInfo& port)
     if (!port.description.isEmpty())
         details << port.description;
     const QString name = QStringLiteral("Usando ") + port.name;
-    return details.isEmpty() ? name : name + QStringLiteral(" (") + details.join(QStringLiteral(", ")) + QLatin1Char(')');
+    return details.isEmpty() ? name
+                             : name + QStringLiteral(" (") + details.join(QStringLiteral(", ")) + QLatin1Char(')');
 }
 
 QString offlinePanelText()

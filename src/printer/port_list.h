@@ -9,15 +9,15 @@ namespace brela {
 
 // One serial port as the system reports it.
 struct PortInfo {
-    QString name;          // "ttyUSB0", "COM5"
-    QString device;        // "/dev/ttyUSB0"
+    QString name;   // "ttyUSB0", "COM5"
+    QString device; // "/dev/ttyUSB0"
     QString description;
     QString manufacturer;
     QString serialNumber;
     quint16 vendorId = 0;
     quint16 productId = 0;
     bool hasIds = false;
-    QString location;      // place on the bus ("pci-0000:00:14.0-usb-0:2:1.0"), empty when unknown
+    QString location; // place on the bus ("pci-0000:00:14.0-usb-0:2:1.0"), empty when unknown
 };
 
 // The serial ports present now. Behind an interface so tests can plug and
@@ -56,10 +56,10 @@ QString chooserCaption(const PortInfo& port, int index);
 // Where the stored port is now: the device to open, what the status bar
 // says, and, when a stored adapter or device is not there, what to tell.
 struct ResolvedPort {
-    int number = 0;     // 1..4 when a numbered port
-    QString device;     // otherwise the device to open
-    QString panel;      // "Usando COM1 (/dev/ttyS0)"
-    QString missing;    // not empty: the port is not there, and why
+    int number = 0;  // 1..4 when a numbered port
+    QString device;  // otherwise the device to open
+    QString panel;   // "Usando COM1 (/dev/ttyS0)"
+    QString missing; // not empty: the port is not there, and why
 };
 ResolvedPort resolvePort(const PortConfig& config, const PortList& list);
 

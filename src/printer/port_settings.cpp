@@ -52,7 +52,6 @@ void reportFallback(Operator& op, const QString& stored)
 
 } // namespace
 
-
 namespace {
 
 void goOffline(Operator& op, const PortPanel& setPortPanel, const QString& why)
@@ -132,9 +131,9 @@ bool openPortAtStartup(PrinterLink& link, QSqlDatabase& db, const PortPanel& set
             op.message(QStringLiteral("Esta definido el Port Serie COM") + QString::number(number)
                            + QStringLiteral("  y en esta PC no existe ó esta siendo usado por otro programa."),
                        Icon::Critical, applicationTitle());
-            const int replacement = chosenPort(op.input(QStringLiteral("Por favor, ingrese un nuevo port serie."),
-                                                        QStringLiteral("Redefinicón de Port Serie"),
-                                                        QString::number(number == 1 ? 2 : 1)));
+            const int replacement =
+                chosenPort(op.input(QStringLiteral("Por favor, ingrese un nuevo port serie."),
+                                    QStringLiteral("Redefinicón de Port Serie"), QString::number(number == 1 ? 2 : 1)));
             if (replacement == 0) {
                 // The program used to end here ("se interrumpe el programa");
                 // it now starts without a printer, so forms can be designed.

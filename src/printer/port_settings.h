@@ -21,8 +21,8 @@ using PortPanel = std::function<void(const QString&)>;
 // A port named for this run only (brela-cli's --port N or --port DEVICE);
 // the stored settings row is left as it is.
 struct PortChoice {
-    int number = 0;   // 0: the stored port
-    QString device;   // a device path, opened as it stands
+    int number = 0; // 0: the stored port
+    QString device; // a device path, opened as it stands
     bool given() const { return number > 0 || !device.isEmpty(); }
 };
 
@@ -43,15 +43,14 @@ bool openPortAtStartup(PrinterLink& link, QSqlDatabase& db, const PortPanel& set
                        const PortChoice& choice = {}, const PortList& ports = systemPortList());
 
 enum class Applied {
-    Open,      // stored and open
-    Failed,    // not stored or not opened (reported); the window closes all the same
-    Refused,   // line settings that do not read; nothing stored (reported)
+    Open,    // stored and open
+    Failed,  // not stored or not opened (reported); the window closes all the same
+    Refused, // line settings that do not read; nothing stored (reported)
 };
 
 // Stores the chosen settings and reopens the port with them; an unusable
 // port is reported and left closed.
 Applied applyPortSettings(PrinterLink& link, QSqlDatabase& db, const PortConfig& chosen, const PortPanel& setPortPanel,
                           const PortList& ports = systemPortList());
-
 
 } // namespace brela

@@ -311,8 +311,9 @@ bool admit(PrinterLink& link, int n)
     Operator& op = link.op;
     switch (link.status()) {
     case LinkStatus::Busy:
-        op.message(QStringLiteral("La impresora fiscal está atendiendo otro comando. Espere a que termine y reintente."),
-                   Icon::Exclamation, applicationTitle());
+        op.message(
+            QStringLiteral("La impresora fiscal está atendiendo otro comando. Espere a que termine y reintente."),
+            Icon::Exclamation, applicationTitle());
         return false;
     case LinkStatus::Closed:
     case LinkStatus::Lost:
@@ -387,9 +388,10 @@ bool transact(PrinterLink& link, int command, const QByteArray& data, int fieldC
         return false;
     }
     if (link.PFMostrarErrores)
-        op.message(QStringLiteral("ERROR de COMUNICACION con la Impresora Fiscal.\r\n\r\n"
-                                  "Revise las conecciones, si el equipo esta encendido y si usa la puerta serie correcta."),
-                   Icon::Critical, programName());
+        op.message(
+            QStringLiteral("ERROR de COMUNICACION con la Impresora Fiscal.\r\n\r\n"
+                           "Revise las conecciones, si el equipo esta encendido y si usa la puerta serie correcta."),
+            Icon::Critical, programName());
     return false;
 }
 
@@ -468,7 +470,8 @@ QString UPRN_sacarcampo(Operator& op, const QString& text, int n)
         end = text.indexOf(QChar(0), start);
     if (end < 0) {
         // The field runs to the end of the text: keep it whole rather than lose it.
-        op.message(QStringLiteral("Error en UPRN_sacarcampo - No hallo el fin del String "), Icon::None, applicationTitle());
+        op.message(QStringLiteral("Error en UPRN_sacarcampo - No hallo el fin del String "), Icon::None,
+                   applicationTitle());
         return text.mid(start);
     }
     return text.mid(start, end - start);

@@ -30,12 +30,12 @@ inline const QString kFieldMissing = QStringLiteral("No se Recibio el Campo");
 
 // Kept between commands for the whole run.
 struct LinkState {
-    bool AvisoBit2 = false;      // the low-battery warning has been given
-    bool AvisoBit8 = false;      // fiscal memory nearly full has been seen
-    double MascaraFiscal = 0;    // fiscal bits that stop a command; 0 until first used
-    bool Sincronizado = false;   // an answer has passed every check
+    bool AvisoBit2 = false;    // the low-battery warning has been given
+    bool AvisoBit8 = false;    // fiscal memory nearly full has been seen
+    double MascaraFiscal = 0;  // fiscal bits that stop a command; 0 until first used
+    bool Sincronizado = false; // an answer has passed every check
     qint16 Intentos = 0;
-    qint16 Secuencia = 0;        // 0: not drawn yet, else 32..127
+    qint16 Secuencia = 0; // 0: not drawn yet, else 32..127
 };
 
 // Where the link stands. Closed: the port was never opened (or was closed on
@@ -61,11 +61,11 @@ constexpr int kFloodPerSecond = 8;
 // What one command got back: the two status words and the command's own
 // answer fields, or the failure.
 struct Reply {
-    bool ok = false;          // a checked answer arrived
-    bool refused = false;     // not sent at all: the link was busy, closed, lost or cancelled
-    QString printerStatus;    // answer field 1
-    QString fiscalStatus;     // answer field 2
-    QStringList fields;       // answer fields 3 and up, as many as were asked for
+    bool ok = false;       // a checked answer arrived
+    bool refused = false;  // not sent at all: the link was busy, closed, lost or cancelled
+    QString printerStatus; // answer field 1
+    QString fiscalStatus;  // answer field 2
+    QStringList fields;    // answer fields 3 and up, as many as were asked for
 
     // Answer field n as the printer numbers them (1 and 2 the status words,
     // 3 the first of the command's own); "No se Recibio el Campo" when absent.

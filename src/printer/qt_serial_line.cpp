@@ -25,7 +25,8 @@ QString deviceForPort(int number)
 
 QtSerialLine::QtSerialLine()
 {
-    QObject::connect(&port_, &QSerialPort::errorOccurred, [this](QSerialPort::SerialPortError error) { onError(error); });
+    QObject::connect(&port_, &QSerialPort::errorOccurred,
+                     [this](QSerialPort::SerialPortError error) { onError(error); });
 }
 
 QtSerialLine::~QtSerialLine()
@@ -45,7 +46,8 @@ void QtSerialLine::onError(QSerialPort::SerialPortError error)
     broken_ = true;
     // Closing inside Qt's own notification is unsafe; the event loop closes
     // it next, and a waiting call closes it on return.
-    QMetaObject::invokeMethod(&port_, [this] { closeIfBroken(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &port_, [this] { closeIfBroken(); }, Qt::QueuedConnection);
 }
 
 bool QtSerialLine::closeIfBroken()
@@ -112,20 +114,31 @@ OpenResult QtSerialLine::open(const PortRequest& request)
         case QSerialPort::DeviceNotFoundError:
             return failure(PortFailure::NoSuchPort, error, QStringLiteral("No existe el dispositivo ") + detail);
         case QSerialPort::PermissionError:
-            return failure(PortFailure::InUse, error, QStringLiteral("El dispositivo está en uso o sin permiso: ") + detail);
+            return failure(PortFailure::InUse, error,
+                           QStringLiteral("El dispositivo está en uso o sin permiso: ") + detail);
         default:
-            return failure(PortFailure::CannotOpen, error, QStringLiteral("No se puede abrir el dispositivo ") + detail);
+            return failure(PortFailure::CannotOpen, error,
+                           QStringLiteral("No se puede abrir el dispositivo ") + detail);
         }
     }
     port_.setReadBufferSize(request.inputBuffer);
 
     QSerialPort::Parity parity = QSerialPort::NoParity;
     switch (settings.parity) {
-    case 'E': parity = QSerialPort::EvenParity; break;
-    case 'O': parity = QSerialPort::OddParity; break;
-    case 'M': parity = QSerialPort::MarkParity; break;
-    case 'S': parity = QSerialPort::SpaceParity; break;
-    default: break;
+    case 'E':
+        parity = QSerialPort::EvenParity;
+        break;
+    case 'O':
+        parity = QSerialPort::OddParity;
+        break;
+    case 'M':
+        parity = QSerialPort::MarkParity;
+        break;
+    case 'S':
+        parity = QSerialPort::SpaceParity;
+        break;
+    default:
+        break;
     }
     const auto stopBits = settings.stopBits == 2    ? QSerialPort::TwoStop
                           : settings.stopBits == 15 ? QSerialPort::OneAndHalfStop

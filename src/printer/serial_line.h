@@ -14,8 +14,8 @@ enum class PortFailure { None, NoSuchPort, InUse, CannotOpen, BadSettings, Other
 
 struct OpenResult {
     PortFailure failure = PortFailure::None;
-    int code = 0;          // number shown to the operator with `description`
-    QString description;   // Spanish, for "que sería ..."
+    int code = 0;        // number shown to the operator with `description`
+    QString description; // Spanish, for "que sería ..."
 
     bool ok() const { return failure == PortFailure::None; }
 };
@@ -31,9 +31,9 @@ struct PortRequest {
 // Line settings "speed, parity, data bits, stop bits" with or without blanks.
 struct LineSettings {
     qint32 baud = 9600;
-    char parity = 'N';   // N, E, O, M, S
-    int dataBits = 8;    // 5..8
-    int stopBits = 1;    // 1 or 2 (15 stands for 1.5)
+    char parity = 'N'; // N, E, O, M, S
+    int dataBits = 8;  // 5..8
+    int stopBits = 1;  // 1 or 2 (15 stands for 1.5)
 };
 bool parseLineSettings(const QString& text, LineSettings& settings);
 

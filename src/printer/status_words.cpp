@@ -16,22 +16,14 @@ constexpr unsigned kPrinterSummary = 1u << 15;
 void PFCargaTextosEstado(PrinterLink& link)
 {
     link.PFTextosImpresora = QStringList{
-        QStringLiteral("Impresora Ocupada"),
-        QStringLiteral("Impresora Seleccionada"),
-        QStringLiteral("Error en la Impresora"),
-        QStringLiteral("Impresora Fuera de Linea "),
-        QStringLiteral("Journal Paper LOW"),
-        QStringLiteral("Receipt Paper LOW "),
-        QStringLiteral("Printer Buffer FULL "),
-        QStringLiteral("Printer Buffer VACIO "),
-        QStringLiteral("Slip platen OPEN "),
-        QStringLiteral("Slip Form Present "),
-        QStringLiteral("Validation Platen OPEN "),
-        QStringLiteral("Validation Form Present "),
-        QStringLiteral("Cajon de Dinero Abierto"),
-        QStringLiteral("Sin USO. "),
-        QStringLiteral("Impresora sin Papel "),
-        QStringLiteral("Logica OR Bits 0-6 "),
+        QStringLiteral("Impresora Ocupada"),       QStringLiteral("Impresora Seleccionada"),
+        QStringLiteral("Error en la Impresora"),   QStringLiteral("Impresora Fuera de Linea "),
+        QStringLiteral("Journal Paper LOW"),       QStringLiteral("Receipt Paper LOW "),
+        QStringLiteral("Printer Buffer FULL "),    QStringLiteral("Printer Buffer VACIO "),
+        QStringLiteral("Slip platen OPEN "),       QStringLiteral("Slip Form Present "),
+        QStringLiteral("Validation Platen OPEN "), QStringLiteral("Validation Form Present "),
+        QStringLiteral("Cajon de Dinero Abierto"), QStringLiteral("Sin USO. "),
+        QStringLiteral("Impresora sin Papel "),    QStringLiteral("Logica OR Bits 0-6 "),
     };
     link.PFTextosFiscal = QStringList{
         QStringLiteral("Checkeo de Memoria Fiscal !MAL!"),

@@ -18,7 +18,6 @@
 namespace brela {
 namespace {
 
-
 // A failure that ends the run; `text` is the system's description.
 struct GenerationError {
     QString text;
@@ -94,7 +93,8 @@ public:
         introduction();
         const int widest = 8 * form_.FormCPI;
         if (columns > widest) {
-            out_.line(QStringLiteral("El formulario tiene %1 columnas. Se ajusta a %2 columnas.").arg(columns).arg(widest));
+            out_.line(
+                QStringLiteral("El formulario tiene %1 columnas. Se ajusta a %2 columnas.").arg(columns).arg(widest));
             columns = widest;
         }
         if (!validationText.isEmpty()) {
@@ -115,8 +115,8 @@ private:
 
     void title()
     {
-        out_.line((QStringLiteral("** Formulario: ") + fileName_).leftJustified(60) + QStringLiteral(" Fecha ") +
-                  s_.clock.now().toString(QStringLiteral("dd/MM/yyyy")));
+        out_.line((QStringLiteral("** Formulario: ") + fileName_).leftJustified(60) + QStringLiteral(" Fecha ")
+                  + s_.clock.now().toString(QStringLiteral("dd/MM/yyyy")));
         out_.line();
     }
 
@@ -125,8 +125,8 @@ private:
         out_.line(QStringLiteral("** DEFINICION GENERAL DEL FORMULARIO    *****"));
         out_.line(QStringLiteral("** Se recomienda no editar este Archivo *****"));
         out_.line();
-        out_.line(QStringLiteral("Hecho con Software: ") + programName() + QStringLiteral(".exe   Versión:") +
-                  versionText() + QStringLiteral("  .") + kCrLf);
+        out_.line(QStringLiteral("Hecho con Software: ") + programName() + QStringLiteral(".exe   Versión:")
+                  + versionText() + QStringLiteral("  .") + kCrLf);
         out_.line();
         out_.line(QStringLiteral("NOTA IMPORTANTE:"));
         out_.line(QStringLiteral("Los modelo posteriores a ORVAN QM-210F(HK-512)reconocen "));
@@ -150,9 +150,11 @@ private:
         out_.line();
 
         s_.op.status(QStringLiteral("Indico la estación donde se emiten las Facturas."));
-        out_.line(QStringLiteral("** Esta instruccion configura la estacion para la emision Facturas A por Main Sheet"));
+        out_.line(
+            QStringLiteral("** Esta instruccion configura la estacion para la emision Facturas A por Main Sheet"));
         out_.line(QStringLiteral("** no se debe eliminar"));
-        out_.line(QStringLiteral("** @PREFERENCIA | nnnnn | Impresora | Dispositivo | Hoja principal | Factura | letra | ?? "));
+        out_.line(QStringLiteral(
+            "** @PREFERENCIA | nnnnn | Impresora | Dispositivo | Hoja principal | Factura | letra | ?? "));
         out_.line(QStringLiteral("@PREFERENCIA|%1|P|D|M|F|A|N").arg(next()));
         out_.line();
 
@@ -160,8 +162,12 @@ private:
         out_.line(QStringLiteral("** se calcula en base a 12 CPI fijos con 48 columnas como mínimo y"));
         out_.line(QStringLiteral("** 6 LPI con 60 filas como mínimo."));
         out_.line(QStringLiteral("** no debe eliminarse, si es necesario se puede modificar"));
-        out_.line(QStringLiteral("** @PREFERENCIA | nnnnn | Impresora | Papel | Rollo | Tamaño | Usuario | Columnas | Filas"));
-        out_.line(QStringLiteral("@PREFERENCIA|%1|P|P|R|S|U|%2|%3").arg(next()).arg(std::max(columns12, 48)).arg(std::max(lines, 60)));
+        out_.line(QStringLiteral(
+            "** @PREFERENCIA | nnnnn | Impresora | Papel | Rollo | Tamaño | Usuario | Columnas | Filas"));
+        out_.line(QStringLiteral("@PREFERENCIA|%1|P|P|R|S|U|%2|%3")
+                      .arg(next())
+                      .arg(std::max(columns12, 48))
+                      .arg(std::max(lines, 60)));
         out_.line();
 
         if (firstModel_)
@@ -169,7 +175,8 @@ private:
         out_.line(QStringLiteral("** Seteos de CPI en Documentos No Fiscales."));
         out_.line(QStringLiteral("@PREFERENCIA|%1|P|L|O|N|N|12").arg(next()));
         out_.line();
-        out_.line(QStringLiteral("** Esta instrucción configura la impresión de la leyenda de Total de sus pagos/Su vuelto."));
+        out_.line(QStringLiteral(
+            "** Esta instrucción configura la impresión de la leyenda de Total de sus pagos/Su vuelto."));
         out_.line(QStringLiteral("** Es recomendable no bloquear la impresión de dichas líneas."));
         out_.line(QStringLiteral("** Solo funciona en modelos QM540F y posteriores"));
         out_.line(QStringLiteral("** Instrucción para NO imprimir"));
@@ -187,13 +194,14 @@ private:
     {
         out_.line(QStringLiteral("** DEFINICION DE ZONAS"));
         out_.line();
-        out_.line(QStringLiteral("** @ZONA |Linea de referencia (para LOTEADOR) | Número de Zona | "
-                                 "Coordenada X del punto superior Izquiero | Coordenada Y del punto superior Izquiero | "
-                                 "Coordenada X  del punto inferior derecho | Coordenada Y punto inferior derecho"));
+        out_.line(
+            QStringLiteral("** @ZONA |Linea de referencia (para LOTEADOR) | Número de Zona | "
+                           "Coordenada X del punto superior Izquiero | Coordenada Y del punto superior Izquiero | "
+                           "Coordenada X  del punto inferior derecho | Coordenada Y punto inferior derecho"));
         out_.line(QStringLiteral(" "));
 
         const std::vector<ZoneRow> rows = FormRows(s_.db, kWorkingCopy).zones();
-        int detailLines = 1;   // zone 060's, the subtotal offset's default
+        int detailLines = 1; // zone 060's, the subtotal offset's default
         for (const ZoneRow& zone : rows) {
             s_.op.status(QStringLiteral("Proceso Zona %1").arg(zone.ZoneID));
             s_.op.processEvents();
@@ -210,9 +218,9 @@ private:
             const int x2 = printed.right;
             const int y2 = printed.bottom;
             // Concatenated, not arg()-chained: a description may hold "%1".
-            out_.line(QStringLiteral("** ZONA(") + zeroPad(zone.ZoneID, 3) + QStringLiteral(") ") + zone.ZoneDescr +
-                      QStringLiteral(" ** Quedaría Ancho(x)=") + QString::number(x2 - x1 + 1) +
-                      QStringLiteral(" y Altura(y)=") + QString::number(y2 - y1 + 1));
+            out_.line(QStringLiteral("** ZONA(") + zeroPad(zone.ZoneID, 3) + QStringLiteral(") ") + zone.ZoneDescr
+                      + QStringLiteral(" ** Quedaría Ancho(x)=") + QString::number(x2 - x1 + 1)
+                      + QStringLiteral(" y Altura(y)=") + QString::number(y2 - y1 + 1));
             out_.line(QStringLiteral("@ZONA|%1|%2|%3|%4|%5|%6")
                           .arg(next(), zeroPad(zone.ZoneID, 3), zeroPad(x1, 2), zeroPad(y1, 2), zeroPad(x2, 2),
                                zeroPad(y2, 2)));
@@ -225,7 +233,8 @@ private:
         out_.line(QStringLiteral("** Esta instruccion configura el offset que se usará para imprimir los subtotales"));
         out_.line(QStringLiteral("** debe ser menor o igual a las filas de la zona 60, por omisión se toma "));
         out_.line(QStringLiteral("** las filas de la zona 60"));
-        out_.line(QStringLiteral("** @PREFERENCIA | nnnnn | Impresora | Comando | Offset | 901 | izquierdo | Superior "));
+        out_.line(
+            QStringLiteral("** @PREFERENCIA | nnnnn | Impresora | Comando | Offset | 901 | izquierdo | Superior "));
         out_.line(QStringLiteral("@PREFERENCIA|%1|P|C|O|901|0|%2").arg(next()).arg(detailLines));
         out_.line();
     }
@@ -273,8 +282,8 @@ private:
 
 QString defaultScriptName(const QString& folder, const QString& formName, int cpi, const QString& model)
 {
-    QString name = trimSpaces(formName) + QStringLiteral(" (") + QString::number(cpi) + QStringLiteral("CPI-") + model +
-                   QStringLiteral(").ZON");
+    QString name = trimSpaces(formName) + QStringLiteral(" (") + QString::number(cpi) + QStringLiteral("CPI-") + model
+                   + QStringLiteral(").ZON");
     name.replace(QLatin1Char('/'), QLatin1Char('-'));
     name.replace(QLatin1Char('\\'), QLatin1Char('-'));
     return QDir::toNativeSeparators(folderFile(folder, name));
@@ -314,11 +323,11 @@ bool GeneraConfig(Session& session, const QString& validationText, QString& file
     }
 
     if (!quiet)
-        session.op.message(QStringLiteral("Se ha creado el archivo:") + fileName + QStringLiteral(" con exito.") + kCrLf +
-                               kCrLf +
-                               QStringLiteral("El archivo creado esta en formato TEXTO y puede ser usado como "
-                                              "referencia para conocer todos los pasos necesarios para la "
-                                              "configuración de las Zonas."),
+        session.op.message(QStringLiteral("Se ha creado el archivo:") + fileName + QStringLiteral(" con exito.") + kCrLf
+                               + kCrLf
+                               + QStringLiteral("El archivo creado esta en formato TEXTO y puede ser usado como "
+                                                "referencia para conocer todos los pasos necesarios para la "
+                                                "configuración de las Zonas."),
                            Icon::Information, applicationTitle());
     session.op.status(QStringLiteral("Finalizada la Generación."));
     return true;

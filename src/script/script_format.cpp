@@ -11,13 +11,22 @@ namespace {
 const std::array<CommandFormat, 5>& formats()
 {
     static const std::array<CommandFormat, 5> table = {{
-        {Keyword::Tamano, QStringLiteral("@TAMAÑO"), cmd::SetForm,
-         {QStringLiteral("P"), QStringLiteral("P"), QStringLiteral("S"), QStringLiteral("U")}, 4},
-        {Keyword::Margen, QStringLiteral("@MARGEN"), cmd::SetForm,
-         {QStringLiteral("P"), QStringLiteral("P"), QStringLiteral("M"), QStringLiteral("U")}, 6},
+        {Keyword::Tamano,
+         QStringLiteral("@TAMAÑO"),
+         cmd::SetForm,
+         {QStringLiteral("P"), QStringLiteral("P"), QStringLiteral("S"), QStringLiteral("U")},
+         4},
+        {Keyword::Margen,
+         QStringLiteral("@MARGEN"),
+         cmd::SetForm,
+         {QStringLiteral("P"), QStringLiteral("P"), QStringLiteral("M"), QStringLiteral("U")},
+         6},
         {Keyword::Preferencia, QStringLiteral("@PREFERENCIA"), cmd::SetForm, {}, 11},
-        {Keyword::Zona, QStringLiteral("@ZONA"), cmd::SetForm,
-         {QStringLiteral("P"), QStringLiteral("C"), QStringLiteral("Z"), QStringLiteral("U")}, 7},
+        {Keyword::Zona,
+         QStringLiteral("@ZONA"),
+         cmd::SetForm,
+         {QStringLiteral("P"), QStringLiteral("C"), QStringLiteral("Z"), QStringLiteral("U")},
+         7},
         {Keyword::Encabezado, QStringLiteral("@ENCABEZADO"), cmd::SetHeader, {}, 4},
     }};
     return table;

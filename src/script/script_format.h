@@ -22,10 +22,10 @@ enum class Keyword { None, Tamano, Margen, Preferencia, Zona, Encabezado };
 // How a command line becomes a printer command.
 struct CommandFormat {
     Keyword keyword;
-    QString text;               // "@TAMAÑO", "@MARGEN", ...
-    int code;                   // command code of the frame
-    QStringList leadingFields;  // sent before the line's own values
-    int lastField;              // highest field of the line that is sent (fields start at 3)
+    QString text;              // "@TAMAÑO", "@MARGEN", ...
+    int code;                  // command code of the frame
+    QStringList leadingFields; // sent before the line's own values
+    int lastField;             // highest field of the line that is sent (fields start at 3)
 };
 
 // Nothing for Keyword::None.

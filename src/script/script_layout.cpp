@@ -46,8 +46,9 @@ ScriptLayout scriptLayout(const QStringList& lines)
             if (const auto n = numbers(values.mid(0, 1)))
                 layout.headers[(*n)[0]] = values[1] == QString(kDel) ? QString() : values[1];
         } else if (keyword == Keyword::Preferencia
-                   && values.mid(0, 5) == QStringList({QStringLiteral("P"), QStringLiteral("L"), QStringLiteral("O"),
-                                                      QStringLiteral("N"), QStringLiteral("N")})) {
+                   && values.mid(0, 5)
+                          == QStringList({QStringLiteral("P"), QStringLiteral("L"), QStringLiteral("O"),
+                                          QStringLiteral("N"), QStringLiteral("N")})) {
             layout.laterModelLines = true;
         }
     }

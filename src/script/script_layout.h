@@ -19,9 +19,9 @@ struct ScriptRect {
 // What a configuration script leaves in a printer that takes all of it:
 // for each setting, the last command line that gives it.
 struct ScriptLayout {
-    std::optional<std::pair<int, int>> size;   // columns, lines
-    std::map<int, ScriptRect> zones;           // by zone number
-    std::map<int, QString> headers;            // by header number; empty: cleared
+    std::optional<std::pair<int, int>> size; // columns, lines
+    std::map<int, ScriptRect> zones;         // by zone number
+    std::map<int, QString> headers;          // by header number; empty: cleared
     // The non-fiscal pitch preference, which only the later models take.
     bool laterModelLines = false;
 };

@@ -10,8 +10,8 @@
 namespace brela {
 namespace {
 
-const QString kLockedText = QStringLiteral(
-    "El formulario de sistema o predefinido no puede ser modificado por el usuario.");
+const QString kLockedText =
+    QStringLiteral("El formulario de sistema o predefinido no puede ser modificado por el usuario.");
 
 void deleteDefinition(QSqlDatabase& db, qint16 formId)
 {
@@ -20,12 +20,10 @@ void deleteDefinition(QSqlDatabase& db, qint16 formId)
     run(db, QStringLiteral("DELETE FROM Message WHERE FormID=?"), {formId});
 }
 
-const QString kZoneColumns = QStringLiteral(
-    "ZoneID, ZoneDescr, ZoneTop, ZoneBot, ZoneLeft, ZoneRight, "
-    "ZoneMinHeight, ZoneMinWidth, ZoneRequiered, ZoneHoriFree, ZoneVisible");
-const QString kMessageColumns = QStringLiteral(
-    "ZoneID, MsgID, MsgDesc, MsgText, MsgMaxLength, MsgVisible, "
-    "MsgRequiered, MsgSystem, MsgIDOut, MsgHide");
+const QString kZoneColumns = QStringLiteral("ZoneID, ZoneDescr, ZoneTop, ZoneBot, ZoneLeft, ZoneRight, "
+                                            "ZoneMinHeight, ZoneMinWidth, ZoneRequiered, ZoneHoriFree, ZoneVisible");
+const QString kMessageColumns = QStringLiteral("ZoneID, MsgID, MsgDesc, MsgText, MsgMaxLength, MsgVisible, "
+                                               "MsgRequiered, MsgSystem, MsgIDOut, MsgHide");
 
 // The Forms row under another FormID and name, never locked; `cpi`, when
 // given, replaces the pitch. `changed` dates a stored form's save; the
@@ -46,8 +44,9 @@ void copyFormRow(QSqlDatabase& db, qint16 source, qint16 destination, const QStr
 
 void copyMessages(QSqlDatabase& db, qint16 source, qint16 destination)
 {
-    run(db, QStringLiteral("INSERT INTO Message (FormID, %1) SELECT ?, %1 FROM Message WHERE FormID=?")
-                .arg(kMessageColumns),
+    run(db,
+        QStringLiteral("INSERT INTO Message (FormID, %1) SELECT ?, %1 FROM Message WHERE FormID=?")
+            .arg(kMessageColumns),
         {destination, source});
 }
 
@@ -56,8 +55,8 @@ bool chooseDestination(Session& s, const QString& nameB, qint16& destination)
 {
     bool ok = true;
     if (destination == 0) {
-        QSqlQuery byName = run(s.db,
-            QStringLiteral("SELECT FormID, FormLock, FormDescr FROM Forms WHERE FormID<>9999 AND FormDescr=?"),
+        QSqlQuery byName = run(
+            s.db, QStringLiteral("SELECT FormID, FormLock, FormDescr FROM Forms WHERE FormID<>9999 AND FormDescr=?"),
             {nameB});
         if (!byName.next()) {
             // A library past 9998 forms goes on above the working copy's
@@ -92,16 +91,16 @@ bool chooseDestination(Session& s, const QString& nameB, qint16& destination)
         }
     }
     if (destination != kWorkingCopy) {
-        QSqlQuery existing = run(s.db, QStringLiteral("SELECT FormDescr, FormLock FROM Forms WHERE FormID=?"),
-                                 {destination});
+        QSqlQuery existing =
+            run(s.db, QStringLiteral("SELECT FormDescr, FormLock FROM Forms WHERE FormID=?"), {destination});
         if (existing.next()) {
             if (asBool(existing.value(1))) {
                 s.op.message(kLockedText, Icon::Information, QStringLiteral("ATENCION"));
                 ok = false;
             } else {
-                const Answer answer = s.op.ask(
-                    QStringLiteral("Desea reemplazar el formulario existente \r\n") + existing.value(0).toString(),
-                    Buttons::OkCancel, Icon::Question, QStringLiteral("GUARDAR"));
+                const Answer answer = s.op.ask(QStringLiteral("Desea reemplazar el formulario existente \r\n")
+                                                   + existing.value(0).toString(),
+                                               Buttons::OkCancel, Icon::Question, QStringLiteral("GUARDAR"));
                 if (answer != Answer::Ok)
                     ok = false;
             }
@@ -167,8 +166,8 @@ std::optional<FormDefinition> loadDefinition(QSqlDatabase& db, qint16 formId)
     return d;
 }
 
-bool CopiaFormulario(Session& s, qint16 source, const QString& /*nameA*/, const QString& nameB,
-                     qint16& destination, bool dropWorkingCopy)
+bool CopiaFormulario(Session& s, qint16 source, const QString& /*nameA*/, const QString& nameB, qint16& destination,
+                     bool dropWorkingCopy)
 {
     try {
         if (!chooseDestination(s, nameB, destination))
@@ -180,8 +179,10 @@ bool CopiaFormulario(Session& s, qint16 source, const QString& /*nameA*/, const 
             deleteDefinition(s.db, destination);
             copyFormRow(s.db, source, destination, nameB, std::nullopt,
                         destination == kWorkingCopy ? QString() : changedText(s.clock.now()));
-            run(s.db, QStringLiteral("INSERT INTO Zone (FormID, %1, ZoneParent) SELECT ?, %1, ZoneParent "
-                                     "FROM Zone WHERE FormID=?").arg(kZoneColumns),
+            run(s.db,
+                QStringLiteral("INSERT INTO Zone (FormID, %1, ZoneParent) SELECT ?, %1, ZoneParent "
+                               "FROM Zone WHERE FormID=?")
+                    .arg(kZoneColumns),
                 {destination, source});
             copyMessages(s.db, source, destination);
             QSqlQuery lock = run(s.db, QStringLiteral("SELECT FormLock FROM Forms WHERE FormID=?"), {source});
@@ -206,10 +207,10 @@ bool CopiaFormulario(Session& s, qint16 source, const QString& /*nameA*/, const 
 
 qint16 templateForModel(QSqlDatabase& db, bool firstModel)
 {
-    QSqlQuery templates = run(db,
-        QStringLiteral("SELECT FormID FROM Forms WHERE FormID<>9999 AND FormLock<>0 AND ") +
-            (firstModel ? QStringLiteral("FormPrModel='QM210'") : QStringLiteral("FormPrModel<>'QM210'")) +
-            QStringLiteral(" ORDER BY FormID"));
+    QSqlQuery templates =
+        run(db, QStringLiteral("SELECT FormID FROM Forms WHERE FormID<>9999 AND FormLock<>0 AND ")
+                    + (firstModel ? QStringLiteral("FormPrModel='QM210'") : QStringLiteral("FormPrModel<>'QM210'"))
+                    + QStringLiteral(" ORDER BY FormID"));
     if (templates.next())
         return static_cast<qint16>(templates.value(0).toInt());
     QSqlQuery any = run(db, QStringLiteral("SELECT FormID FROM Forms WHERE FormID<>9999 ORDER BY FormID"));
@@ -228,8 +229,8 @@ qint16 CopiaPlantilla(Session& s, bool firstModel)
     Transaction transaction(s.db);
     deleteDefinition(s.db, kWorkingCopy);
     copyFormRow(s.db, templateId, kWorkingCopy, QStringLiteral("Actual Impresora"), 12);
-    run(s.db, QStringLiteral("INSERT INTO Zone (FormID, %1) SELECT 9999, %1 FROM Zone WHERE FormID=?")
-                  .arg(kZoneColumns),
+    run(s.db,
+        QStringLiteral("INSERT INTO Zone (FormID, %1) SELECT 9999, %1 FROM Zone WHERE FormID=?").arg(kZoneColumns),
         {templateId});
     copyMessages(s.db, templateId, kWorkingCopy);
     transaction.commit();
@@ -252,9 +253,11 @@ QDateTime changedDate(const QString& stored)
 
 std::vector<FormSummary> listForms(QSqlDatabase& db)
 {
-    QSqlQuery q = runForwardOnly(db, QStringLiteral(
-        "SELECT FormID, FormPrModel, FormCPI, FormLock, FormDescr, FormWidth, FormHeight, FormMarTop, FormMarLeft, "
-        "FormChanged FROM Forms WHERE FormID<>9999 ORDER BY FormID"));
+    QSqlQuery q = runForwardOnly(
+        db,
+        QStringLiteral(
+            "SELECT FormID, FormPrModel, FormCPI, FormLock, FormDescr, FormWidth, FormHeight, FormMarTop, FormMarLeft, "
+            "FormChanged FROM Forms WHERE FormID<>9999 ORDER BY FormID"));
     std::vector<FormSummary> forms;
     forms.reserve(256);
     while (q.next()) {
@@ -287,8 +290,7 @@ std::vector<FormSummary> findForms(QSqlDatabase& db, const QString& model, const
 
 qint16 findForm(QSqlDatabase& db, const QString& name)
 {
-    QSqlQuery byName = run(db, QStringLiteral("SELECT FormID FROM Forms WHERE FormID<>9999 AND FormDescr=?"),
-                           {name});
+    QSqlQuery byName = run(db, QStringLiteral("SELECT FormID FROM Forms WHERE FormID<>9999 AND FormDescr=?"), {name});
     if (byName.next())
         return static_cast<qint16>(byName.value(0).toInt());
     bool isNumber = false;

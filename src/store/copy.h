@@ -14,15 +14,14 @@ namespace brela {
 // Copies one definition's Forms, Zone and Message rows to another, asking
 // where a stored form would be overwritten. `destination` 0 chooses by
 // `nameB`; the chosen FormID is handed back. `nameA` is accepted and unused.
-bool CopiaFormulario(Session& session, qint16 source, const QString& nameA, const QString& nameB,
-                     qint16& destination, bool dropWorkingCopy);
+bool CopiaFormulario(Session& session, qint16 source, const QString& nameA, const QString& nameB, qint16& destination,
+                     bool dropWorkingCopy);
 
 // Stores `definition` as a library form named `name`, with the questions of
 // a save under a new name (`destination` 0: found or placed by name) and the
 // menus told. Never locked; the save's date is now. All rows in one
 // transaction. False when refused or failed (the operator has been told).
-bool saveDefinition(Session& session, const FormDefinition& definition, const QString& name,
-                    qint16& destination);
+bool saveDefinition(Session& session, const FormDefinition& definition, const QString& name, qint16& destination);
 
 // The whole definition `formId` as stored; nothing when there is no such form.
 std::optional<FormDefinition> loadDefinition(QSqlDatabase& db, qint16 formId);
@@ -46,7 +45,7 @@ struct FormSummary {
     double FormHeight = 0;
     double FormMarTop = 0;
     double FormMarLeft = 0;
-    QString FormChanged;   // as stored (changedText), empty for a form not saved since the date was kept
+    QString FormChanged; // as stored (changedText), empty for a form not saved since the date was kept
 };
 
 // Stored forms (FormID below 9999) in FormID order, in one query however

@@ -9,7 +9,10 @@
 
 // The shipped SQL lives in a static library; naming its resource keeps the
 // linker from dropping it.
-static void initDataResource() { Q_INIT_RESOURCE(data); }
+static void initDataResource()
+{
+    Q_INIT_RESOURCE(data);
+}
 
 namespace brela {
 namespace {
@@ -19,24 +22,24 @@ namespace {
 QString environmentText(int code)
 {
     switch (code & 0xFF) {
-    case 3:   // SQLITE_PERM
-    case 23:  // SQLITE_AUTH
+    case 3:  // SQLITE_PERM
+    case 23: // SQLITE_AUTH
         return QStringLiteral("No hay permiso para usar la base de datos.");
-    case 5:   // SQLITE_BUSY
-    case 6:   // SQLITE_LOCKED
+    case 5: // SQLITE_BUSY
+    case 6: // SQLITE_LOCKED
         return QStringLiteral("La base de datos está bloqueada por otro programa. Espere a que termine y reintente.");
-    case 8:   // SQLITE_READONLY
+    case 8: // SQLITE_READONLY
         return QStringLiteral("La base de datos o su carpeta son de solo lectura.");
-    case 10:  // SQLITE_IOERR
+    case 10: // SQLITE_IOERR
         return QStringLiteral("Error de lectura o escritura en el disco de la base de datos.");
-    case 11:  // SQLITE_CORRUPT
+    case 11: // SQLITE_CORRUPT
         return QStringLiteral("El archivo de la base de datos está dañado.");
-    case 13:  // SQLITE_FULL
+    case 13: // SQLITE_FULL
         return QStringLiteral("El disco de la base de datos está lleno.");
-    case 14:  // SQLITE_CANTOPEN
+    case 14: // SQLITE_CANTOPEN
         return QStringLiteral("No se puede abrir el archivo de la base de datos ni crear sus archivos auxiliares en "
                               "su carpeta.");
-    case 26:  // SQLITE_NOTADB
+    case 26: // SQLITE_NOTADB
         return QStringLiteral("El archivo no es una base de datos.");
     default:
         return QString();
@@ -72,7 +75,7 @@ struct AddedColumn {
     const char* type;
 };
 constexpr AddedColumn kAddedColumns[] = {
-    {"Forms", "FormChanged", "TEXT"},   // when the form was last saved
+    {"Forms", "FormChanged", "TEXT"}, // when the form was last saved
     // A port beyond COM1 to COM4, beside PortNmb: a device path, and a USB
     // adapter's identity with its label for messages.
     {"PortConfig", "PortDevice", "TEXT"},
@@ -96,7 +99,8 @@ void upgradeSchema(QSqlDatabase& db)
         const QString table = QString::fromLatin1(added.table);
         const QString column = QString::fromLatin1(added.column);
         if (!hasColumn(db, table, column))
-            run(db, QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3").arg(table, column, QString::fromLatin1(added.type)));
+            run(db,
+                QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3").arg(table, column, QString::fromLatin1(added.type)));
     }
     transaction.commit();
 }
@@ -161,8 +165,14 @@ QString databasePath(const QString& folder)
     return folderFile(folder, QStringLiteral("Facturas.db"));
 }
 
-QString shippedSchemaSql() { return readResource(QStringLiteral(":/data/schema.sql")); }
-QString shippedFormsSql() { return readResource(QStringLiteral(":/data/forms.sql")); }
+QString shippedSchemaSql()
+{
+    return readResource(QStringLiteral(":/data/schema.sql"));
+}
+QString shippedFormsSql()
+{
+    return readResource(QStringLiteral(":/data/forms.sql"));
+}
 
 void runScript(QSqlDatabase& db, const QString& script)
 {
@@ -203,8 +213,8 @@ QSqlDatabase openDatabase(const QString& folder)
             QSqlQuery tables = run(db, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' AND "
                                                       "name IN ('Forms', 'Zone', 'Message')"));
             if (!tables.next() || tables.value(0).toInt() != 3)
-                throw DbError(QStringLiteral("El archivo no es una base de datos de formularios de %1.")
-                                  .arg(applicationTitle()));
+                throw DbError(
+                    QStringLiteral("El archivo no es una base de datos de formularios de %1.").arg(applicationTitle()));
         }
     } catch (const DbError&) {
         db.close();

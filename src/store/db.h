@@ -15,9 +15,11 @@ namespace brela {
 class DbError : public std::runtime_error {
 public:
     explicit DbError(const QString& text, int number = 0)
-        : std::runtime_error(text.toStdString()), text(text), number(number) {}
+        : std::runtime_error(text.toStdString()), text(text), number(number)
+    {
+    }
     QString text;
-    int number;   // the engine's own error code, 0 when it gave none
+    int number; // the engine's own error code, 0 when it gave none
 };
 
 // How a database error reaches the operator: the engine's words, or, where an

@@ -195,7 +195,8 @@ FormFileContent parseFormFile(const QByteArray& bytes)
         // badly; anything else is no form at all.
         if (bytes.contains(kFormFileFormat.toUtf8()))
             return damaged(QStringLiteral("el documento está incompleto o tiene un error de sintaxis "
-                                          "cerca del carácter %1.").arg(parse.offset));
+                                          "cerca del carácter %1.")
+                               .arg(parse.offset));
         return refused(kNotAForm.arg(QStringLiteral("no es un documento JSON.")));
     }
     const QJsonObject root = document.object();
@@ -241,8 +242,13 @@ FormFileContent parseFormFile(const QByteArray& bytes)
     d.form.FormMarLeft = form.number("FormMarLeft", 0, kMostMillimetres);
     d.form.FormMarRight = form.number("FormMarRight", 0, kMostMillimetres);
     d.form.FormItemOrder = form.text("FormItemOrder");
-    static const QStringList orders = {QString(), QStringLiteral("CDP"), QStringLiteral("CPD"), QStringLiteral("DCP"),
-                                       QStringLiteral("DPC"), QStringLiteral("PDC"), QStringLiteral("PCD")};
+    static const QStringList orders = {QString(),
+                                       QStringLiteral("CDP"),
+                                       QStringLiteral("CPD"),
+                                       QStringLiteral("DCP"),
+                                       QStringLiteral("DPC"),
+                                       QStringLiteral("PDC"),
+                                       QStringLiteral("PCD")};
     if (!orders.contains(d.form.FormItemOrder))
         form.fail("FormItemOrder", QStringLiteral("debe ser CDP, CPD, DCP, DPC, PDC, PCD o vacío"));
     d.form.FormPrModel = form.text("FormPrModel");
@@ -314,9 +320,8 @@ FormFileContent readFormFile(const QString& path)
         return refused(QStringLiteral("%1 no es un archivo.").arg(path));
     // The size first: a huge file is refused without being read.
     if (info.size() > kFormFileMaxBytes)
-        return refused(kNotAForm.arg(QStringLiteral("ocupa %1 bytes y un formulario no pasa de %2.")
-                                         .arg(info.size())
-                                         .arg(kFormFileMaxBytes)));
+        return refused(kNotAForm.arg(
+            QStringLiteral("ocupa %1 bytes y un formulario no pasa de %2.").arg(info.size()).arg(kFormFileMaxBytes)));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return refused(QStringLiteral("No se puede leer el archivo %1: %2").arg(path, file.errorString()));

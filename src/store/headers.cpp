@@ -65,11 +65,12 @@ void mergeHeaderTexts(QSqlDatabase& db)
     Transaction transaction(db);
     std::vector<HeaderPiece> pieces;
     {
-        QSqlQuery q = run(db,
-            QStringLiteral("SELECT M.MsgIDOut, M.MsgVisible, M.MsgText, M.ZoneID, Z.ZoneLeft, Z.ZoneRight "
-                           "FROM Message M, Zone Z WHERE M.FormID=? AND Z.FormID=? AND Z.ZoneID=M.ZoneID "
-                           "AND M.MsgIDOut>0 ORDER BY M.MsgIDOut, Z.ZoneLeft, M.MsgID"),
-            {kWorkingCopy, kWorkingCopy});
+        QSqlQuery q =
+            run(db,
+                QStringLiteral("SELECT M.MsgIDOut, M.MsgVisible, M.MsgText, M.ZoneID, Z.ZoneLeft, Z.ZoneRight "
+                               "FROM Message M, Zone Z WHERE M.FormID=? AND Z.FormID=? AND Z.ZoneID=M.ZoneID "
+                               "AND M.MsgIDOut>0 ORDER BY M.MsgIDOut, Z.ZoneLeft, M.MsgID"),
+                {kWorkingCopy, kWorkingCopy});
         while (q.next())
             pieces.push_back({q.value(0).toInt(), asBool(q.value(1)), q.value(2).toString(), q.value(3).toInt(),
                               q.value(4).toInt(), q.value(5).toInt()});

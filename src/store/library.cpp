@@ -19,8 +19,7 @@ bool formExists(Session& s, qint16 formId)
         reportDbError(s.op, error);
         return false;
     }
-    s.op.message(QStringLiteral("No existe el formulario %1.").arg(formId), Icon::Critical,
-                 QStringLiteral("ATENCION"));
+    s.op.message(QStringLiteral("No existe el formulario %1.").arg(formId), Icon::Critical, QStringLiteral("ATENCION"));
     return false;
 }
 
@@ -160,10 +159,10 @@ bool offerToSave(Session& s, LibraryView& view, Leaving leaving)
     if (!view.sheetModified())
         return true;
     const Answer answer = leaving == Leaving::CloseForm
-        ? s.op.ask(QStringLiteral("Desea guardar las modificaciones hechas en este archivo ?"),
-                   Buttons::YesNoCancel, Icon::Question, QStringLiteral("GUARDAR"))
-        : s.op.ask(QStringLiteral("Desea guardar las modificaciones del archivo"), Buttons::YesNoCancel,
-                   Icon::None, QStringLiteral("GUARDAR"));
+                              ? s.op.ask(QStringLiteral("Desea guardar las modificaciones hechas en este archivo ?"),
+                                         Buttons::YesNoCancel, Icon::Question, QStringLiteral("GUARDAR"))
+                              : s.op.ask(QStringLiteral("Desea guardar las modificaciones del archivo"),
+                                         Buttons::YesNoCancel, Icon::None, QStringLiteral("GUARDAR"));
     if (answer == Answer::No)
         return true;
     if (answer != Answer::Yes)

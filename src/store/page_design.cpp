@@ -19,10 +19,7 @@ public:
     static constexpr int kRows = 201;
     static constexpr int kColumns = 181;
 
-    bool taken(int row, int column) const
-    {
-        return inside(row, column) && cells_[row * kColumns + column] != 0;
-    }
+    bool taken(int row, int column) const { return inside(row, column) && cells_[row * kColumns + column] != 0; }
     void mark(int row, int column, int zone)
     {
         if (inside(row, column))
@@ -52,9 +49,10 @@ QStringList cpiChoices()
 
 QStringList itemOrderChoices()
 {
-    return {QStringLiteral("CDP (Cantidad, Descripción, Precio)"), QStringLiteral("CPD (Cantidad, Precio, Descripción)"),
-            QStringLiteral("DCP (Descripción, Cantidad, Precio)"), QStringLiteral("DPC (Descripción, Precio, Cantidad)"),
-            QStringLiteral("PDC (Precio, Descripción, Cantidad)"), QStringLiteral("PCD (Precio, Cantidad, Descripción)")};
+    return {
+        QStringLiteral("CDP (Cantidad, Descripción, Precio)"), QStringLiteral("CPD (Cantidad, Precio, Descripción)"),
+        QStringLiteral("DCP (Descripción, Cantidad, Precio)"), QStringLiteral("DPC (Descripción, Precio, Cantidad)"),
+        QStringLiteral("PDC (Precio, Descripción, Cantidad)"), QStringLiteral("PCD (Precio, Cantidad, Descripción)")};
 }
 
 QStringList modelChoices()
@@ -93,9 +91,10 @@ bool ReescalaCPI(Session& s, FormRows& rows, qint16& newCpi)
     std::optional<FormRow> form = rows.form();
     if (!form)
         return false;
-    const QString question = QStringLiteral("El formulario ") + form->FormDescr + kCrLf + QStringLiteral("esta creado a ")
-                             + QString::number(form->FormCPI) + QStringLiteral(" CPI") + kCrLf
-                             + QStringLiteral("desea llevarlo a ") + QString::number(newCpi) + QStringLiteral(" CPI ?");
+    const QString question = QStringLiteral("El formulario ") + form->FormDescr + kCrLf
+                             + QStringLiteral("esta creado a ") + QString::number(form->FormCPI)
+                             + QStringLiteral(" CPI") + kCrLf + QStringLiteral("desea llevarlo a ")
+                             + QString::number(newCpi) + QStringLiteral(" CPI ?");
     if (s.op.ask(question, Buttons::OkCancel, Icon::Question, kAttention) != Answer::Ok)
         return false;
     // A row without a pitch cannot be converted: its columns keep their numbers.

@@ -8,9 +8,9 @@
 namespace brela {
 
 // The lists of the page design window, in the order the operator sees them.
-QStringList cpiChoices();         // "12 Caracteres/Pulgada", ...
-QStringList itemOrderChoices();   // "CDP (Cantidad, Descripción, Precio)", ...
-QStringList modelChoices();       // "QM210 QM-210F", "QM540 QM-540F"
+QStringList cpiChoices();       // "12 Caracteres/Pulgada", ...
+QStringList itemOrderChoices(); // "CDP (Cantidad, Descripción, Precio)", ...
+QStringList modelChoices();     // "QM210 QM-210F", "QM540 QM-540F"
 
 // Index of the entry whose leading `width` characters equal `code`; 0 when
 // none does, so an empty or unknown stored value shows the first entry.
@@ -35,16 +35,16 @@ bool OrdenaDetalle(Session& session, FormRows& rows, const QString& order);
 
 // What the page design window hands over on "&Aceptar".
 struct PageSettings {
-    QString width, height, marTop, marBot, marLeft, marRight;   // as typed, mm
+    QString width, height, marTop, marBot, marLeft, marRight; // as typed, mm
     qint16 cpi = 12;
-    QString itemOrder;   // three-letter code
-    QString model;       // five-letter code
+    QString itemOrder; // three-letter code
+    QString model;     // five-letter code
     bool changed = false;
 };
 
 enum class PageOutcome {
-    Refused,    // too short: the window stays open
-    Failed,     // the database refused; nothing was stored (the operator is told)
+    Refused, // too short: the window stays open
+    Failed,  // the database refused; nothing was stored (the operator is told)
     Accepted,
 };
 

@@ -17,7 +17,8 @@ int shifted(int coordinate, double margin)
 
 const ZoneRow* find(const std::vector<ZoneRow>& zones, int zoneId)
 {
-    const auto found = std::find_if(zones.begin(), zones.end(), [zoneId](const ZoneRow& z) { return z.ZoneID == zoneId; });
+    const auto found =
+        std::find_if(zones.begin(), zones.end(), [zoneId](const ZoneRow& z) { return z.ZoneID == zoneId; });
     return found == zones.end() ? nullptr : &*found;
 }
 

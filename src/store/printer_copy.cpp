@@ -6,8 +6,9 @@ namespace brela {
 
 bool setWorkingZoneRect(QSqlDatabase& db, int zoneId, int left, int top, int right, int bottom)
 {
-    QSqlQuery q = run(db, QStringLiteral("UPDATE Zone SET ZoneLeft=?, ZoneTop=?, ZoneRight=?, ZoneBot=? "
-                                         "WHERE FormID=? AND ZoneID=?"),
+    QSqlQuery q = run(db,
+                      QStringLiteral("UPDATE Zone SET ZoneLeft=?, ZoneTop=?, ZoneRight=?, ZoneBot=? "
+                                     "WHERE FormID=? AND ZoneID=?"),
                       {left, top, right, bottom, kWorkingCopy, zoneId});
     return q.numRowsAffected() > 0;
 }
@@ -22,15 +23,15 @@ std::vector<SplitPart> workingSplitParts(QSqlDatabase& db)
 {
     // The whole line is the working copy's own message numbered MsgIDOut.
     QSqlQuery q = run(db,
-        QStringLiteral("SELECT M.MsgID, M.MsgIDOut, Z.ZoneLeft, Z.ZoneRight, M2.MsgText "
-                       "FROM Message M, Message M2, Zone Z "
-                       "WHERE M.FormID=? AND Z.FormID=? AND M2.FormID=? AND M2.MsgID=M.MsgIDOut "
-                       "AND Z.ZoneID=M.ZoneID AND M.MsgIDOut>0 ORDER BY M.MsgIDOut, Z.ZoneLeft, M.MsgID"),
-        {kWorkingCopy, kWorkingCopy, kWorkingCopy});
+                      QStringLiteral("SELECT M.MsgID, M.MsgIDOut, Z.ZoneLeft, Z.ZoneRight, M2.MsgText "
+                                     "FROM Message M, Message M2, Zone Z "
+                                     "WHERE M.FormID=? AND Z.FormID=? AND M2.FormID=? AND M2.MsgID=M.MsgIDOut "
+                                     "AND Z.ZoneID=M.ZoneID AND M.MsgIDOut>0 ORDER BY M.MsgIDOut, Z.ZoneLeft, M.MsgID"),
+                      {kWorkingCopy, kWorkingCopy, kWorkingCopy});
     std::vector<SplitPart> parts;
     while (q.next())
-        parts.push_back({q.value(0).toInt(), q.value(1).toInt(), q.value(2).toInt(), q.value(3).toInt(),
-                         q.value(4).toString()});
+        parts.push_back(
+            {q.value(0).toInt(), q.value(1).toInt(), q.value(2).toInt(), q.value(3).toInt(), q.value(4).toString()});
     return parts;
 }
 

@@ -19,10 +19,10 @@ void setWorkingZoneBottoms(QSqlDatabase& db, int first, int last, int bottom);
 // One part of a header line that several zones print side by side.
 struct SplitPart {
     int msgId = 0;
-    int msgIdOut = 0;       // the header line the part belongs to
+    int msgIdOut = 0; // the header line the part belongs to
     int zoneLeft = 0;
     int zoneRight = 0;
-    QString fullText;       // that header line's text as read from the printer
+    QString fullText; // that header line's text as read from the printer
 };
 
 // The parts of the working copy, by line and then left to right.

@@ -28,7 +28,10 @@ private:
     std::vector<std::pair<const char*, int>> columns_;
 };
 
-int boolValue(bool value) { return value ? 1 : 0; }
+int boolValue(bool value)
+{
+    return value ? 1 : 0;
+}
 
 FormRow readForm(Fields& field)
 {
@@ -143,8 +146,8 @@ std::vector<MessageRow> FormRows::messages()
 
 std::vector<MessageRow> FormRows::zoneMessages(int zoneId)
 {
-    QSqlQuery q = run(db_, QStringLiteral("SELECT * FROM Message WHERE FormID=? AND ZoneID=? ORDER BY MsgID"),
-                      {formId_, zoneId});
+    QSqlQuery q =
+        run(db_, QStringLiteral("SELECT * FROM Message WHERE FormID=? AND ZoneID=? ORDER BY MsgID"), {formId_, zoneId});
     std::vector<MessageRow> rows;
     Fields field(q);
     while (q.next())
@@ -154,43 +157,48 @@ std::vector<MessageRow> FormRows::zoneMessages(int zoneId)
 
 void FormRows::update(const FormRow& r)
 {
-    run(db_, QStringLiteral("UPDATE Forms SET FormDescr=?, FormHeight=?, FormWidth=?, FormUnit=?, FormCPI=?, "
-                            "FormMarTop=?, FormMarBot=?, FormMarLeft=?, FormMarRight=?, FormLock=?, "
-                            "FormItemOrder=?, FormPrModel=? WHERE FormID=?"),
-        {r.FormDescr, r.FormHeight, r.FormWidth, r.FormUnit, r.FormCPI, r.FormMarTop, r.FormMarBot,
-         r.FormMarLeft, r.FormMarRight, boolValue(r.FormLock), r.FormItemOrder, r.FormPrModel, formId_});
+    run(db_,
+        QStringLiteral("UPDATE Forms SET FormDescr=?, FormHeight=?, FormWidth=?, FormUnit=?, FormCPI=?, "
+                       "FormMarTop=?, FormMarBot=?, FormMarLeft=?, FormMarRight=?, FormLock=?, "
+                       "FormItemOrder=?, FormPrModel=? WHERE FormID=?"),
+        {r.FormDescr, r.FormHeight, r.FormWidth, r.FormUnit, r.FormCPI, r.FormMarTop, r.FormMarBot, r.FormMarLeft,
+         r.FormMarRight, boolValue(r.FormLock), r.FormItemOrder, r.FormPrModel, formId_});
 }
 
 void FormRows::update(const ZoneRow& r)
 {
-    run(db_, QStringLiteral("UPDATE Zone SET ZoneDescr=?, ZoneTop=?, ZoneBot=?, ZoneLeft=?, ZoneRight=?, "
-                            "ZoneMinHeight=?, ZoneMinWidth=?, ZoneRequiered=?, ZoneHoriFree=?, ZoneVisible=?, "
-                            "ZoneParent=? WHERE FormID=? AND ZoneID=?"),
+    run(db_,
+        QStringLiteral("UPDATE Zone SET ZoneDescr=?, ZoneTop=?, ZoneBot=?, ZoneLeft=?, ZoneRight=?, "
+                       "ZoneMinHeight=?, ZoneMinWidth=?, ZoneRequiered=?, ZoneHoriFree=?, ZoneVisible=?, "
+                       "ZoneParent=? WHERE FormID=? AND ZoneID=?"),
         {r.ZoneDescr, r.ZoneTop, r.ZoneBot, r.ZoneLeft, r.ZoneRight, r.ZoneMinHeight, r.ZoneMinWidth,
          boolValue(r.ZoneRequiered), r.ZoneHoriFree, boolValue(r.ZoneVisible), r.ZoneParent, formId_, r.ZoneID});
 }
 
 void FormRows::update(const MessageRow& r)
 {
-    run(db_, QStringLiteral("UPDATE Message SET ZoneID=?, MsgDesc=?, MsgText=?, MsgMaxLength=?, MsgVisible=?, "
-                            "MsgRequiered=?, MsgSystem=?, MsgIDOut=?, MsgHide=? WHERE FormID=? AND MsgID=?"),
+    run(db_,
+        QStringLiteral("UPDATE Message SET ZoneID=?, MsgDesc=?, MsgText=?, MsgMaxLength=?, MsgVisible=?, "
+                       "MsgRequiered=?, MsgSystem=?, MsgIDOut=?, MsgHide=? WHERE FormID=? AND MsgID=?"),
         {r.ZoneID, r.MsgDesc, r.MsgText, r.MsgMaxLength, boolValue(r.MsgVisible), boolValue(r.MsgRequiered),
          boolValue(r.MsgSystem), r.MsgIDOut, boolValue(r.MsgHide), formId_, r.MsgID});
 }
 
 void FormRows::insert(const ZoneRow& r)
 {
-    run(db_, QStringLiteral("INSERT INTO Zone (FormID, ZoneID, ZoneDescr, ZoneTop, ZoneBot, ZoneLeft, ZoneRight, "
-                            "ZoneMinHeight, ZoneMinWidth, ZoneRequiered, ZoneHoriFree, ZoneVisible, ZoneParent) "
-                            "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)"),
-        {formId_, r.ZoneID, r.ZoneDescr, r.ZoneTop, r.ZoneBot, r.ZoneLeft, r.ZoneRight, r.ZoneMinHeight,
-         r.ZoneMinWidth, boolValue(r.ZoneRequiered), r.ZoneHoriFree, boolValue(r.ZoneVisible), r.ZoneParent});
+    run(db_,
+        QStringLiteral("INSERT INTO Zone (FormID, ZoneID, ZoneDescr, ZoneTop, ZoneBot, ZoneLeft, ZoneRight, "
+                       "ZoneMinHeight, ZoneMinWidth, ZoneRequiered, ZoneHoriFree, ZoneVisible, ZoneParent) "
+                       "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)"),
+        {formId_, r.ZoneID, r.ZoneDescr, r.ZoneTop, r.ZoneBot, r.ZoneLeft, r.ZoneRight, r.ZoneMinHeight, r.ZoneMinWidth,
+         boolValue(r.ZoneRequiered), r.ZoneHoriFree, boolValue(r.ZoneVisible), r.ZoneParent});
 }
 
 void FormRows::insert(const MessageRow& r)
 {
-    run(db_, QStringLiteral("INSERT INTO Message (FormID, ZoneID, MsgID, MsgDesc, MsgText, MsgMaxLength, MsgVisible, "
-                            "MsgRequiered, MsgSystem, MsgIDOut, MsgHide) VALUES (?,?,?,?,?,?,?,?,?,?,?)"),
+    run(db_,
+        QStringLiteral("INSERT INTO Message (FormID, ZoneID, MsgID, MsgDesc, MsgText, MsgMaxLength, MsgVisible, "
+                       "MsgRequiered, MsgSystem, MsgIDOut, MsgHide) VALUES (?,?,?,?,?,?,?,?,?,?,?)"),
         {formId_, r.ZoneID, r.MsgID, r.MsgDesc, r.MsgText, r.MsgMaxLength, boolValue(r.MsgVisible),
          boolValue(r.MsgRequiered), boolValue(r.MsgSystem), r.MsgIDOut, boolValue(r.MsgHide)});
 }

@@ -59,7 +59,7 @@ struct MessageRow {
 // script read back as a form): the Forms row with its zones and texts.
 struct FormDefinition {
     FormRow form;
-    QString changed;   // FormChanged as stored; empty when the form has none
+    QString changed; // FormChanged as stored; empty when the form has none
     std::vector<ZoneRow> zones;
     std::vector<MessageRow> messages;
 };
@@ -74,9 +74,9 @@ public:
     QSqlDatabase& db() { return db_; }
 
     std::optional<FormRow> form();
-    std::vector<ZoneRow> zones();                 // ascending ZoneID
+    std::vector<ZoneRow> zones(); // ascending ZoneID
     std::optional<ZoneRow> zone(int zoneId);
-    std::vector<MessageRow> messages();           // ascending MsgID
+    std::vector<MessageRow> messages(); // ascending MsgID
     std::vector<MessageRow> zoneMessages(int zoneId);
 
     void update(const FormRow& row);
@@ -94,6 +94,9 @@ FormRow formFromQuery(const QSqlQuery& query);
 ZoneRow zoneFromQuery(const QSqlQuery& query);
 MessageRow messageFromQuery(const QSqlQuery& query);
 
-inline bool asBool(const QVariant& value) { return value.isValid() && !value.isNull() && value.toInt() != 0; }
+inline bool asBool(const QVariant& value)
+{
+    return value.isValid() && !value.isNull() && value.toInt() != 0;
+}
 
 } // namespace brela

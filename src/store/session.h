@@ -14,7 +14,7 @@ inline const QString kSecondModel = QStringLiteral("QM540");
 
 // The stored form the working copy came from.
 struct FormState {
-    qint16 FormIDActual = 0;   // 0: none; 9999: read from the printer
+    qint16 FormIDActual = 0; // 0: none; 9999: read from the printer
     QString NombreActual;
     bool FormBloqueado = false;
 };
@@ -62,6 +62,9 @@ struct Session {
     QString lastScript;
 };
 
-inline bool isFirstModel(const QString& model) { return model == kFirstModel; }
+inline bool isFirstModel(const QString& model)
+{
+    return model == kFirstModel;
+}
 
 } // namespace brela

@@ -16,8 +16,8 @@ const QString kPrinting = QStringLiteral("IMPRESION");
 const QString kDel = QString(QChar(pf::DEL));
 
 const QStringList kAllTypes = {
-    QStringLiteral("F Factura"),        QStringLiteral("N Nota de crédito"), QStringLiteral("D Nota de débito"),
-    QStringLiteral("R Recibo fiscal"),  QStringLiteral("L Recibo oficial"),  QStringLiteral("C Cotizaciones"),
+    QStringLiteral("F Factura"),       QStringLiteral("N Nota de crédito"), QStringLiteral("D Nota de débito"),
+    QStringLiteral("R Recibo fiscal"), QStringLiteral("L Recibo oficial"),  QStringLiteral("C Cotizaciones"),
     QStringLiteral("E Remito"),
 };
 
@@ -29,8 +29,7 @@ bool oneOf(const QString& letter, const char* letters)
 // One step of an action. An unexpected error is told with its number and
 // description and counts as a failed step, so the action goes on to what
 // follows a failure (the cancel of an open document).
-template <typename Step>
-bool guarded(Operator& op, Step step)
+template <typename Step> bool guarded(Operator& op, Step step)
 {
     try {
         return step();
@@ -175,8 +174,8 @@ TestResult printTestDocument(PrinterLink& link, const TestDocument& document, co
         });
         if (ok)
             ok = guarded(op, [&] {
-                return PFTextoCotizacion(link,
-                                         QStringLiteral("Linea 2 de texto de cotizacion indicando precio y condiciones."));
+                return PFTextoCotizacion(
+                    link, QStringLiteral("Linea 2 de texto de cotizacion indicando precio y condiciones."));
             });
     } else {
         if (type == QStringLiteral("L") || type == QStringLiteral("R"))

@@ -21,30 +21,30 @@ QString documentTypeEntry(QChar type);
 // What the letter list becomes after a change of type: a new list when the
 // current letter does not suit the type, and whether "Con Transporte" applies.
 struct LetterChoice {
-    std::optional<QStringList> entries;   // replace the list and select its first entry
+    std::optional<QStringList> entries; // replace the list and select its first entry
     bool transport = false;
 };
 LetterChoice InitComboLetra(const QString& typeEntry, const QString& letterEntry);
 
 struct TestDocument {
-    QString typeEntry;      // "L Recibo oficial"
-    QString letter;         // "A", "B", "C" or "X"
+    QString typeEntry; // "L Recibo oficial"
+    QString letter;    // "A", "B", "C" or "X"
     qint16 cpi = 12;
-    bool transport = false;   // two more items around a page transport
-    bool noPayment = false;   // a zero payment instead of the test payment
+    bool transport = false; // two more items around a page transport
+    bool noPayment = false; // a zero payment instead of the test payment
 };
 
 enum class TestOutcome {
-    NotStarted,   // refused or unreachable before anything was opened
+    NotStarted, // refused or unreachable before anything was opened
     Printed,
-    Cancelled,    // a step failed and the document was cancelled
-    Failed,       // a step failed and the cancel failed too
+    Cancelled, // a step failed and the document was cancelled
+    Failed,    // a step failed and the cancel failed too
 };
 
 struct TestResult {
     TestOutcome outcome = TestOutcome::NotStarted;
-    QString letter;   // the letter printed with, after any correction
-    QString number;   // the printer's document number when printed
+    QString letter; // the letter printed with, after any correction
+    QString number; // the printer's document number when printed
 };
 
 using Progress = std::function<void(const QString& step)>;

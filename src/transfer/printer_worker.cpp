@@ -37,7 +37,7 @@ bool sameUnits(const Units& a, const Units& b)
 struct WindowOperator::Channel {
     std::mutex mutex;
     std::condition_variable woken;
-    quint64 generation = 0;   // moves on with every cancel
+    quint64 generation = 0; // moves on with every cancel
     bool closed = false;
 };
 
@@ -51,8 +51,7 @@ WindowOperator::~WindowOperator()
     shutdown();
 }
 
-template <typename R>
-R WindowOperator::call(std::function<R()> show, R declined)
+template <typename R> R WindowOperator::call(std::function<R()> show, R declined)
 {
     if (!window_)
         return declined;
@@ -122,8 +121,8 @@ Answer WindowOperator::ask(const QString& text, Buttons buttons, Icon icon, cons
 
 std::optional<QString> WindowOperator::input(const QString& prompt, const QString& title, const QString& initial)
 {
-    return call<std::optional<QString>>([this, prompt, title, initial] { return target_.input(prompt, title, initial); },
-                                        std::nullopt);
+    return call<std::optional<QString>>(
+        [this, prompt, title, initial] { return target_.input(prompt, title, initial); }, std::nullopt);
 }
 
 void WindowOperator::status(const QString& text)
@@ -177,8 +176,8 @@ struct PrinterWorker::Bench {
 };
 
 PrinterWorker::PrinterWorker(Session& window, LineMaker makeLine, QObject* parent)
-    : QObject(parent), window_(window), makeLine_(std::move(makeLine)), thread_(new QThread),
-      context_(new QObject), operator_(window.op, this)
+    : QObject(parent), window_(window), makeLine_(std::move(makeLine)), thread_(new QThread), context_(new QObject),
+      operator_(window.op, this)
 {
     thread_->setObjectName(QStringLiteral("impresora"));
     context_->moveToThread(thread_);

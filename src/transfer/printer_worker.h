@@ -41,8 +41,7 @@ public:
     struct Channel;
 
 private:
-    template <typename R>
-    R call(std::function<R()> show, R declined);
+    template <typename R> R call(std::function<R()> show, R declined);
     void post(std::function<void()> action);
 
     Operator& target_;
@@ -95,9 +94,9 @@ private:
     Session& window_;
     LineMaker makeLine_;
     QThread* thread_;
-    QObject* context_;   // lives on the worker thread; jobs are queued to it
+    QObject* context_; // lives on the worker thread; jobs are queued to it
     WindowOperator operator_;
-    std::unique_ptr<Bench> bench_;   // made, used and torn down on the worker thread
+    std::unique_ptr<Bench> bench_; // made, used and torn down on the worker thread
     std::atomic<bool> cancel_{false};
     bool busy_ = false;
 };

@@ -108,8 +108,9 @@ bool ConfiguracionRapida(Session& session, PrinterLink& link, ValidationState& s
         else if (*firstModel != formIsFirstModel(session)
                  && op.ask(QStringLiteral("El formulario es para el modelo ") + modelName(!*firstModel)
                                + QStringLiteral(" y la impresora es del modelo ") + modelName(*firstModel)
-                               + QStringLiteral(".") + kCrLf + QStringLiteral("La impresora rechazará parte de la configuración.")
-                               + kCrLf + kCrLf + QStringLiteral("¿Desea continuar de todos modos?"),
+                               + QStringLiteral(".") + kCrLf
+                               + QStringLiteral("La impresora rechazará parte de la configuración.") + kCrLf + kCrLf
+                               + QStringLiteral("¿Desea continuar de todos modos?"),
                            Buttons::YesNo, Icon::Question, name)
                         != Answer::Yes)
             ok = false;
@@ -156,8 +157,7 @@ bool ConfiguracionRapida(Session& session, PrinterLink& link, ValidationState& s
                        + QStringLiteral("el usuario cancelo el proceso. ") + kCrLf
                        + QStringLiteral("Configuración Incompleta");
         if (!refused.isEmpty())
-            text += kCrLf + kCrLf + QStringLiteral("La impresora rechazó estas líneas:") + kCrLf
-                    + refused.join(kCrLf);
+            text += kCrLf + kCrLf + QStringLiteral("La impresora rechazó estas líneas:") + kCrLf + refused.join(kCrLf);
         if (zDone)
             text += kCrLf + kCrLf + QStringLiteral("El cierre Z ya se hizo: la jornada fiscal quedó cerrada.");
         op.message(text, Icon::Critical, name);

@@ -25,8 +25,14 @@ constexpr int kFirstModelLastHeader = 65;
 // A log this long holds more than its heading.
 constexpr int kHeadingOnly = 100;
 
-QString fmt3(int value) { return zeroPad(value, 3); }
-QString num(int value) { return QString::number(value); }
+QString fmt3(int value)
+{
+    return zeroPad(value, 3);
+}
+QString num(int value)
+{
+    return QString::number(value);
+}
 
 const QString kFix090 = QStringLiteral("Este software corregirá el problema de la zona 090,\r\n"
                                        "para esto debe generar y enviar la configuración a la impresora\r\n\r\n");
@@ -80,7 +86,8 @@ public:
         const bool good = PFAnalizaEstado(link_, reply_, kQueryCommand);
         Rect r;
         if (good)
-            r = Rect{answerNumber(reply_, 4), answerNumber(reply_, 5), answerNumber(reply_, 6), answerNumber(reply_, 7)};
+            r = Rect{answerNumber(reply_, 4), answerNumber(reply_, 5), answerNumber(reply_, 6),
+                     answerNumber(reply_, 7)};
         if (!good || (r.left == 0 && r.top == 0 && r.right == 0 && r.bottom == 0)) {
             s_.op.message(QStringLiteral("Error lectura de zona ") + fmt3(zone), Icon::Information,
                           QStringLiteral("ATENCION"));
@@ -118,7 +125,7 @@ private:
 
     Session& s_;
     PrinterLink& link_;
-    Reply reply_;   // the last query's answer
+    Reply reply_; // the last query's answer
 };
 
 // Rebuilds the working copy from a template and what the source reports.
@@ -171,10 +178,7 @@ private:
             progress_(text);
     }
 
-    void storeZone(int zone, const Rect& r)
-    {
-        setWorkingZoneRect(s_.db, zone, r.left, r.top, r.right, r.bottom);
-    }
+    void storeZone(int zone, const Rect& r) { setWorkingZoneRect(s_.db, zone, r.left, r.top, r.right, r.bottom); }
 
     // Zones in ascending number: each repair relies on the zones before it.
     void readZones()
@@ -209,8 +213,7 @@ private:
             else if (zone > 60 && zone < 70) {
                 r.top = z60_.top;
                 r.bottom = z60_.bottom;
-            }
-            else if (zone >= 91 && zone <= 98)
+            } else if (zone >= 91 && zone <= 98)
                 followTotals(zone, r);
             else if (zone >= 101 && zone <= 109)
                 followContainer(zone, r, 100, z100_);
@@ -229,11 +232,11 @@ private:
             z90Bottom_ = r.bottom;
             return;
         }
-        log_ += QStringLiteral("ERROR Zona 090") + kCrLf
-                + QStringLiteral("La zona 090 debe extenderse mas filas que la 060, la aplicación le quitará 2 filas a la")
-                + fmt3(90) + QStringLiteral(" es la") + num(r.left) + kCrLf
-                + QStringLiteral("zona 060 y definirá el límite de la hasta donde llegaba la zona 060") + kCrLf
-                + kFix090;
+        log_ +=
+            QStringLiteral("ERROR Zona 090") + kCrLf
+            + QStringLiteral("La zona 090 debe extenderse mas filas que la 060, la aplicación le quitará 2 filas a la")
+            + fmt3(90) + QStringLiteral(" es la") + num(r.left) + kCrLf
+            + QStringLiteral("zona 060 y definirá el límite de la hasta donde llegaba la zona 060") + kCrLf + kFix090;
         r.bottom = z60_.bottom;
         z60_.bottom -= 2;
         setWorkingZoneBottoms(s_.db, 60, 70, z60_.bottom);
@@ -260,13 +263,12 @@ private:
             z60Changed_ = true;
         }
         if (r.top > 0 && r.top < z60_.top)
-            entry += QStringLiteral("La fila superior de la zona ") + zoneText + QStringLiteral(" es la")
-                     + num(r.top) + kCrLf + QStringLiteral("y la zona 060 esta definida desde") + num(z60_.top)
-                     + kCrLf;
+            entry += QStringLiteral("La fila superior de la zona ") + zoneText + QStringLiteral(" es la") + num(r.top)
+                     + kCrLf + QStringLiteral("y la zona 060 esta definida desde") + num(z60_.top) + kCrLf;
         if (r.bottom > z60_.bottom)
             entry += QStringLiteral("La fila inferior de la zona ") + zoneText + QStringLiteral(" es la")
-                     + num(r.bottom) + kCrLf + QStringLiteral("y la zona 060 esta definida hasta")
-                     + num(z60_.bottom) + kCrLf;
+                     + num(r.bottom) + kCrLf + QStringLiteral("y la zona 060 esta definida hasta") + num(z60_.bottom)
+                     + kCrLf;
         if (!entry.isEmpty())
             log_ += QStringLiteral("ERROR Zona 060,") + zoneText + kCrLf + entry + kFix060;
     }
@@ -295,9 +297,10 @@ private:
     void followTotals(int zone, Rect& r)
     {
         if (r.bottom != z90Bottom_)
-            log_ += QStringLiteral("ERROR Zona 090,") + fmt3(zone) + kCrLf + QStringLiteral("La fila inferior de la zona ")
-                    + fmt3(zone) + QStringLiteral(" es la") + num(r.bottom) + kCrLf
-                    + QStringLiteral("y la zona 090 esta definida hasta") + num(z90Bottom_) + kCrLf + kFix090;
+            log_ += QStringLiteral("ERROR Zona 090,") + fmt3(zone) + kCrLf
+                    + QStringLiteral("La fila inferior de la zona ") + fmt3(zone) + QStringLiteral(" es la")
+                    + num(r.bottom) + kCrLf + QStringLiteral("y la zona 090 esta definida hasta") + num(z90Bottom_)
+                    + kCrLf + kFix090;
         r.top = z60_.bottom + 1;
         r.bottom = z90Bottom_;
     }
@@ -307,10 +310,9 @@ private:
         if (r.top != c.top || r.bottom != c.bottom)
             log_ += QStringLiteral("ERROR Zona ") + num(container) + QStringLiteral(",") + fmt3(zone) + kCrLf
                     + QStringLiteral("La zona ") + fmt3(zone) + QStringLiteral(" esta definida desde ") + num(r.top)
-                    + QStringLiteral(" hasta ") + num(r.bottom) + kCrLf + QStringLiteral("y la zona ")
-                    + num(container) + QStringLiteral(" esta definida desde ") + num(c.top)
-                    + QStringLiteral(" hasta ") + num(c.bottom) + kCrLf
-                    + QStringLiteral("para esto debe generar y enviar la configuración a la impresora") + kCrLf
+                    + QStringLiteral(" hasta ") + num(r.bottom) + kCrLf + QStringLiteral("y la zona ") + num(container)
+                    + QStringLiteral(" esta definida desde ") + num(c.top) + QStringLiteral(" hasta ") + num(c.bottom)
+                    + kCrLf + QStringLiteral("para esto debe generar y enviar la configuración a la impresora") + kCrLf
                     + kCrLf;
         r.top = c.top;
         r.bottom = c.bottom;
@@ -460,8 +462,7 @@ ReadBack LeeConfiguracion(Session& session, PrinterLink& link, ValidationState& 
     return readLayout(session, printer, validation, progress);
 }
 
-ReadBack readLayout(Session& session, LayoutSource& source, ValidationState& validation,
-                    const ReadProgress& progress)
+ReadBack readLayout(Session& session, LayoutSource& source, ValidationState& validation, const ReadProgress& progress)
 {
     try {
         return Reader(session, source, validation, progress).run();

@@ -15,11 +15,11 @@ namespace brela {
 using ReadProgress = std::function<void(const QString& step)>;
 
 struct ReadBack {
-    bool ok = false;             // every zone and the form size could be read
-    bool validated = false;      // the validation ran and found nothing uncorrectable
-    QString log;                 // the text written to "Actual impresora.log"
-    QString logPath;             // empty when no log was written
-    bool logOpened = false;      // the log was handed to the text editor
+    bool ok = false;        // every zone and the form size could be read
+    bool validated = false; // the validation ran and found nothing uncorrectable
+    QString log;            // the text written to "Actual impresora.log"
+    QString logPath;        // empty when no log was written
+    bool logOpened = false; // the log was handed to the text editor
 };
 
 inline const QString kReadBackName = QStringLiteral("Actual Impresora");

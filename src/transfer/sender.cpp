@@ -16,7 +16,7 @@ QString plainNumber(const QString& text)
 {
     double value = textToNumber(text);
     if (value == 0)
-        value = 0;   // no "-0"
+        value = 0; // no "-0"
     return QString::number(value, 'g', 15);
 }
 
@@ -101,7 +101,8 @@ bool sendScriptLine(Session& session, PrinterLink& link, SenderState& state, con
     bool accepted = reply.ok;
     if (accepted) {
         accepted = PFAnalizaEstado(link, reply, format->code);
-        showLabel(progress, description + QLatin1Char('\r') + (accepted ? QStringLiteral(" OK") : QStringLiteral(" ERROR")));
+        showLabel(progress,
+                  description + QLatin1Char('\r') + (accepted ? QStringLiteral(" OK") : QStringLiteral(" ERROR")));
     }
     if (progress.sent)
         progress.sent(description, accepted);

@@ -15,7 +15,10 @@
 namespace brela {
 namespace {
 
-QString zoneText(int zone) { return QStringLiteral("%1").arg(zone, 3, 10, QLatin1Char('0')); }
+QString zoneText(int zone)
+{
+    return QStringLiteral("%1").arg(zone, 3, 10, QLatin1Char('0'));
+}
 
 // The printer as the script leaves it.
 class ScriptSource : public LayoutSource {
@@ -37,8 +40,8 @@ public:
     {
         const auto found = layout_.zones.find(zoneId);
         if (found == layout_.zones.end()) {
-            s_.op.message(QStringLiteral("El script no configura la zona %1.").arg(zoneText(zoneId)),
-                          Icon::Critical, kZonImportTitle);
+            s_.op.message(QStringLiteral("El script no configura la zona %1.").arg(zoneText(zoneId)), Icon::Critical,
+                          kZonImportTitle);
             return std::nullopt;
         }
         const ScriptRect& r = found->second;
@@ -148,9 +151,8 @@ bool scriptIsComplete(Session& s, const ScriptLayout& layout, bool firstModel, c
 
 } // namespace
 
-ZonImport importZonScript(Session& s, ValidationState& validation, const QString& path,
-                          std::optional<bool> firstModel, const QString& name, bool ask,
-                          const ReadProgress& progress)
+ZonImport importZonScript(Session& s, ValidationState& validation, const QString& path, std::optional<bool> firstModel,
+                          const QString& name, bool ask, const ReadProgress& progress)
 {
     ZonImport result;
     const std::optional<QStringList> lines = readScript(s, path);
@@ -178,8 +180,9 @@ ZonImport importZonScript(Session& s, ValidationState& validation, const QString
         if (chosen.isEmpty())
             return result;
     } else if (chosen.isEmpty() || chosen.contains(QLatin1Char('.'))) {
-        s.op.message(chosen.isEmpty() ? QStringLiteral("Falta el nombre del formulario.")
-                                      : QStringLiteral("El nombre del formulario no puede llevar punto: %1").arg(chosen),
+        s.op.message(chosen.isEmpty()
+                         ? QStringLiteral("Falta el nombre del formulario.")
+                         : QStringLiteral("El nombre del formulario no puede llevar punto: %1").arg(chosen),
                      Icon::Exclamation, kZonImportTitle);
         return result;
     }

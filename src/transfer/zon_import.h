@@ -14,10 +14,10 @@ inline const QString kZonImportTitle = QStringLiteral("IMPORTAR SCRIPT .ZON");
 constexpr qint64 kZonMaxBytes = 4 * 1024 * 1024;
 
 struct ZonImport {
-    bool stored = false;   // the form is in the library
-    qint16 formId = 0;     // its FormID
+    bool stored = false; // the form is in the library
+    qint16 formId = 0;   // its FormID
     QString name;
-    ReadBack read;         // the log, as a read-back's
+    ReadBack read; // the log, as a read-back's
 };
 
 // The form a .ZON script configures, stored in the library as `name`: the

@@ -23,8 +23,7 @@ void redraw(frmMain& main, bool modified)
         sheet->markModified();
 }
 
-template <typename Window>
-Window* openOne(frmMain& main)
+template <typename Window> Window* openOne(frmMain& main)
 {
     for (Window* window : main.findChildren<Window*>())
         if (window->isVisible())

@@ -37,7 +37,7 @@ class ZoneOutline : public QLabel {
 public:
     explicit ZoneOutline(QWidget* parent) : QLabel(parent) {}
 
-    static constexpr int kEdge = 3;   // pixels of the edge a click finds
+    static constexpr int kEdge = 3; // pixels of the edge a click finds
 
 protected:
     void resizeEvent(QResizeEvent* event) override
@@ -149,7 +149,7 @@ void factura::ArmaForm()
             printRunner_(drawing);
         else
             runPrintPreview(drawing);
-        ArmaForm();   // back to the screen's scale
+        ArmaForm(); // back to the screen's scale
         return;
     }
 
@@ -188,7 +188,7 @@ void factura::place(const SheetDrawing& d)
         if (!shown.count(id))
             label->hide();
         else if (dynamic_cast<ZoneOutline*>(label))
-            label->raise();   // its edge over the inner boxes it surrounds
+            label->raise(); // its edge over the inner boxes it surrounds
     }
 }
 
@@ -226,9 +226,8 @@ bool factura::eventFilter(QObject* watched, QEvent* event)
         const QPointF onPaper = onSheet ? mouse->position() : mouse->position() + label->pos();
         const PixelScale px = pixelScale();
         emit pointerMoved(onSheet ? QStringLiteral("Zona") : label->toolTip(),
-                          drawing_.view.pointerX(px.twips(onPaper.x())),
-                          drawing_.view.pointerY(px.twips(onPaper.y())));
-        return true;   // a box's moves are not the sheet's too
+                          drawing_.view.pointerX(px.twips(onPaper.x())), drawing_.view.pointerY(px.twips(onPaper.y())));
+        return true; // a box's moves are not the sheet's too
     } else if (event->type() == QEvent::MouseButtonDblClick) {
         if (onSheet) {
             emit sheetDoubleClicked();
@@ -297,7 +296,7 @@ void factura::printSheet(QPrinter& printer, const SheetDrawing& d)
             const QPointF origin(column * pageWidth, row * pageHeight);
             for (const SheetBox& b : d.boxes) {
                 if (b.outline)
-                    continue;   // a handle for editing, nothing the printer prints
+                    continue; // a handle for editing, nothing the printer prints
                 const QRectF r = device(b.twips, origin);
                 painter.setPen(outline);
                 painter.setBrush(Qt::NoBrush);

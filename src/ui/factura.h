@@ -30,10 +30,10 @@ public:
     // Draws on the first activation and whenever a redraw was requested.
     void Form_Activate();
 
-    bool drawn = false;             // set by ArmaForm, cleared on close
-    bool redrawRequested = false;   // the next activation redraws
-    bool modified = false;          // unsaved changes; only a successful save clears it
-    bool printAtTrueScale = false;  // the next ArmaForm prints
+    bool drawn = false;            // set by ArmaForm, cleared on close
+    bool redrawRequested = false;  // the next activation redraws
+    bool modified = false;         // unsaved changes; only a successful save clears it
+    bool printAtTrueScale = false; // the next ArmaForm prints
 
     void markModified() { modified = true; }
 
@@ -45,8 +45,8 @@ public:
     const SheetDrawing& drawing() const { return drawing_; }
     PixelScale pixelScale() const;
 
-    QWidget* Hoja;                   // the sheet itself
-    QLabel* box(int zoneId) const;   // the zone's box, null when it has none
+    QWidget* Hoja;                 // the sheet itself
+    QLabel* box(int zoneId) const; // the zone's box, null when it has none
     QList<int> visibleBoxes() const;
 
     // Closes without the save question (the caller has dealt with it).

@@ -35,22 +35,32 @@ QVariant FormTable::data(const QModelIndex& index, int role) const
     const FormSummary& f = form(index.row());
     if (role == SortRole) {
         switch (index.column()) {
-        case Name: return keys_[index.row()];
-        case Model: return f.FormPrModel;
-        case Cpi: return int(f.FormCPI);
-        case Sheet: return f.FormWidth * 100000 + f.FormHeight;
-        case Locked: return f.FormLock;
-        case Changed: return f.FormChanged;
+        case Name:
+            return keys_[index.row()];
+        case Model:
+            return f.FormPrModel;
+        case Cpi:
+            return int(f.FormCPI);
+        case Sheet:
+            return f.FormWidth * 100000 + f.FormHeight;
+        case Locked:
+            return f.FormLock;
+        case Changed:
+            return f.FormChanged;
         }
     }
     if (role == Qt::DisplayRole) {
         switch (index.column()) {
-        case Name: return f.FormDescr;
-        case Model: return f.FormPrModel;
-        case Cpi: return int(f.FormCPI);
+        case Name:
+            return f.FormDescr;
+        case Model:
+            return f.FormPrModel;
+        case Cpi:
+            return int(f.FormCPI);
         case Sheet:
             return QStringLiteral("%1 × %2").arg(f.FormWidth, 0, 'g', 5).arg(f.FormHeight, 0, 'g', 5);
-        case Locked: return f.FormLock ? QStringLiteral("Sí") : QString();
+        case Locked:
+            return f.FormLock ? QStringLiteral("Sí") : QString();
         case Changed: {
             const QDateTime changed = changedDate(f.FormChanged);
             return changed.isValid() ? changed.toString(QStringLiteral("dd/MM/yyyy HH:mm")) : QString();
@@ -58,7 +68,7 @@ QVariant FormTable::data(const QModelIndex& index, int role) const
         }
     }
     if (role == Qt::ToolTipRole && index.column() == Name)
-        return f.FormDescr;   // a long name is cut short in its column
+        return f.FormDescr; // a long name is cut short in its column
     if (role == Qt::TextAlignmentRole && index.column() == Cpi)
         return int(Qt::AlignRight | Qt::AlignVCenter);
     return {};
@@ -68,9 +78,9 @@ QVariant FormTable::headerData(int section, Qt::Orientation orientation, int rol
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
-    static const QString titles[ColumnCount] = {
-        QStringLiteral("Nombre"),  QStringLiteral("Modelo"),    QStringLiteral("CPI"),
-        QStringLiteral("Hoja (mm)"), QStringLiteral("Bloqueado"), QStringLiteral("Último cambio")};
+    static const QString titles[ColumnCount] = {QStringLiteral("Nombre"),    QStringLiteral("Modelo"),
+                                                QStringLiteral("CPI"),       QStringLiteral("Hoja (mm)"),
+                                                QStringLiteral("Bloqueado"), QStringLiteral("Último cambio")};
     return section >= 0 && section < ColumnCount ? titles[section] : QVariant();
 }
 
@@ -98,13 +108,18 @@ bool FormFilter::lessThan(const QModelIndex& left, const QModelIndex& right) con
     const FormSummary& a = table()->form(left.row());
     const FormSummary& b = table()->form(right.row());
     switch (left.column()) {
-    case FormTable::Name: return table()->searchKey(left.row()) < table()->searchKey(right.row());
-    case FormTable::Model: return a.FormPrModel < b.FormPrModel;
-    case FormTable::Cpi: return a.FormCPI < b.FormCPI;
+    case FormTable::Name:
+        return table()->searchKey(left.row()) < table()->searchKey(right.row());
+    case FormTable::Model:
+        return a.FormPrModel < b.FormPrModel;
+    case FormTable::Cpi:
+        return a.FormCPI < b.FormCPI;
     case FormTable::Sheet:
         return a.FormWidth != b.FormWidth ? a.FormWidth < b.FormWidth : a.FormHeight < b.FormHeight;
-    case FormTable::Locked: return a.FormLock < b.FormLock;
-    case FormTable::Changed: return a.FormChanged < b.FormChanged;   // sortable as stored
+    case FormTable::Locked:
+        return a.FormLock < b.FormLock;
+    case FormTable::Changed:
+        return a.FormChanged < b.FormChanged; // sortable as stored
     }
     return false;
 }

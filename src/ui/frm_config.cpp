@@ -25,7 +25,8 @@ constexpr int twips(int value)
 
 FrmConfig::FrmConfig(PrinterWorker& worker, Operator& op, QSqlDatabase db, PortPanel setPortPanel, QWidget* parent,
                      const PortList& ports)
-    : QDialog(parent), worker_(worker), op_(op), db_(std::move(db)), setPortPanel_(std::move(setPortPanel)), ports_(ports)
+    : QDialog(parent), worker_(worker), op_(op), db_(std::move(db)), setPortPanel_(std::move(setPortPanel)),
+      ports_(ports)
 {
     setObjectName(QStringLiteral("frmConfig"));
     setWindowTitle(QStringLiteral("Configuración del Port Serie."));
@@ -46,8 +47,8 @@ FrmConfig::FrmConfig(PrinterWorker& worker, Operator& op, QSqlDatabase db, PortP
     details_->setObjectName(QStringLiteral("portDetails"));
     details_->setWordWrap(true);
     details_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    combo_[1]->addItems({QStringLiteral("9600, N, 8, 1"), QStringLiteral("19200, N, 8, 1"), QStringLiteral("38400, N, 8, 1"),
-                         QStringLiteral("4800, N, 8, 1")});
+    combo_[1]->addItems({QStringLiteral("9600, N, 8, 1"), QStringLiteral("19200, N, 8, 1"),
+                         QStringLiteral("38400, N, 8, 1"), QStringLiteral("4800, N, 8, 1")});
 
     command_[0] = new QPushButton(QStringLiteral("&Cancelar"), this);
     command_[1] = new QPushButton(QStringLiteral("&Aceptar"), this);
@@ -99,9 +100,9 @@ void FrmConfig::showDetails()
     }
     const PortInfo& port = entries_[index];
     const auto orNone = [](const QString& value) { return value.isEmpty() ? QStringLiteral("—") : value; };
-    details_->setText(QStringLiteral("Dispositivo: %1\nDescripción: %2\nFabricante: %3\nN.º de serie: %4")
-                          .arg(port.device, orNone(port.description), orNone(port.manufacturer),
-                               orNone(port.serialNumber)));
+    details_->setText(
+        QStringLiteral("Dispositivo: %1\nDescripción: %2\nFabricante: %3\nN.º de serie: %4")
+            .arg(port.device, orNone(port.description), orNone(port.manufacturer), orNone(port.serialNumber)));
 }
 
 void FrmConfig::showEvent(QShowEvent* event)

@@ -49,7 +49,7 @@ private:
     const PortList& ports_;
     QList<PortInfo> entries_;
     PortConfig stored_;
-    QString missingCaption_;   // the stored adapter while it is not connected
+    QString missingCaption_; // the stored adapter while it is not connected
     Applied applied_ = Applied::Failed;
     QLabel* details_;
     QComboBox* combo_[2];

@@ -23,7 +23,10 @@
 #include <algorithm>
 #include <cmath>
 
-static void initHelpResource() { Q_INIT_RESOURCE(help); }
+static void initHelpResource()
+{
+    Q_INIT_RESOURCE(help);
+}
 
 namespace brela {
 namespace {
@@ -163,8 +166,10 @@ void frmMain::buildMenus()
     connect(search, &QAction::triggered, this, [this] { showLibraryDialog(false, QString()); });
     QMenu* open210 = addSubmenu(open, QStringLiteral("MnuQm210"), QStringLiteral("QM210F"));
     QMenu* open540 = addSubmenu(open, QStringLiteral("MnuQm540"), QStringLiteral("QM210F+, QM540F"));
-    list(List::OpenQm210) = {open210, addControl(open210, QStringLiteral("mnuFileOpenQm210"), QStringLiteral("Modelo QM210")), {}, {}};
-    list(List::OpenQm540) = {open540, addControl(open540, QStringLiteral("mnuFileOpenQm540"), QStringLiteral("Modelo QM540")), {}, {}};
+    list(List::OpenQm210) = {
+        open210, addControl(open210, QStringLiteral("mnuFileOpenQm210"), QStringLiteral("Modelo QM210")), {}, {}};
+    list(List::OpenQm540) = {
+        open540, addControl(open540, QStringLiteral("mnuFileOpenQm540"), QStringLiteral("Modelo QM540")), {}, {}};
     addControl(file, QStringLiteral("mnuFileClose"), QStringLiteral("&Cerrar"));
     addControl(file, QStringLiteral("mnuFileKill"), QStringLiteral("&Eliminar"));
     addControl(file, QStringLiteral("mnuFileBar1"), QStringLiteral("-"));
@@ -180,16 +185,18 @@ void frmMain::buildMenus()
     addControl(file, QStringLiteral("mnuFileBar4"), QStringLiteral("-"));
     addControl(file, QStringLiteral("MnuLeeFormImpre"), QStringLiteral("Leer desde impresora"));
     addControl(file, QStringLiteral("mnuFileBar3"), QStringLiteral("-"));
-    connect(addControl(file, QStringLiteral("mnuFileExit"), QStringLiteral("&Salir")), &QAction::triggered,
-            this, &QWidget::close);
+    connect(addControl(file, QStringLiteral("mnuFileExit"), QStringLiteral("&Salir")), &QAction::triggered, this,
+            &QWidget::close);
 
     QMenu* fast = addSubmenu(nullptr, QStringLiteral("mnuFileFastG"), QStringLiteral("&Configuración rápida"));
     connect(addControl(fast, QStringLiteral("mnuFileFastBuscar"), QStringLiteral("Elegir &formulario...")),
             &QAction::triggered, this, [this] { showLibraryDialog(true, QString()); });
     QMenu* fast210 = addSubmenu(fast, QStringLiteral("MnuQm2102"), QStringLiteral("QM210F"));
     QMenu* fast540 = addSubmenu(fast, QStringLiteral("MnuQm5402"), QStringLiteral("QM210F+, QM540F"));
-    list(List::FastQm210) = {fast210, addControl(fast210, QStringLiteral("mnuFileFastQM210"), QStringLiteral("Rapida QM210")), {}, {}};
-    list(List::FastQm540) = {fast540, addControl(fast540, QStringLiteral("MnuFileFastQm540"), QStringLiteral("Rapida Qm540")), {}, {}};
+    list(List::FastQm210) = {
+        fast210, addControl(fast210, QStringLiteral("mnuFileFastQM210"), QStringLiteral("Rapida QM210")), {}, {}};
+    list(List::FastQm540) = {
+        fast540, addControl(fast540, QStringLiteral("MnuFileFastQm540"), QStringLiteral("Rapida Qm540")), {}, {}};
 
     // Top-level entries that act directly are menu-bar actions, as on the original frame.
     auto topLevel = [this](const QString& name, const QString& caption) {
@@ -209,7 +216,8 @@ void frmMain::buildStatusBar()
 {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("sbStatusBar"));
-    const QString designTexts[5] = {QString(), QStringLiteral("Linea"), QStringLiteral("Columna"), QString(), QString()};
+    const QString designTexts[5] = {QString(), QStringLiteral("Linea"), QStringLiteral("Columna"), QString(),
+                                    QString()};
     for (int i = 0; i < 5; ++i) {
         panels_[i] = new QLabel(designTexts[i], this);
         panels_[i]->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
@@ -260,7 +268,6 @@ void frmMain::writePlacement()
     writePlacementSettings({pixelsToTwips(now.left(), dpi), pixelsToTwips(now.top(), dpi),
                             pixelsToTwips(now.width(), dpi), pixelsToTwips(now.height(), dpi)});
 }
-
 
 QAction* frmMain::control(const QString& name) const
 {
@@ -409,8 +416,8 @@ QString frmMain::formCaption(qint16 formId) const
 
 frmOpenForm* frmMain::showLibraryDialog(bool quick, const QString& model)
 {
-    auto* dialog = new frmOpenForm(session_, quick ? frmOpenForm::Purpose::QuickConfiguration
-                                                   : frmOpenForm::Purpose::Open, this);
+    auto* dialog =
+        new frmOpenForm(session_, quick ? frmOpenForm::Purpose::QuickConfiguration : frmOpenForm::Purpose::Open, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setModelFilter(model);
     if (!dialog->load()) {
@@ -418,12 +425,15 @@ frmOpenForm* frmMain::showLibraryDialog(bool quick, const QString& model)
         return nullptr;
     }
     // Queued: the form opens, or its configuration starts, once the dialog is gone.
-    connect(dialog, &frmOpenForm::chosen, this, [this, quick](qint16 formId, const QString& code) {
-        if (quick)
-            emit quickConfigurationRequested(formId);
-        else
-            openFromList(formId, isFirstModel(code) ? kFirstModel : kSecondModel);
-    }, Qt::QueuedConnection);
+    connect(
+        dialog, &frmOpenForm::chosen, this,
+        [this, quick](qint16 formId, const QString& code) {
+            if (quick)
+                emit quickConfigurationRequested(formId);
+            else
+                openFromList(formId, isFirstModel(code) ? kFirstModel : kSecondModel);
+        },
+        Qt::QueuedConnection);
     dialog->open();
     return dialog;
 }
@@ -554,10 +564,13 @@ PortPanel frmMain::portPanelSink()
     return [window = QPointer<frmMain>(this)](const QString& text) {
         if (!window)
             return;
-        QMetaObject::invokeMethod(window.data(), [window, text] {
-            if (window)
-                window->panel(4)->setText(text);
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            window.data(),
+            [window, text] {
+                if (window)
+                    window->panel(4)->setText(text);
+            },
+            Qt::QueuedConnection);
     };
 }
 

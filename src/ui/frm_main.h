@@ -104,10 +104,10 @@ public:
     QAction* control(const QString& name) const;
     // "Cancelar la espera" in the status bar, shown while a printer command runs.
     QPushButton* cancelWaitButton() const { return cancelWait_; }
-    QLabel* panel(int number) const;   // 1..5
+    QLabel* panel(int number) const; // 1..5
     QMdiArea* mdiArea() const { return mdi_; }
     bool activatedOnce() const { return activatedOnce_; }
-    QString openModel;   // model code of the last form opened through the File menu
+    QString openModel; // model code of the last form opened through the File menu
 
     // The four per-model lists: entries keyed by FormID (index 0 is the design entry).
     enum class List { OpenQm210, OpenQm540, FastQm210, FastQm540 };
@@ -140,7 +140,7 @@ private:
         QMenu* menu = nullptr;
         QAction* design = nullptr;
         std::map<qint16, QAction*> entries;
-        QList<QAction*> more;   // separator and "Más formularios...", past the limit
+        QList<QAction*> more; // separator and "Más formularios...", past the limit
     };
     // A form the lists know: its caption and the model whose lists hold it.
     struct Listed {
@@ -168,7 +168,7 @@ private:
     QMdiArea* mdi_;
     std::map<QString, QAction*> controls_;
     FormList lists_[4];
-    std::map<qint16, Listed> listed_;   // every form in a model's lists, shown or not
+    std::map<qint16, Listed> listed_; // every form in a model's lists, shown or not
     RecentForms recent_;
     QLabel* panels_[5] = {};
     QTimer* clock_ = nullptr;
@@ -186,7 +186,7 @@ private:
     PrinterWorker* worker_ = nullptr;
     QPushButton* cancelWait_ = nullptr;
     bool jobHoldsWorkingCopy_ = false;
-    QRect placedAt_;   // where the stored placement put the window, in pixels
+    QRect placedAt_; // where the stored placement put the window, in pixels
 };
 
 // Main window placement in the per-user settings, in twips.

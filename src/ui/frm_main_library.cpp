@@ -26,12 +26,9 @@ factura* frmMain::sheet() const
 void frmMain::wireLibraryCommands()
 {
     connect(this, &frmMain::openRequested, this, &frmMain::openFromList);
-    connect(control(QStringLiteral("mnuFileClose")), &QAction::triggered, this,
-            [this] { closeForm(session_, *this); });
-    connect(control(QStringLiteral("mnuFileKill")), &QAction::triggered, this,
-            [this] { deleteForm(session_, *this); });
-    connect(control(QStringLiteral("mnuFileSave")), &QAction::triggered, this,
-            [this] { saveForm(session_, *this); });
+    connect(control(QStringLiteral("mnuFileClose")), &QAction::triggered, this, [this] { closeForm(session_, *this); });
+    connect(control(QStringLiteral("mnuFileKill")), &QAction::triggered, this, [this] { deleteForm(session_, *this); });
+    connect(control(QStringLiteral("mnuFileSave")), &QAction::triggered, this, [this] { saveForm(session_, *this); });
     connect(control(QStringLiteral("mnuFileSaveAs")), &QAction::triggered, this,
             [this] { saveFormAs(session_, *this); });
     connect(control(QStringLiteral("mnuFileExport")), &QAction::triggered, this, &frmMain::exportOpenForm);
@@ -71,8 +68,7 @@ void frmMain::exportOpenForm()
 {
     if (session_.form.FormIDActual == 0)
         return;
-    QString path = chooseFile(true, defaultFormFilePath(session_.folder, session_.form.NombreActual),
-                              kFormFileFilter);
+    QString path = chooseFile(true, defaultFormFilePath(session_.folder, session_.form.NombreActual), kFormFileFilter);
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().isEmpty())

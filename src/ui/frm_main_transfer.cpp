@@ -25,14 +25,16 @@ void setMenusEnabled(frmMain& main, bool enabled)
 }
 
 // Runs `action` on the thread of `window`, without waiting; nothing once the window is gone.
-template <typename Window, typename Action>
-void onWindow(const QPointer<Window>& window, Action action)
+template <typename Window, typename Action> void onWindow(const QPointer<Window>& window, Action action)
 {
     if (window)
-        QMetaObject::invokeMethod(window.data(), [window, action] {
-            if (window)
-                action(*window);
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            window.data(),
+            [window, action] {
+                if (window)
+                    action(*window);
+            },
+            Qt::QueuedConnection);
 }
 
 } // namespace

@@ -17,8 +17,7 @@
 
 namespace brela {
 
-frmOpenForm::frmOpenForm(Session& session, Purpose purpose, QWidget* parent)
-    : QDialog(parent), session_(session)
+frmOpenForm::frmOpenForm(Session& session, Purpose purpose, QWidget* parent) : QDialog(parent), session_(session)
 {
     setObjectName(QStringLiteral("frmOpenForm"));
     const bool quick = purpose == Purpose::QuickConfiguration;

@@ -65,13 +65,20 @@ QIcon handleIcon(int handle)
     return QIcon(pixmap);
 }
 
-const char* const kHandleTips[14] = {
-    "Borde derecho una columna a la derecha", "Borde inferior una línea abajo",
-    "Borde izquierdo una columna a la izquierda", "Borde superior una línea arriba",
-    "Borde derecho una columna a la izquierda", "Borde inferior una línea arriba",
-    "Borde izquierdo una columna a la derecha", "Borde superior una línea abajo",
-    "Mover una línea arriba", "Mover una columna a la izquierda", "Mover una columna a la derecha",
-    "Mover una línea abajo", "Achicar un lugar por cada lado", "Agrandar un lugar por cada lado"};
+const char* const kHandleTips[14] = {"Borde derecho una columna a la derecha",
+                                     "Borde inferior una línea abajo",
+                                     "Borde izquierdo una columna a la izquierda",
+                                     "Borde superior una línea arriba",
+                                     "Borde derecho una columna a la izquierda",
+                                     "Borde inferior una línea arriba",
+                                     "Borde izquierdo una columna a la derecha",
+                                     "Borde superior una línea abajo",
+                                     "Mover una línea arriba",
+                                     "Mover una columna a la izquierda",
+                                     "Mover una columna a la derecha",
+                                     "Mover una línea abajo",
+                                     "Achicar un lugar por cada lado",
+                                     "Agrandar un lugar por cada lado"};
 
 QLabel* groupCaption(const QString& text, int index, QWidget* parent)
 {
@@ -160,8 +167,7 @@ bool FrmPropZone::load(int zoneId)
     if (box_) {
         boxGeometry_ = box_->geometry();
         boxStyle_ = box_->styleSheet();
-        box_->setStyleSheet(
-            QStringLiteral("QLabel { border: 1px solid #c00000; background: #ffe37a; color: black; }"));
+        box_->setStyleSheet(QStringLiteral("QLabel { border: 1px solid #c00000; background: #ffe37a; color: black; }"));
     }
     refresh();
     inUse_ = true;

@@ -20,9 +20,9 @@ namespace brela {
 
 // What the zone editor moves and refreshes on the sheet view.
 struct SheetBoxes {
-    std::function<QWidget*(int zone)> box;                  // the zone's box; null when it has none
-    std::function<void(int zone, const ZoneRect&)> place;   // puts a box on a rectangle
-    std::function<void(bool modified)> accepted;            // redraws, marking the form modified
+    std::function<QWidget*(int zone)> box;                // the zone's box; null when it has none
+    std::function<void(int zone, const ZoneRect&)> place; // puts a box on a rectangle
+    std::function<void(bool modified)> accepted;          // redraws, marking the form modified
 };
 
 // The zone property editor: moves and resizes one zone with fourteen
@@ -50,7 +50,7 @@ public:
     QToolButton* handle(int index) const { return pict_[index]; }
     QLabel* sizeLabel() const { return labSize_; }
     QLabel* minimumLabel() const { return labMin_; }
-    QLabel* valueLabel(int index) const { return values_[index]; }   // left, right, top, bottom
+    QLabel* valueLabel(int index) const { return values_[index]; } // left, right, top, bottom
     QLineEdit* textBox(int msgId) const;
     QCheckBox* visibleBox(int msgId) const;
     QLineEdit* columnBox(int index) const;

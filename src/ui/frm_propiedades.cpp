@@ -64,7 +64,8 @@ frmPropiedades::frmPropiedades(Session& session, QWidget* parent) : QDialog(pare
         grid->addWidget(spin_[index], row, 2);
         grid->addWidget(conversion_[index], row, 3);
         connect(text_[index], &QLineEdit::editingFinished, this, [this, index] { leaveText(index); });
-        connect(spin_[index], &QScrollBar::valueChanged, this, [this, index](int position) { spinMoved(index, position); });
+        connect(spin_[index], &QScrollBar::valueChanged, this,
+                [this, index](int position) { spinMoved(index, position); });
     };
     auto makeList = [this](int index, const QStringList& items) {
         combo_[index] = new QComboBox(this);
@@ -133,7 +134,8 @@ void frmPropiedades::Form_Activate()
     } catch (const DbError& error) {
         reportDbError(session_.op, error);
     }
-    combo_[8]->setCurrentIndex(choiceFor(cpiChoices(), stored_.FormCPI > 0 ? QString::number(stored_.FormCPI) : QString(), 2));
+    combo_[8]->setCurrentIndex(
+        choiceFor(cpiChoices(), stored_.FormCPI > 0 ? QString::number(stored_.FormCPI) : QString(), 2));
     session_.units.CPIActual = chosenCpi();
     CalculaEscala(session_.units, false);
     combo_[9]->setCurrentIndex(choiceFor(itemOrderChoices(), stored_.FormItemOrder, 3));
@@ -141,8 +143,14 @@ void frmPropiedades::Form_Activate()
     for (int i : {8, 9, 10})
         confirmed_[i] = combo_[i]->currentIndex();
 
-    const double values[8] = {0, 0, stored_.FormWidth, stored_.FormHeight, stored_.FormMarTop, stored_.FormMarBot,
-                              stored_.FormMarLeft, stored_.FormMarRight};
+    const double values[8] = {0,
+                              0,
+                              stored_.FormWidth,
+                              stored_.FormHeight,
+                              stored_.FormMarTop,
+                              stored_.FormMarBot,
+                              stored_.FormMarLeft,
+                              stored_.FormMarRight};
     for (int i = 2; i <= 7; ++i) {
         text_[i]->setText(numberText(values[i] / session_.units.FactorZoom));
         spin_[i]->setValue(int(roundHalfEven(millimetres(text_[i]->text()))));
@@ -168,15 +176,13 @@ void frmPropiedades::showConversion(int index)
         // The printer moves every zone by the top and left margins taken as
         // lines and columns, not converted from millimetres; say what it does.
         const MarginShift shift = marginShift(mm);
-        conversion_[index]->setText(shift.fewest == shift.most
-                                        ? QString::number(shift.fewest) + unit
-                                        : QString::number(shift.fewest) + QStringLiteral(" o ")
-                                              + QString::number(shift.most) + unit);
+        conversion_[index]->setText(shift.fewest == shift.most ? QString::number(shift.fewest) + unit
+                                                               : QString::number(shift.fewest) + QStringLiteral(" o ")
+                                                                     + QString::number(shift.most) + unit);
         return;
     }
-    conversion_[index]->setText(QString::number(inColumns(index) ? columnsFor(session_.units, mm)
-                                                                 : linesFor(session_.units, mm))
-                                + unit);
+    conversion_[index]->setText(
+        QString::number(inColumns(index) ? columnsFor(session_.units, mm) : linesFor(session_.units, mm)) + unit);
 }
 
 void frmPropiedades::leaveText(int index)

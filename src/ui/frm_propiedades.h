@@ -56,7 +56,7 @@ private:
     QLabel* conversion_[8] = {};
     QComboBox* combo_[11] = {};
     QPushButton* command_[2] = {};
-    int confirmed_[11] = {};    // the entry each list had when last agreed to
+    int confirmed_[11] = {}; // the entry each list had when last agreed to
     FormRow stored_;
     bool changed_ = false;
     bool filling_ = false;

@@ -139,10 +139,13 @@ SendProgress FrmSetZone::progress()
         QString shown = text;
         shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
         if (window)
-            QMetaObject::invokeMethod(window.data(), [window, shown] {
-                if (window)
-                    window->Help_Label->setText(shown);
-            }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                window.data(),
+                [window, shown] {
+                    if (window)
+                        window->Help_Label->setText(shown);
+                },
+                Qt::QueuedConnection);
     };
     return progress;
 }
@@ -160,7 +163,9 @@ bool FrmSetZone::send()
     const SendProgress lines = progress();
     const QPointer<FrmSetZone> window(this);
     return worker_->start(
-        [state, result, file, lines](Workbench& bench) { *result = PFEnviaConfig(bench.session, bench.link, *state, file, lines); },
+        [state, result, file, lines](Workbench& bench) {
+            *result = PFEnviaConfig(bench.session, bench.link, *state, file, lines);
+        },
         [window, state, result] {
             if (!window)
                 return;

@@ -51,10 +51,10 @@ public:
     bool open = false;
     bool lastResult = false;
 
-    QPushButton* Command1_2;   // send
-    QPushButton* Command1_4;   // choose a file
-    QPushButton* Command1_5;   // view / edit
-    QPushButton* Command2;     // exit
+    QPushButton* Command1_2; // send
+    QPushButton* Command1_4; // choose a file
+    QPushButton* Command1_5; // view / edit
+    QPushButton* Command2;   // exit
     QLabel* Label1;
     QLabel* Label3;
     QLabel* Help_Label;
@@ -73,7 +73,7 @@ private:
     bool sending_ = false;
     Hooks hooks_;
     SenderState state_;
-    QString proposed_;   // the last generated script already proposed
+    QString proposed_; // the last generated script already proposed
 };
 
 // "Configuration (*.ZON)|*.ZON|..." as a file dialog filter.

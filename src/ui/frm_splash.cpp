@@ -25,8 +25,8 @@ QPixmap splashPicture(int width, int height)
     painter.setPen(QPen(zone, 1));
     painter.setBrush(QColor(0x2a, 0x6f, 0xb0, 40));
     auto box = [&](double x, double y, double w, double h) {
-        painter.drawRect(QRectF(sheet.left() + sheet.width() * x, sheet.top() + sheet.height() * y,
-                                sheet.width() * w, sheet.height() * h));
+        painter.drawRect(QRectF(sheet.left() + sheet.width() * x, sheet.top() + sheet.height() * y, sheet.width() * w,
+                                sheet.height() * h));
     };
     box(0.06, 0.05, 0.50, 0.10);
     box(0.62, 0.05, 0.32, 0.10);

@@ -94,13 +94,14 @@ void frmUtil::Form_Load()
     // Nothing to choose until the model is known; the printer is asked on its own thread.
     const auto firstModel = std::make_shared<bool>(false);
     const QPointer<frmUtil> window(this);
-    const bool asked = worker_ && worker_->start([firstModel](Workbench& bench) { *firstModel = PFEsModeloQM210(bench.link); },
-                                                 [window, firstModel] {
-                                                     if (window) {
-                                                         window->fillLists(*firstModel);
-                                                         emit window->actionDone();
-                                                     }
-                                                 });
+    const bool asked = worker_
+                       && worker_->start([firstModel](Workbench& bench) { *firstModel = PFEsModeloQM210(bench.link); },
+                                         [window, firstModel] {
+                                             if (window) {
+                                                 window->fillLists(*firstModel);
+                                                 emit window->actionDone();
+                                             }
+                                         });
     if (!asked)
         fillLists(false);
 }
@@ -155,10 +156,13 @@ void frmUtil::Command1_Click(int index)
     // Steps come from the printer's thread and show here.
     const Progress progress = [window](const QString& step) {
         if (window)
-            QMetaObject::invokeMethod(window.data(), [window, step] {
-                if (window && window->hooks_.status)
-                    window->hooks_.status(step);
-            }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                window.data(),
+                [window, step] {
+                    if (window && window->hooks_.status)
+                        window->hooks_.status(step);
+                },
+                Qt::QueuedConnection);
     };
     const auto ended = [window] {
         if (!window)
@@ -168,15 +172,20 @@ void frmUtil::Command1_Click(int index)
         emit window->actionDone();
     };
     switch (index) {
-    case 1: printTest(progress); break;
+    case 1:
+        printTest(progress);
+        break;
     case 2:
     case 3: {
         const QString kind = index == 2 ? QStringLiteral("X") : QStringLiteral("Z");
         worker_->start([kind, progress](Workbench& bench) { dailyClose(bench.link, kind, progress); }, ended);
         break;
     }
-    case 4: worker_->start([progress](Workbench& bench) { cancelOpenDocument(bench.link, progress); }, ended); break;
-    default: break;
+    case 4:
+        worker_->start([progress](Workbench& bench) { cancelOpenDocument(bench.link, progress); }, ended);
+        break;
+    default:
+        break;
     }
 }
 
@@ -190,23 +199,24 @@ void frmUtil::printTest(const Progress& progress)
     document.noPayment = check_[1]->isChecked();
     const auto result = std::make_shared<TestResult>();
     const QPointer<frmUtil> window(this);
-    worker_->start([document, result, progress](Workbench& bench) { *result = printTestDocument(bench.link, document, progress); },
-                   [window, result] {
-                       if (!window)
-                           return;
-                       // The lists now show what was printed with.
-                       window->InitComboLetra();
-                       if (!result->letter.isEmpty()) {
-                           for (int i = 0; i < window->combo_[1]->count(); ++i)
-                               if (window->combo_[1]->itemText(i).startsWith(result->letter)) {
-                                   window->combo_[1]->setCurrentIndex(i);
-                                   break;
-                               }
-                       }
-                       if (window->hooks_.status)
-                           window->hooks_.status(QString());
-                       emit window->actionDone();
-                   });
+    worker_->start(
+        [document, result, progress](Workbench& bench) { *result = printTestDocument(bench.link, document, progress); },
+        [window, result] {
+            if (!window)
+                return;
+            // The lists now show what was printed with.
+            window->InitComboLetra();
+            if (!result->letter.isEmpty()) {
+                for (int i = 0; i < window->combo_[1]->count(); ++i)
+                    if (window->combo_[1]->itemText(i).startsWith(result->letter)) {
+                        window->combo_[1]->setCurrentIndex(i);
+                        break;
+                    }
+            }
+            if (window->hooks_.status)
+                window->hooks_.status(QString());
+            emit window->actionDone();
+        });
 }
 
 void frmUtil::closeEvent(QCloseEvent* event)

@@ -24,8 +24,8 @@ class frmUtil : public QWidget {
     Q_OBJECT
 public:
     struct Hooks {
-        std::function<void(bool)> setOpen;              // the main window's open flag (and its EnabMenu)
-        std::function<void(const QString&)> status;      // progress; empty when an action ends
+        std::function<void(bool)> setOpen;          // the main window's open flag (and its EnabMenu)
+        std::function<void(const QString&)> status; // progress; empty when an action ends
     };
 
     frmUtil(Session& session, PrinterWorker& worker, Hooks hooks, QWidget* parent = nullptr);

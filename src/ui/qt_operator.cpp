@@ -15,11 +15,16 @@ namespace {
 QMessageBox::Icon boxIcon(Icon icon)
 {
     switch (icon) {
-    case Icon::Critical: return QMessageBox::Critical;
-    case Icon::Question: return QMessageBox::Question;
-    case Icon::Exclamation: return QMessageBox::Warning;
-    case Icon::Information: return QMessageBox::Information;
-    case Icon::None: break;
+    case Icon::Critical:
+        return QMessageBox::Critical;
+    case Icon::Question:
+        return QMessageBox::Question;
+    case Icon::Exclamation:
+        return QMessageBox::Warning;
+    case Icon::Information:
+        return QMessageBox::Information;
+    case Icon::None:
+        break;
     }
     return QMessageBox::NoIcon;
 }
@@ -27,12 +32,18 @@ QMessageBox::Icon boxIcon(Icon icon)
 QMessageBox::StandardButtons boxButtons(Buttons buttons)
 {
     switch (buttons) {
-    case Buttons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
-    case Buttons::YesNo: return QMessageBox::Yes | QMessageBox::No;
-    case Buttons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-    case Buttons::RetryCancel: return QMessageBox::Retry | QMessageBox::Cancel;
-    case Buttons::AbortRetryIgnore: return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
-    case Buttons::Ok: break;
+    case Buttons::OkCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case Buttons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case Buttons::YesNoCancel:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case Buttons::RetryCancel:
+        return QMessageBox::Retry | QMessageBox::Cancel;
+    case Buttons::AbortRetryIgnore:
+        return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+    case Buttons::Ok:
+        break;
     }
     return QMessageBox::Ok;
 }
@@ -40,13 +51,20 @@ QMessageBox::StandardButtons boxButtons(Buttons buttons)
 Answer fromButton(int button)
 {
     switch (button) {
-    case QMessageBox::Ok: return Answer::Ok;
-    case QMessageBox::Yes: return Answer::Yes;
-    case QMessageBox::No: return Answer::No;
-    case QMessageBox::Retry: return Answer::Retry;
-    case QMessageBox::Abort: return Answer::Abort;
-    case QMessageBox::Ignore: return Answer::Ignore;
-    default: return Answer::Cancel;
+    case QMessageBox::Ok:
+        return Answer::Ok;
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    case QMessageBox::Retry:
+        return Answer::Retry;
+    case QMessageBox::Abort:
+        return Answer::Abort;
+    case QMessageBox::Ignore:
+        return Answer::Ignore;
+    default:
+        return Answer::Cancel;
     }
 }
 
@@ -80,8 +98,8 @@ Answer QtOperator::ask(const QString& text, Buttons buttons, Icon icon, const QS
 std::optional<QString> QtOperator::input(const QString& prompt, const QString& title, const QString& initial)
 {
     bool ok = false;
-    const QString text = QInputDialog::getText(parent_, titleOrApp(title), plain(prompt), QLineEdit::Normal,
-                                               initial, &ok);
+    const QString text =
+        QInputDialog::getText(parent_, titleOrApp(title), plain(prompt), QLineEdit::Normal, initial, &ok);
     if (!ok)
         return std::nullopt;
     return text;

@@ -106,7 +106,9 @@ SheetDrawing layoutSheet(Session& s, FormRows& rows, MapaOcupacion& grid, bool t
     const QString name = s.form.NombreActual;
     d.caption = sheetCaption(name, s.units.CPIActual, d.form.FormPrModel);
     d.banner = QStringLiteral("%1 (%2 CPI - Modelo: %3) - Nota: FUERA DE ESCALA. NO TOMAR MEDIDAS.")
-                   .arg(name).arg(s.units.CPIActual).arg(d.form.FormPrModel);
+                   .arg(name)
+                   .arg(s.units.CPIActual)
+                   .arg(d.form.FormPrModel);
     return d;
 }
 

@@ -16,9 +16,9 @@ namespace brela {
 // (twips: 40 per millimetre on screen, 1440/25.4 when printing); one factor
 // maps them to the pixels of whatever device shows them.
 struct SheetView {
-    double twipsPerMm = 40;       // U
-    double twipsPerColumn = 0;    // Cw
-    double twipsPerRow = 0;       // Rh
+    double twipsPerMm = 40;    // U
+    double twipsPerColumn = 0; // Cw
+    double twipsPerRow = 0;    // Rh
 
     static SheetView from(const Units& units);
 
@@ -43,8 +43,8 @@ struct PixelScale {
 struct SheetBox {
     int zoneId = 0;
     QRectF twips;
-    QString tooltip;   // "Zona(NNN)-" and the description
-    QString caption;   // the zone's printed texts, one per CR LF ended line
+    QString tooltip; // "Zona(NNN)-" and the description
+    QString caption; // the zone's printed texts, one per CR LF ended line
     // An unused container (060, 090, 100, 110): a dashed outline with its
     // number, the handle that opens it, over its inner zones' boxes.
     bool outline = false;
@@ -56,10 +56,10 @@ struct SheetDrawing {
     SheetView view;
     QSizeF windowTwips;
     QSizeF sheetTwips;
-    std::vector<ZoneRow> zones;    // every zone row, for moving one box alone
-    std::vector<SheetBox> boxes;   // visible zones and unused containers, ascending ZoneID
-    QString caption;               // window caption
-    QString banner;                // the printed page's warning line
+    std::vector<ZoneRow> zones;  // every zone row, for moving one box alone
+    std::vector<SheetBox> boxes; // visible zones and unused containers, ascending ZoneID
+    QString caption;             // window caption
+    QString banner;              // the printed page's warning line
     double fontPoints = 6.4;
 };
 

@@ -20,10 +20,7 @@ public:
 
     // Outside the grid nothing can be recorded: reads give 0, writes are
     // refused (false), so a bad coordinate never touches memory.
-    qint16 at(int row, int column) const
-    {
-        return contains(row, column) ? cells_[row][column] : qint16(0);
-    }
+    qint16 at(int row, int column) const { return contains(row, column) ? cells_[row][column] : qint16(0); }
     bool set(int row, int column, qint16 zone)
     {
         if (!contains(row, column))

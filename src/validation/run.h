@@ -11,15 +11,22 @@
 
 namespace brela::validation {
 
-
 // Zone numbers, rows and columns in the log: "060".
-inline QString fmt3(int value) { return QString::number(value).rightJustified(3, QLatin1Char('0')); }
-inline QString num(int value) { return QString::number(value); }
+inline QString fmt3(int value)
+{
+    return QString::number(value).rightJustified(3, QLatin1Char('0'));
+}
+inline QString num(int value)
+{
+    return QString::number(value);
+}
 
 class Run {
 public:
     Run(Session& session, ValidationState& state, QString& log, bool& corrected)
-        : session(session), state(state), log(log), corrected(corrected) {}
+        : session(session), state(state), log(log), corrected(corrected)
+    {
+    }
 
     void add(const QString& text) { log += text; }
     void fail() { problem = true; }
@@ -44,7 +51,7 @@ public:
 // "La zona 60 tiene coordenadas Inicial X=0 Y=19 , Final X=86 Y=47"
 QString coordinates(Run& run, int zone);
 
-void applyFixedZoneRules(Run& run);   // groups B to F, with E6 between E and F
-void applyPositionRules(Run& run);    // group G
+void applyFixedZoneRules(Run& run); // groups B to F, with E6 between E and F
+void applyPositionRules(Run& run);  // group G
 
 } // namespace brela::validation

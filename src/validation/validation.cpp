@@ -15,29 +15,26 @@ QString header(Session& s)
 {
     return QStringLiteral("Validación de formulario -> ") + s.form.NombreActual + QStringLiteral(" <- realizada el ")
            + s.clock.now().toString(QStringLiteral("dd/MM/yyyy hh:mm:ss")) + QStringLiteral(" .") + kCrLf
-           + QStringLiteral("Software: ") + programName() + QStringLiteral(".exe   Versión:")
-           + versionText() + QStringLiteral("  .") + kCrLf + kCrLf;
+           + QStringLiteral("Software: ") + programName() + QStringLiteral(".exe   Versión:") + versionText()
+           + QStringLiteral("  .") + kCrLf + kCrLf;
 }
 
 QString closingBlock()
 {
     const QString stars(59, QLatin1Char('*'));
-    return kCrLf + stars + kCrLf
-           + QStringLiteral(" Hubo problemas de zonas, la aplicación no pudo") + kCrLf
+    return kCrLf + stars + kCrLf + QStringLiteral(" Hubo problemas de zonas, la aplicación no pudo") + kCrLf
            + QStringLiteral(" corregir el diseño, es probable que no se pueda") + kCrLf
            + QStringLiteral(" abrir comprobantes.") + kCrLf
            + QStringLiteral(" Arregle las zonas afectadas o utilice alguno de ") + kCrLf
-           + QStringLiteral(" los ejemplos para crear uno nuevo.         ") + kCrLf
-           + stars + kCrLf;
+           + QStringLiteral(" los ejemplos para crear uno nuevo.         ") + kCrLf + stars + kCrLf;
 }
 
-const QString kRowsOf110 = QStringLiteral(
-    "Las zonas 110,111 y 112 tienen %1 filas y esto puede dar error en\r\n"
-    "algun formulario al querer emitir un recibo oficial.\r\n"
-    "Si necesita emitir dichos comprobantes le aconsejamos que lo intente\r\n"
-    "y si le da error aumente hasta 6 líneas el tamaño de estas zonas.\r\n"
-    "En los formularios por omisión no se hizo porque esto reduce el espacio \r\n"
-    "para otras zonas");
+const QString kRowsOf110 = QStringLiteral("Las zonas 110,111 y 112 tienen %1 filas y esto puede dar error en\r\n"
+                                          "algun formulario al querer emitir un recibo oficial.\r\n"
+                                          "Si necesita emitir dichos comprobantes le aconsejamos que lo intente\r\n"
+                                          "y si le da error aumente hasta 6 líneas el tamaño de estas zonas.\r\n"
+                                          "En los formularios por omisión no se hizo porque esto reduce el espacio \r\n"
+                                          "para otras zonas");
 
 // A zone the grid and the table cannot hold would be written out of bounds;
 // it is reported and left out of the run instead.
@@ -146,17 +143,23 @@ void checkPrintedPlace(Run& run)
         zones.push_back(zone);
     for (const ZoneRow& z : zones) {
         if (!insideLimits(z))
-            continue;   // reported already
+            continue; // reported already
         const PrintedRect printed = printedZone(*form, zones, z);
         if (printed.bottom >= lines)
             run.add(QStringLiteral("Aviso: la zona %1, corrida por los márgenes, termina en la línea %2 y el "
                                    "formulario tiene %3 líneas (0 a %4).")
-                        .arg(fmt3(z.ZoneID)).arg(printed.bottom).arg(lines).arg(lines - 1)
+                        .arg(fmt3(z.ZoneID))
+                        .arg(printed.bottom)
+                        .arg(lines)
+                        .arg(lines - 1)
                     + kCrLf);
         if (printed.right >= columns)
             run.add(QStringLiteral("Aviso: la zona %1, corrida por los márgenes, termina en la columna %2 y la "
                                    "impresora imprime %3 columnas (0 a %4).")
-                        .arg(fmt3(z.ZoneID)).arg(printed.right).arg(columns).arg(columns - 1)
+                        .arg(fmt3(z.ZoneID))
+                        .arg(printed.right)
+                        .arg(columns)
+                        .arg(columns - 1)
                     + kCrLf);
     }
 }
@@ -189,8 +192,8 @@ QString coordinates(Run& run, int k)
 {
     const ZoneLimits& z = run.zone(k);
     return QStringLiteral("La zona ") + num(k) + QStringLiteral(" tiene coordenadas Inicial X=") + num(z.left)
-           + QStringLiteral(" Y=") + num(z.top) + QStringLiteral(" , Final X=") + num(z.right)
-           + QStringLiteral(" Y=") + num(z.bot) + kCrLf;
+           + QStringLiteral(" Y=") + num(z.top) + QStringLiteral(" , Final X=") + num(z.right) + QStringLiteral(" Y=")
+           + num(z.bot) + kCrLf;
 }
 
 } // namespace validation
@@ -216,9 +219,12 @@ bool ValidaFormulario(Session& session, ValidationState& state, QString& log, bo
     for (const ZoneRow& z : FormRows(session.db, kWorkingCopy).zones()) {
         run.rows[z.ZoneID] = z;
         if (withinLimits(run, z)) {
-            state.limits.at(z.ZoneID) = {static_cast<qint16>(z.ZoneTop),   static_cast<qint16>(z.ZoneBot),
-                                         static_cast<qint16>(z.ZoneLeft),  static_cast<qint16>(z.ZoneRight),
-                                         z.ZoneHoriFree,                  static_cast<qint16>(z.ZoneMinWidth)};
+            state.limits.at(z.ZoneID) = {static_cast<qint16>(z.ZoneTop),
+                                         static_cast<qint16>(z.ZoneBot),
+                                         static_cast<qint16>(z.ZoneLeft),
+                                         static_cast<qint16>(z.ZoneRight),
+                                         z.ZoneHoriFree,
+                                         static_cast<qint16>(z.ZoneMinWidth)};
             checkZone(run, z);
         }
         session.op.processEvents();

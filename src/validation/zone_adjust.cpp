@@ -29,8 +29,9 @@ bool landsFree(Session& s, const MapaOcupacion& grid, const std::vector<ZoneRow>
             for (int r = top; r <= bot; ++r) {
                 const qint16 held = grid.at(r, c);
                 if (held != 0 && held != z.ZoneID && held != container) {
-                    s.op.message(QStringLiteral("La fila %1 columna %2 esta ocupada por la zona %3").arg(r).arg(c).arg(held),
-                                 Icon::Critical, kAttention);
+                    s.op.message(
+                        QStringLiteral("La fila %1 columna %2 esta ocupada por la zona %3").arg(r).arg(c).arg(held),
+                        Icon::Critical, kAttention);
                     return false;
                 }
             }
@@ -42,7 +43,8 @@ bool landsFree(Session& s, const MapaOcupacion& grid, const std::vector<ZoneRow>
 
 } // namespace
 
-bool AjustaZonas(Session& s, MapaOcupacion& grid, const qint16& container, int top, int bot, const ZoneBoxMover& moveBox)
+bool AjustaZonas(Session& s, MapaOcupacion& grid, const qint16& container, int top, int bot,
+                 const ZoneBoxMover& moveBox)
 {
     const int n = container;
     FormRows rows(s.db, kWorkingCopy);
@@ -64,7 +66,8 @@ bool AjustaZonas(Session& s, MapaOcupacion& grid, const qint16& container, int t
         first = 80;
     }
 
-    const auto container_row = std::find_if(zones.begin(), zones.end(), [n](const ZoneRow& z) { return z.ZoneID == n; });
+    const auto container_row =
+        std::find_if(zones.begin(), zones.end(), [n](const ZoneRow& z) { return z.ZoneID == n; });
     int minLeft = container_row != zones.end() ? container_row->ZoneLeft : 0;
     int maxRight = container_row != zones.end() ? container_row->ZoneRight : 0;
     bool spanned = false;

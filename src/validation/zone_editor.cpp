@@ -49,13 +49,8 @@ PrintableArea printableArea(const FormRow& form)
 
 ZoneEditor::ZoneEditor(Operator& op, const MapaOcupacion& grid, ZoneRow zone, PrintableArea area,
                        std::optional<ZoneRow> parent)
-    : rect{zone.ZoneLeft, zone.ZoneRight, zone.ZoneTop, zone.ZoneBot},
-      original(rect),
-      op_(op),
-      grid_(grid),
-      zone_(std::move(zone)),
-      area_(area),
-      parent_(std::move(parent))
+    : rect{zone.ZoneLeft, zone.ZoneRight, zone.ZoneTop, zone.ZoneBot}, original(rect), op_(op), grid_(grid),
+      zone_(std::move(zone)), area_(area), parent_(std::move(parent))
 {
 }
 
@@ -80,10 +75,10 @@ bool ZoneEditor::cellsFree(int line, int fromColumn, int toColumn, bool lineMess
     for (int c = fromColumn; c <= toColumn; ++c) {
         const qint16 held = grid_.at(line, c);
         if (held != 0 && held != zone_.ZoneID && !carries(held))
-            return refuse(lineMessage ? QStringLiteral("La Línea ") + signed_(line) + QStringLiteral(" es usada por la zona ")
-                                            + signed_(held)
-                                      : QStringLiteral("La columna ") + signed_(c) + QStringLiteral(" es usada por la zona ")
-                                            + signed_(held));
+            return refuse(lineMessage ? QStringLiteral("La Línea ") + signed_(line)
+                                            + QStringLiteral(" es usada por la zona ") + signed_(held)
+                                      : QStringLiteral("La columna ") + signed_(c)
+                                            + QStringLiteral(" es usada por la zona ") + signed_(held));
     }
     return true;
 }
@@ -178,8 +173,8 @@ bool ZoneEditor::step(int number)
 
 bool ZoneEditor::click(int handle)
 {
-    static const std::vector<int> steps[14] = {{0}, {1}, {2}, {3}, {4}, {5}, {6}, {7},
-                                               {3, 5}, {2, 4}, {0, 6}, {1, 7}, {7, 5, 6, 4}, {3, 1, 2, 0}};
+    static const std::vector<int> steps[14] = {{0}, {1},    {2},    {3},    {4},    {5},          {6},
+                                               {7}, {3, 5}, {2, 4}, {0, 6}, {1, 7}, {7, 5, 6, 4}, {3, 1, 2, 0}};
     if (handle < 0 || handle > 13) {
         op_.message(QStringLiteral("Error, opcion no contemplada en Pict1 Click"), Icon::Critical, applicationTitle());
         return false;
@@ -207,9 +202,10 @@ bool ZoneEditor::ValidaZonaMadre(int top, int bot, int left, int right)
     }
     if (!ok && !warned) {
         warned = true;
-        op_.message(QStringLiteral("La zona ") + zeroPad(zone_.ZoneID, 3) + QStringLiteral(" tener las mismas filas que la zona ")
-                        + zeroPad(parent, 3) + kCrLf + QStringLiteral("luego deberá modificar la zona ")
-                        + zeroPad(parent, 3) + QStringLiteral(" para que coincidan"),
+        op_.message(QStringLiteral("La zona ") + zeroPad(zone_.ZoneID, 3)
+                        + QStringLiteral(" tener las mismas filas que la zona ") + zeroPad(parent, 3) + kCrLf
+                        + QStringLiteral("luego deberá modificar la zona ") + zeroPad(parent, 3)
+                        + QStringLiteral(" para que coincidan"),
                     Icon::Information, kAttention);
     }
     return ok;
@@ -226,8 +222,8 @@ QString ZoneEditor::LabMin() const
     const int w = zone_.ZoneMinWidth;
     const int h = zone_.ZoneMinHeight;
     if (w > 0 && h > 0)
-        return QStringLiteral("Minimo") + kCrLf + QString::number(w) + QStringLiteral(" Col.") + QStringLiteral(" x") + kCrLf
-               + QString::number(h) + QStringLiteral(" Filas");
+        return QStringLiteral("Minimo") + kCrLf + QString::number(w) + QStringLiteral(" Col.") + QStringLiteral(" x")
+               + kCrLf + QString::number(h) + QStringLiteral(" Filas");
     if (w > 0)
         return QStringLiteral("Minimo") + kCrLf + QString::number(w) + QStringLiteral(" Col.");
     if (h > 0)
@@ -322,7 +318,8 @@ bool ZoneEditor::accept(Session& s, MapaOcupacion& grid, const std::vector<TextE
         Transaction transaction(s.db);
         auto setZone = [&](int zone, const ZoneRect& r) {
             run(s.db,
-                QStringLiteral("UPDATE Zone SET ZoneLeft=?, ZoneRight=?, ZoneTop=?, ZoneBot=? WHERE FormID=? AND ZoneID=?"),
+                QStringLiteral(
+                    "UPDATE Zone SET ZoneLeft=?, ZoneRight=?, ZoneTop=?, ZoneBot=? WHERE FormID=? AND ZoneID=?"),
                 {r.left, r.right, r.top, r.bot, kWorkingCopy, zone});
         };
 
@@ -361,11 +358,13 @@ bool ZoneEditor::accept(Session& s, MapaOcupacion& grid, const std::vector<TextE
         for (const MessageRow& m : rows.zoneMessages(n)) {
             if (m.MsgSystem)
                 continue;
-            const auto typed = std::find_if(texts.begin(), texts.end(), [&](const TextEdit& t) { return t.msgId == m.MsgID; });
+            const auto typed =
+                std::find_if(texts.begin(), texts.end(), [&](const TextEdit& t) { return t.msgId == m.MsgID; });
             if (typed == texts.end())
                 continue;
             run(s.db, QStringLiteral("UPDATE Message SET MsgText=?, MsgVisible=? WHERE FormID=? AND MsgID=?"),
-                {typed->text.left(textLength(m, s.PrimerModelo)), (typed->visible || m.MsgRequiered) ? 1 : 0, kWorkingCopy, m.MsgID});
+                {typed->text.left(textLength(m, s.PrimerModelo)), (typed->visible || m.MsgRequiered) ? 1 : 0,
+                 kWorkingCopy, m.MsgID});
         }
         transaction.commit();
     } catch (const DbError& error) {

@@ -30,20 +30,20 @@ PrintableArea printableArea(const FormRow& form);
 // One text of the zone as its line in the editor shows it.
 struct TextLine {
     MessageRow row;
-    QString caption;     // of the visible box
+    QString caption; // of the visible box
     int maxLength = 40;
-    bool locked = false;      // system text: neither box can be changed
-    bool boxEnabled = true;   // a required text stays printed
+    bool locked = false;    // system text: neither box can be changed
+    bool boxEnabled = true; // a required text stays printed
     bool checked = false;
 };
 
 // A column count of zone 094 or 095: how many columns the first zone of a
 // pair gets, within what its pair's minimum widths allow.
 struct PairBox {
-    int first = 0;    // 81, 83 or 85
-    int second = 0;   // 82, 84 or 86
+    int first = 0;  // 81, 83 or 85
+    int second = 0; // 82, 84 or 86
     QString caption;
-    QString value;    // empty when the working copy lacks the first zone
+    QString value; // empty when the working copy lacks the first zone
     int lower = 0;
     int upper = 0;
 };
@@ -96,7 +96,7 @@ public:
 
     ZoneRect rect;
     const ZoneRect original;
-    bool warned = false;   // the parent message has been shown in this window
+    bool warned = false; // the parent message has been shown in this window
 
 private:
     bool refuse(const QString& text);

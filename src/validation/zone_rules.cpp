@@ -8,8 +8,14 @@ QString definedFrom(int zone, int left, int right)
     return fmt3(zone) + QStringLiteral(" esta definida desde ") + num(left) + QStringLiteral(" hasta ") + num(right);
 }
 
-QString zoneFrom(int zone, int left, int right) { return QStringLiteral("La zona ") + definedFrom(zone, left, right); }
-QString andZoneFrom(int zone, int left, int right) { return QStringLiteral("y la zona ") + definedFrom(zone, left, right); }
+QString zoneFrom(int zone, int left, int right)
+{
+    return QStringLiteral("La zona ") + definedFrom(zone, left, right);
+}
+QString andZoneFrom(int zone, int left, int right)
+{
+    return QStringLiteral("y la zona ") + definedFrom(zone, left, right);
+}
 
 // Columns of 090 and 070 against 060.
 void groupB(Run& run)
@@ -62,27 +68,62 @@ void groupC(Run& run)
 // The line endings that differ between the three pairs.
 struct Pair {
     int p, q, k;
-    const char* space;        // rule 3, first line
-    const char* spaceP;       // rule 3, ending of the line on p
-    const char* spaceQ;       // rule 3, ending of the line on q
-    const char* moveStart;    // rule 3, start of the correction line
-    const char* moveEnd;      // rule 3, its ending
-    const char* widthUnit;    // rule 4, after the minimum width
-    const char* widthP;       // rule 4, ending of the line on p
-    const char* widthQ;       // rule 4, ending of the line on q
-    const char* rowsQ;        // rule 5, ending of the second line
-    bool containerRowsCheck;  // rule 5 warns about an empty zone 090 (first pair only)
+    const char* space;       // rule 3, first line
+    const char* spaceP;      // rule 3, ending of the line on p
+    const char* spaceQ;      // rule 3, ending of the line on q
+    const char* moveStart;   // rule 3, start of the correction line
+    const char* moveEnd;     // rule 3, its ending
+    const char* widthUnit;   // rule 4, after the minimum width
+    const char* widthP;      // rule 4, ending of the line on p
+    const char* widthQ;      // rule 4, ending of the line on q
+    const char* rowsQ;       // rule 5, ending of the second line
+    bool containerRowsCheck; // rule 5 warns about an empty zone 090 (first pair only)
 };
 
-const Pair kPairD{81, 82, 94, "Debe existir un espacio entre las zonas 81 y 82", "\r\n", "\r\n",
-                  "se redefine 082 desde ", "\r\n\r\n", " columnas", "\r\n", "\r\n\r\n", "\r\n\r\n", true};
-const Pair kPairE{83, 84, 94, "Debe existir un espacio entre las zonas 83 y 84", "\r\n", "\r\n",
-                  "se redefine la zona 084 desde ", "\r\n\r\n", " columnas", " .\r\n", " .\r\n\r\n",
-                  " .\r\n\r\n", false};
-const Pair kPairF{85, 86, 95, "Debe existir un espacio entre las zonas 85 y 86", " .\r\n", " .\r\n",
-                  "se redefine 086 desde ", " .\r\n\r\n", " columnas.", " .\r\n", "\r\n\r\n", " .\r\n\r\n", false};
+const Pair kPairD{81,
+                  82,
+                  94,
+                  "Debe existir un espacio entre las zonas 81 y 82",
+                  "\r\n",
+                  "\r\n",
+                  "se redefine 082 desde ",
+                  "\r\n\r\n",
+                  " columnas",
+                  "\r\n",
+                  "\r\n\r\n",
+                  "\r\n\r\n",
+                  true};
+const Pair kPairE{83,
+                  84,
+                  94,
+                  "Debe existir un espacio entre las zonas 83 y 84",
+                  "\r\n",
+                  "\r\n",
+                  "se redefine la zona 084 desde ",
+                  "\r\n\r\n",
+                  " columnas",
+                  " .\r\n",
+                  " .\r\n\r\n",
+                  " .\r\n\r\n",
+                  false};
+const Pair kPairF{85,
+                  86,
+                  95,
+                  "Debe existir un espacio entre las zonas 85 y 86",
+                  " .\r\n",
+                  " .\r\n",
+                  "se redefine 086 desde ",
+                  " .\r\n\r\n",
+                  " columnas.",
+                  " .\r\n",
+                  "\r\n\r\n",
+                  " .\r\n\r\n",
+                  false};
 
-QString text(const char* utf8) { return QString::fromUtf8(utf8); }
+QString text(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
 
 QString redefine(int zone, int left, int right)
 {
@@ -100,8 +141,9 @@ void rowsOf90(Run& run, int zone, const QString& ending, bool warnEmpty90)
     const qint16 top = z90.top;
     const qint16 bot = z90.bot;
     run.add(QStringLiteral("La zona ") + fmt3(zone) + QStringLiteral(" esta definida desde fila ") + num(z.top)
-            + QStringLiteral(" hasta ") + num(z.bot) + kCrLf + QStringLiteral("se redefinirá dentro de la zona 90 desde ")
-            + num(top) + QStringLiteral(" hasta ") + num(bot) + ending);
+            + QStringLiteral(" hasta ") + num(z.bot) + kCrLf
+            + QStringLiteral("se redefinirá dentro de la zona 90 desde ") + num(top) + QStringLiteral(" hasta ")
+            + num(bot) + ending);
     run.correct(zone, [&](ZoneRow& row) {
         if (warnEmpty90 && (top == 0 || bot == 0))
             run.session.op.message(QStringLiteral("Error Se esperaba zona 90 con valores diferentes a cero"));

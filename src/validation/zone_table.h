@@ -8,12 +8,12 @@ namespace brela {
 
 // One zone's record in the zone table, as 16-bit values like the printer's.
 struct ZoneLimits {
-    qint16 top = 0;       // ZoneTop
-    qint16 bot = 0;       // ZoneBot
-    qint16 left = 0;      // ZoneLeft
-    qint16 right = 0;     // ZoneRight
-    qint16 horiFree = 0;  // ZoneHoriFree
-    qint16 minWidth = 0;  // ZoneMinWidth
+    qint16 top = 0;      // ZoneTop
+    qint16 bot = 0;      // ZoneBot
+    qint16 left = 0;     // ZoneLeft
+    qint16 right = 0;    // ZoneRight
+    qint16 horiFree = 0; // ZoneHoriFree
+    qint16 minWidth = 0; // ZoneMinWidth
 };
 
 // The zone table of a validation run, indexed by zone number 0..200.

@@ -22,7 +22,10 @@ using namespace brela;
 
 namespace {
 
-double elapsedMs(const QElapsedTimer& timer) { return timer.nsecsElapsed() / 1e6; }
+double elapsedMs(const QElapsedTimer& timer)
+{
+    return timer.nsecsElapsed() / 1e6;
+}
 
 void settle()
 {

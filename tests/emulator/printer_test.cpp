@@ -68,8 +68,8 @@ const QByteArray DEL = "\x7F";
 // the rest fills its 19 fields.
 Fields opening(const QByteArray& type, const QByteArray& letter)
 {
-    return {type, "C", letter, "1", "F", "12", "I", "I", "CLIENTE DE PRUEBA", DEL, "CUIT", "20123456786", "N",
-            "RIVADAVIA 1234", DEL, DEL, "REMITO 2345", DEL, "G"};
+    return {type,          "C", letter,           "1", "F", "12",          "I", "I", "CLIENTE DE PRUEBA", DEL, "CUIT",
+            "20123456786", "N", "RIVADAVIA 1234", DEL, DEL, "REMITO 2345", DEL, "G"};
 }
 
 // Sends commands with fresh sequence numbers and waits out any DC2.
@@ -139,10 +139,16 @@ std::string row(const QStringList& page, int n)
 TEST(Framing, TheWorkedChecksumExampleGetsExactlyTheseBytes)
 {
     Emulator emulator{Options{}};
-    const QByteArray close("\x02!9\x1CX\x1CP\x03" "013F");
+    const QByteArray close("\x02!9\x1CX\x1CP\x03"
+                           "013F");
     ASSERT_EQ(close, frame(33, 57, {"X", "P"}));
     EXPECT_EQ(emulator.receive(close, 0), QByteArray("\x12"));
-    EXPECT_EQ(emulator.poll(2), QByteArray("\x12\x02!9\x1C" "0080\x1C" "0600\x1C" "0001\x1C" "0\x03" "034E"));
+    EXPECT_EQ(emulator.poll(2), QByteArray("\x12\x02!9\x1C"
+                                           "0080\x1C"
+                                           "0600\x1C"
+                                           "0001\x1C"
+                                           "0\x03"
+                                           "034E"));
 }
 
 TEST(Printed, DocumentsLandInsideTheirZonesAndReportsFollow)
@@ -158,15 +164,25 @@ TEST(Printed, DocumentsLandInsideTheirZonesAndReportsFollow)
         ASSERT_EQ(host.send(93, fields).fiscal(), "0600") << fields.join('|').constData();
     // An "A" invoice carried over two sheets, then a cancelled one, a "B" debit note and X, Z, X.
     const QList<std::pair<int, Fields>> commands = {
-        {96, opening("F", "A")}, {98, item("DESCRIPCION ADICIONAL 1", "PRODUCTO PRUEBA 1", "000012345")},
-        {92, {"D", "P", "T", "T"}}, {92, {"D", "P", "T", "O"}}, {98, item("PRODUCTO PRUEBA 2", DEL, "000000050")},
-        {100, {"CONTADO PRUEBA", "000030000", "T"}}, {101, {"F", "A", "FINAL"}},
-        {96, opening("F", "B")}, {98, item("", "PRODUCTO", "000000100")}, {100, {"CANCELA PRUEBA", "0000000", "C"}},
-        {96, opening("D", "B")}, {98, item("", "PRODUCTO", "000000121")}, {101, {"D", "B", "FINAL"}},
-        {57, {"X", "P"}}, {57, {"Z", "P"}}, {57, {"X", "P"}},
+        {96, opening("F", "A")},
+        {98, item("DESCRIPCION ADICIONAL 1", "PRODUCTO PRUEBA 1", "000012345")},
+        {92, {"D", "P", "T", "T"}},
+        {92, {"D", "P", "T", "O"}},
+        {98, item("PRODUCTO PRUEBA 2", DEL, "000000050")},
+        {100, {"CONTADO PRUEBA", "000030000", "T"}},
+        {101, {"F", "A", "FINAL"}},
+        {96, opening("F", "B")},
+        {98, item("", "PRODUCTO", "000000100")},
+        {100, {"CANCELA PRUEBA", "0000000", "C"}},
+        {96, opening("D", "B")},
+        {98, item("", "PRODUCTO", "000000121")},
+        {101, {"D", "B", "FINAL"}},
+        {57, {"X", "P"}},
+        {57, {"Z", "P"}},
+        {57, {"X", "P"}},
     };
     for (const auto& [command, fields] : commands)
-        EXPECT_LT(host.send(command, fields).fiscal().at(0), '8') << command;   // no refusal
+        EXPECT_LT(host.send(command, fields).fiscal().at(0), '8') << command; // no refusal
     QFile file(options.printFile);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QList<QStringList> printed = pages(QString::fromUtf8(file.readAll()));
@@ -177,7 +193,7 @@ TEST(Printed, DocumentsLandInsideTheirZonesAndReportsFollow)
     // subtotal at the foot of the first sheet and the head of the second.
     EXPECT_EQ(row(printed[0], 5), "2,000 PRODUCTO PRUEBA 1   123,45          246,90");
     EXPECT_EQ(row(printed[0], 9), "      TRANSPORTE                          246,90");
-    EXPECT_EQ(row(printed[0], 11), std::string(48, ' '));   // totals only on the last sheet
+    EXPECT_EQ(row(printed[0], 11), std::string(48, ' ')); // totals only on the last sheet
     EXPECT_EQ(row(printed[1], 4), "      TRANSPORTE                          246,90");
     // "A" prices leave the tax out: subtotal, tax and total; then the payment.
     EXPECT_EQ(row(printed[1], 11), "    247,90       52,06                    299,96");
@@ -189,7 +205,7 @@ TEST(Printed, DocumentsLandInsideTheirZonesAndReportsFollow)
         EXPECT_EQ(row(printed[page], 15), legends) << page;
 
     EXPECT_TRUE(printed[2][0].endsWith(QStringLiteral("hoja 1 de 1 - CANCELADO ====")));
-    EXPECT_EQ(row(printed[2], 11), std::string(48, ' '));   // no totals
+    EXPECT_EQ(row(printed[2], 11), std::string(48, ' ')); // no totals
     // "B" prices carry the tax inside: 2 x 1,21 is 2,42 of which 0,42 is tax.
     EXPECT_EQ(row(printed[3], 11), "      2,42        0,42                      2,42");
 
@@ -219,7 +235,7 @@ TEST(State, SurvivesARestartAndItsFailuresAreReported)
     ASSERT_TRUE(restarted.loadState(error)) << error.toStdString();
     EXPECT_EQ(host.send(94, {"2"}).field(4), "Resp. Inscripto \xD1");
     const Answer document = host.send(42, {"D"});
-    EXPECT_EQ(document.fiscal(), "B604");   // still open, and the battery fault on top
+    EXPECT_EQ(document.fiscal(), "B604"); // still open, and the battery fault on top
     EXPECT_EQ(document.field(5), "00000001");
 
     QFile file(options.stateFile);
@@ -231,7 +247,7 @@ TEST(State, SurvivesARestartAndItsFailuresAreReported)
 
     options.stateFile = dir.filePath("none/printer.json");
     Emulator fresh(options);
-    EXPECT_TRUE(fresh.loadState(error));   // no file yet: a new printer
+    EXPECT_TRUE(fresh.loadState(error)); // no file yet: a new printer
     Host{fresh}.send(42);
     EXPECT_TRUE(fresh.takeStateError().startsWith("No se pudo guardar el estado"));
 }

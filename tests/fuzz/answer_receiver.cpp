@@ -75,6 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     PFAnalizaEstado(link, reply, command);
     for (int kind = 1; kind <= 2; ++kind)
-        FUZZ_CHECK(PF_ANALIZASTATUS(link, reply.field(kind), kind, reply).startsWith(QStringLiteral(" Hexadecimal Value Error : 0x")));
+        FUZZ_CHECK(PF_ANALIZASTATUS(link, reply.field(kind), kind, reply)
+                       .startsWith(QStringLiteral(" Hexadecimal Value Error : 0x")));
     return 0;
 }

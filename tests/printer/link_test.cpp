@@ -23,14 +23,16 @@ TEST_F(Link, WorkedExampleFieldlessPacketAndChecksumBytes)
     EXPECT_EQ(PFCalculaCRC(QByteArray(300, '\xff')), QStringLiteral("2AD4"));
 
     answerWith({"0080", "0600"});
-    link.PFEstadoEnlace.Secuencia = 32;   // the next packet carries "!"
+    link.PFEstadoEnlace.Secuencia = 32; // the next packet carries "!"
     ASSERT_TRUE(send(57, {QStringLiteral("X"), QStringLiteral("P")}, 3).ok);
-    EXPECT_EQ(line.writes.at(0), QByteArray("\x02!9\x1cX\x1cP\x03" "013F"));
+    EXPECT_EQ(line.writes.at(0), QByteArray("\x02!9\x1cX\x1cP\x03"
+                                            "013F"));
 
     ASSERT_TRUE(send(42, {QStringLiteral("Año")}, 3).ok);
-    EXPECT_EQ(received.at(1).fields.at(0), QByteArray("A\xf1o"));   // code page bytes, not UTF-8
+    EXPECT_EQ(received.at(1).fields.at(0), QByteArray("A\xf1o")); // code page bytes, not UTF-8
     ASSERT_TRUE(send(42, {}, 3).ok);
-    EXPECT_EQ(line.writes.at(2), QByteArray("\x02%*\x03" "0054"));
+    EXPECT_EQ(line.writes.at(2), QByteArray("\x02%*\x03"
+                                            "0054"));
 }
 
 TEST_F(Link, AClosedPortIsToldAtOnceAndApartFromALostLine)
@@ -49,7 +51,7 @@ TEST_F(Link, SequenceStartsAtAFixedDrawAndStepsByTwoWrappingAfter127)
     answerWith({"0080", "0000"});
     ASSERT_TRUE(send(42, {}, 3).ok);
     ASSERT_TRUE(send(42, {}, 3).ok);
-    EXPECT_EQ(received.at(0).sequence, 47);   // the generator's first draw, the same on every run
+    EXPECT_EQ(received.at(0).sequence, 47); // the generator's first draw, the same on every run
     EXPECT_EQ(received.at(1).sequence, 49);
 
     link.PFEstadoEnlace.Secuencia = 126;
@@ -68,9 +70,9 @@ TEST_F(Link, TheFieldCountDecidesWhatIsExtractedAndSilenceBlanksTheAnswerAfterTh
     EXPECT_EQ(reply.printerStatus, QStringLiteral("0080"));
     EXPECT_EQ(reply.fiscalStatus, QStringLiteral("0600"));
     EXPECT_EQ(reply.field(3), QStringLiteral("a"));
-    EXPECT_EQ(reply.field(4), QString());    // sent empty
+    EXPECT_EQ(reply.field(4), QString()); // sent empty
     EXPECT_EQ(reply.field(5), QStringLiteral("c"));
-    EXPECT_EQ(reply.field(6), QString());    // not asked for: blank, as PFRespuesta leaves it
+    EXPECT_EQ(reply.field(6), QString()); // not asked for: blank, as PFRespuesta leaves it
     EXPECT_EQ(reply.field(9), pf::kFieldMissing);
     answerWith({"0080", "0600"});
     reply = send(42, {}, 3);
@@ -103,7 +105,7 @@ TEST_F(Link, ACommandStartedDuringAnExchangeIsRefusedAndTheRetryKeepsItsFields)
         PFAgregaCampo(link, QStringLiteral("Z"));
         EXPECT_FALSE(PFEnviaComando(link, 57, 3));
         EXPECT_TRUE(exchange(link, 42, {QStringLiteral("N")}, 14).refused);
-        return {};   // the first attempt goes unanswered
+        return {}; // the first attempt goes unanswered
     };
     PFIniciaComando(link);
     PFAgregaCampo(link, QStringLiteral("X"));
@@ -126,14 +128,13 @@ TEST_F(Link, BusyWaitsLastAsLongAsTheDc2ComeAndEndOnAFloodOrACancel)
 {
     struct Case {
         const char* name;
-        double dc2Gap;     // seconds between DC2
-        double answerAt;   // when the printer answers (< 0: never)
-        double cancelAt;   // when the operator cancels (< 0: never)
+        double dc2Gap;   // seconds between DC2
+        double answerAt; // when the printer answers (< 0: never)
+        double cancelAt; // when the operator cancels (< 0: never)
         bool ok;
-        double lowest, highest;   // seconds the exchange took
+        double lowest, highest; // seconds the exchange took
     };
-    for (const Case& c : {Case{"busy 130 s", 1.0, 130, -1, true, 129.5, 131},
-                          Case{"flood", 0.02, 60, -1, false, 6, 12},
+    for (const Case& c : {Case{"busy 130 s", 1.0, 130, -1, true, 129.5, 131}, Case{"flood", 0.02, 60, -1, false, 6, 12},
                           Case{"cancel", 1.0, 60, 10, false, 10, 10.1}}) {
         std::atomic<bool> cancel{false};
         link.cancel = &cancel;
@@ -170,12 +171,13 @@ TEST_F(Link, BusyWaitsLastAsLongAsTheDc2ComeAndEndOnAFloodOrACancel)
         EXPECT_GE(took, c.lowest) << c.name;
         EXPECT_LE(took, c.highest) << c.name;
         if (c.ok) {
-            EXPECT_EQ(line.writes.size(), 1u) << c.name;   // one attempt, waited out
+            EXPECT_EQ(line.writes.size(), 1u) << c.name; // one attempt, waited out
         }
         if (c.cancelAt >= 0) {
-            EXPECT_EQ(line.writes.size(), 1u) << c.name;   // no second attempt after a cancel
-            EXPECT_EQ(env.op.texts(), QStringList{QStringLiteral(
-                                          "Se canceló la espera de la impresora fiscal: el comando quedó sin respuesta.")});
+            EXPECT_EQ(line.writes.size(), 1u) << c.name; // no second attempt after a cancel
+            EXPECT_EQ(env.op.texts(),
+                      QStringList{QStringLiteral(
+                          "Se canceló la espera de la impresora fiscal: el comando quedó sin respuesta.")});
             // Refused without a word or a byte while the cancel stands.
             EXPECT_TRUE(send(42, {}, 3).refused);
             EXPECT_EQ(line.writes.size(), 1u);
@@ -211,13 +213,14 @@ TEST_F(Link, FormCheckLowerBoundMissingFormAndRefusals)
         answerWith({"0080", fiscal, "66", width});
         return PFVerificaFormulario(link, 12);
     };
-    EXPECT_TRUE(formWidth("72"));    // 6.0
-    EXPECT_FALSE(formWidth("70"));   // 5.83
+    EXPECT_TRUE(formWidth("72"));  // 6.0
+    EXPECT_FALSE(formWidth("70")); // 5.83
     EXPECT_TRUE(env.op.boxes.empty());
 
     EXPECT_TRUE(formWidth("0"));
-    EXPECT_EQ(env.op.transcript(),
-              QStringList{QStringLiteral("MSG[critical] ATENCION: El impresor fiscal no tiene configurado el formulario")});
+    EXPECT_EQ(
+        env.op.transcript(),
+        QStringList{QStringLiteral("MSG[critical] ATENCION: El impresor fiscal no tiene configurado el formulario")});
     // A refused query lets the caller go on; a failed exchange does not.
     EXPECT_TRUE(formWidth("100", "0010"));
     line.onWrite = [](const QByteArray&, double) { return QByteArray(); };

@@ -10,15 +10,14 @@ struct PortOpening : LinkFixture {
 
     bool startUp()
     {
-        return openPortAtStartup(link, env.session->db, [this](const QString& text) { panel << text; }, {}, ports);
+        return openPortAtStartup(
+            link, env.session->db, [this](const QString& text) { panel << text; }, {}, ports);
     }
-    Applied apply(int port, const QString& settings)
-    {
-        return apply(PortConfig{port, settings});
-    }
+    Applied apply(int port, const QString& settings) { return apply(PortConfig{port, settings}); }
     Applied apply(const PortConfig& chosen)
     {
-        return applyPortSettings(link, env.session->db, chosen, [this](const QString& text) { panel << text; }, ports);
+        return applyPortSettings(
+            link, env.session->db, chosen, [this](const QString& text) { panel << text; }, ports);
     }
     // The chooser's entry with this caption or name, or a typed text, as stored.
     PortConfig chosen(const QString& text)
@@ -36,10 +35,11 @@ struct PortOpening : LinkFixture {
 QString absent(int port)
 {
     return QStringLiteral("MSG[critical] Brela: Esta definido el Port Serie COM%1  y en esta PC no existe ó esta "
-                          "siendo usado por otro programa.").arg(port);
+                          "siendo usado por otro programa.")
+        .arg(port);
 }
-const QString kAsked = QStringLiteral(
-    "INPUT[none] Redefinicón de Port Serie: Por favor, ingrese un nuevo port serie. -> Ok");
+const QString kAsked =
+    QStringLiteral("INPUT[none] Redefinicón de Port Serie: Por favor, ingrese un nuevo port serie. -> Ok");
 
 TEST_F(PortOpening, StoredPortOpensWithItsSettingsOrForThisRunWithTheDefaultWhenTheDeviceRefusesThem)
 {
@@ -56,7 +56,8 @@ TEST_F(PortOpening, StoredPortOpensWithItsSettingsOrForThisRunWithTheDefaultWhen
     line.refusedSettings.insert(stored);
     ASSERT_TRUE(startUp());
     EXPECT_EQ(env.op.transcript(),
-              QStringList(QStringLiteral("MSG[exclamation] Brela: La configuración del port serie guardada, \"") + stored
+              QStringList(QStringLiteral("MSG[exclamation] Brela: La configuración del port serie guardada, \"")
+                          + stored
                           + QStringLiteral("\", no se puede usar. Se abre el port con \"9600,N,8,1\"; puede elegir "
                                            "otra en \"Configuración aplicación\".")));
     EXPECT_EQ(line.opens.back().settings, QStringLiteral("9600,N,8,1"));
@@ -72,8 +73,9 @@ TEST_F(PortOpening, AbsentOrBusyPortIsReplacedByTheOperatorsAnswerAndAnyOtherAns
     EXPECT_EQ(env.op.transcript(), QStringList({absent(1), kAsked, absent(2), kAsked}));
     EXPECT_EQ(storedPort(), 4);
     EXPECT_EQ(link.portNumber, 4);
-    EXPECT_EQ(panel, QStringList({QStringLiteral("Usando COM1 (/dev/ttyS0)"), QStringLiteral("Usando COM2 (/dev/ttyS1)"),
-                                  QStringLiteral("Usando COM4 (/dev/ttyS3)")}));
+    EXPECT_EQ(panel,
+              QStringList({QStringLiteral("Usando COM1 (/dev/ttyS0)"), QStringLiteral("Usando COM2 (/dev/ttyS1)"),
+                           QStringLiteral("Usando COM4 (/dev/ttyS3)")}));
 
     // Cancelling used to end the program: forms could not be designed without a printer.
     using Answer = std::optional<QString>;
@@ -97,7 +99,8 @@ TEST_F(PortOpening, AbsentOrBusyPortIsReplacedByTheOperatorsAnswerAndAnyOtherAns
 TEST_F(PortOpening, APortChosenForTheRunIsOpenedAsNamedAndItsFailureIsToldWithoutAsking)
 {
     const PortChoice device{0, QStringLiteral("/dev/ttyUSB0")};
-    ASSERT_TRUE(openPortAtStartup(link, env.session->db, [](const QString&) {}, device));
+    ASSERT_TRUE(openPortAtStartup(
+        link, env.session->db, [](const QString&) {}, device));
     EXPECT_EQ(line.opens.back().device, device.device);
     EXPECT_EQ(line.opens.back().settings, QStringLiteral("9600, N, 8, 1"));
 
@@ -126,8 +129,9 @@ TEST_F(PortOpening, AcceptedSettingsAreStoredEvenWhenThePortIsMissing)
     EXPECT_EQ(apply(3, QStringLiteral("4800, N, 8, 1")), Applied::Failed);
     EXPECT_FALSE(line.isOpen());
     EXPECT_EQ(panel, QStringList({QStringLiteral("Usando COM3 (/dev/ttyS2)"), QStringLiteral("Sin impresora")}));
-    EXPECT_EQ(env.op.transcript(),
-              QStringList{QStringLiteral("MSG[critical] Brela: Esta cambiando al Port Serie COM3  y en esta PC no existe.")});
+    EXPECT_EQ(
+        env.op.transcript(),
+        QStringList{QStringLiteral("MSG[critical] Brela: Esta cambiando al Port Serie COM3  y en esta PC no existe.")});
     EXPECT_EQ(storedPort(), 3);
     EXPECT_EQ(loadPortConfig(env.session->db).PORTCFG, QStringLiteral("4800, N, 8, 1"));
 }
@@ -142,9 +146,10 @@ TEST_F(PortOpening, TheChooserListsTheNumberedPortsThenEveryOtherPortOnce)
     QStringList captions;
     for (qsizetype i = 0; i < entries.size(); ++i)
         captions << chooserCaption(entries[i], int(i));
-    EXPECT_EQ(captions, QStringList({QStringLiteral("1 Com1"), QStringLiteral("2 Com2"), QStringLiteral("3 Com3"),
-                                     QStringLiteral("4 Com4"),
-                                     QStringLiteral("ttyUSB0 — /dev/ttyUSB0, FT232R USB UART, FTDI, n.º de serie A5XK3RJT")}));
+    EXPECT_EQ(captions,
+              QStringList({QStringLiteral("1 Com1"), QStringLiteral("2 Com2"), QStringLiteral("3 Com3"),
+                           QStringLiteral("4 Com4"),
+                           QStringLiteral("ttyUSB0 — /dev/ttyUSB0, FT232R USB UART, FTDI, n.º de serie A5XK3RJT")}));
     EXPECT_EQ(entries[0].description, builtIn.description);
     EXPECT_EQ(portPanelText(entries[0]), QStringLiteral("Usando COM1 (/dev/ttyS0, Puerto de la placa)"));
 }
@@ -159,8 +164,10 @@ TEST(AdapterIdentity, ASerialNumberOrElseThePlaceOnTheBusButNeverAnEmptyOrZeroSe
         const char* identity;
     } rows[] = {
         {usbAdapter(QStringLiteral("ttyUSB0"), QStringLiteral("A5XK3RJT"), place), "0403:6001 SER=A5XK3RJT"},
-        {usbAdapter(QStringLiteral("ttyUSB0"), QStringLiteral("0"), place), "0403:6001 LOC=pci-0000:00:14.0-usb-0:2:1.0"},
-        {usbAdapter(QStringLiteral("ttyUSB0"), QStringLiteral(" "), place), "0403:6001 LOC=pci-0000:00:14.0-usb-0:2:1.0"},
+        {usbAdapter(QStringLiteral("ttyUSB0"), QStringLiteral("0"), place),
+         "0403:6001 LOC=pci-0000:00:14.0-usb-0:2:1.0"},
+        {usbAdapter(QStringLiteral("ttyUSB0"), QStringLiteral(" "), place),
+         "0403:6001 LOC=pci-0000:00:14.0-usb-0:2:1.0"},
         {usbAdapter(QStringLiteral("ttyUSB0"), QStringLiteral("0")), ""},
         {PortInfo{QStringLiteral("ttyS0"), QStringLiteral("/dev/ttyS0")}, ""},
     };
@@ -174,7 +181,7 @@ TEST_F(PortOpening, AChosenAdapterIsFoundAgainUnderANewNameAndNamedWhenMissing)
     ASSERT_EQ(apply(chosen(QStringLiteral("ttyUSB0"))), Applied::Open);
     EXPECT_EQ(line.opens.back().device, QStringLiteral("/dev/ttyUSB0"));
     const PortConfig stored = loadPortConfig(env.session->db);
-    EXPECT_EQ(stored.PortNmb, 1);   // the numbered row stays for COM1 to COM4
+    EXPECT_EQ(stored.PortNmb, 1); // the numbered row stays for COM1 to COM4
     EXPECT_EQ(stored.PortAdapter, QStringLiteral("0403:6001 SER=A5XK3RJT"));
 
     // Plugged into another socket, with another adapter on its old name.
@@ -217,10 +224,10 @@ TEST_F(PortOpening, ATypedDeviceIsOpenedAsTypedAndNamedWhenItIsGone)
     line.absentDevices = {pty};
     panel.clear();
     EXPECT_FALSE(startUp());
-    EXPECT_EQ(env.op.transcript(),
-              QStringList{QStringLiteral("MSG[exclamation] Brela: No se puede abrir el port serie /dev/pts/7: No existe "
-                                         "el dispositivo /dev/pts/7\nBrela sigue sin impresora: puede diseñar "
-                                         "formularios y elegir el port más tarde en \"Configuración aplicación\".")});
+    EXPECT_EQ(env.op.transcript(), QStringList{QStringLiteral(
+                                       "MSG[exclamation] Brela: No se puede abrir el port serie /dev/pts/7: No existe "
+                                       "el dispositivo /dev/pts/7\nBrela sigue sin impresora: puede diseñar "
+                                       "formularios y elegir el port más tarde en \"Configuración aplicación\".")});
     EXPECT_EQ(panel.last(), QStringLiteral("Sin impresora"));
 
     PortConfig unknown;

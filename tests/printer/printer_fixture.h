@@ -69,8 +69,8 @@ struct LinkFixture : ::testing::Test {
     std::vector<Received> received;
 };
 
-inline const QString kCommError = QStringLiteral(
-    "MSG[critical] Brela: ERROR de COMUNICACION con la Impresora Fiscal.\r\n\r\n"
-    "Revise las conecciones, si el equipo esta encendido y si usa la puerta serie correcta.");
+inline const QString kCommError =
+    QStringLiteral("MSG[critical] Brela: ERROR de COMUNICACION con la Impresora Fiscal.\r\n\r\n"
+                   "Revise las conecciones, si el equipo esta encendido y si usa la puerta serie correcta.");
 
 } // namespace brela::test

@@ -10,9 +10,9 @@ namespace {
 
 using emu::Model;
 
-const QString kDeadPort = QStringLiteral(
-    "MSG[critical] Brela: Se perdió la conexión con la impresora fiscal en el port serie COM1.\r\n"
-    "Revise las conecciones y que el equipo esté encendido.");
+const QString kDeadPort =
+    QStringLiteral("MSG[critical] Brela: Se perdió la conexión con la impresora fiscal en el port serie COM1.\r\n"
+                   "Revise las conecciones y que el equipo esté encendido.");
 
 struct WithEmulator : LinkFixture {
     // A fresh printer on the line, with faults as the emulator's --fault takes them.
@@ -61,8 +61,8 @@ TEST_F(WithEmulator, DamagedOrLostFirstAttemptIsRepeatedWithTheNextNumber)
 {
     struct Case {
         const char* fault;
-        int step;      // sequence distance between the two frames
-        int reports;   // a damaged answer still came from a report that was printed
+        int step;    // sequence distance between the two frames
+        int reports; // a damaged answer still came from a report that was printed
     };
     // A wrong command before the link is synchronised costs one extra number.
     for (const Case& c : {Case{"nak", 1, 1}, Case{"silence", 1, 1}, Case{"garbage", 1, 2}, Case{"badsum", 1, 2},
@@ -87,7 +87,7 @@ TEST_F(WithEmulator, Dc2EverySecondKeepsALongCloseAliveWithoutSpinning)
     QString report;
     ASSERT_TRUE(PFCierreDiario(link, QStringLiteral("Z"), &report));
     const double waited = env.clock.monotonicSeconds() - begin;
-    EXPECT_GT(waited, 10.9);   // the close's own 3 s plus the 8 s of the fault
+    EXPECT_GT(waited, 10.9); // the close's own 3 s plus the 8 s of the fault
     EXPECT_EQ(printer->requests().size(), 1u);
     EXPECT_EQ(report, QStringLiteral("0001"));
     // Sleeps of at most 50 ms, not a loop around the line.
@@ -111,7 +111,7 @@ TEST_F(WithEmulator, SynchronisingEndsWhateverWasLeftOpen)
         EXPECT_FALSE(printer->printer().document().has_value()) << c.fault;
         EXPECT_FALSE(printer->printer().closeRequired()) << c.fault;
     }
-    EXPECT_EQ(env.op.transcript(), QStringList{kCommError});   // from the silenced request
+    EXPECT_EQ(env.op.transcript(), QStringList{kCommError}); // from the silenced request
 
     // One correction per call: the document first, the pending close on the next call.
     env.op.boxes.clear();
@@ -129,9 +129,9 @@ TEST_F(WithEmulator, SynchronisingEndsWhateverWasLeftOpen)
 // link's own deadlines, without spinning, and once it is over the next command goes through.
 struct FaultCase {
     const char* name;
-    const char* fault;   // the printer's own, or empty
-    char burst;          // a thousand of these after every packet, which never reaches the printer
-    char flood;          // one of these every 10 ms, for as long as it lasts
+    const char* fault; // the printer's own, or empty
+    char burst;        // a thousand of these after every packet, which never reaches the printer
+    char flood;        // one of these every 10 ms, for as long as it lasts
     double maxSeconds;
 };
 

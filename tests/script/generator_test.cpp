@@ -29,7 +29,12 @@ protected:
     {
         env.exec(QStringLiteral("INSERT INTO Message (FormID, ZoneID, MsgID, MsgDesc, MsgText, MsgVisible, MsgSystem, "
                                 "MsgIDOut) VALUES (9999, %1, %2, 'Texto %2', '%3', %4, %5, %6)")
-                     .arg(zoneId).arg(msgId).arg(text).arg(int(visible)).arg(int(system)).arg(out));
+                     .arg(zoneId)
+                     .arg(msgId)
+                     .arg(text)
+                     .arg(int(visible))
+                     .arg(int(system))
+                     .arg(out));
     }
 
     QStringList entries() const { return folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden); }
@@ -85,7 +90,7 @@ TEST_F(Generator, HeadersMergeTextsFromSeveralZonesAndLeaveOutSystemTextsAndThos
     setZone(22, 0, 10, 15, 11);
     setZone(24, 20, 12, 40, 13);
     setZone(26, 5, 14, 9, 14);
-    setZone(63, 10, 19, 14, 40);  // an amount column: right-aligned, cut to the zone
+    setZone(63, 10, 19, 14, 40); // an amount column: right-aligned, cut to the zone
     setZone(34, -3, 10, 2, 11);
     setZone(36, 250, 12, 270, 13);
     for (int group : {12, 13, 14})
@@ -99,21 +104,30 @@ TEST_F(Generator, HeadersMergeTextsFromSeveralZonesAndLeaveOutSystemTextsAndThos
     // Group 11 of the form: one text hidden, the other empty.
     env.exec(QStringLiteral("UPDATE Message SET MsgVisible=0 WHERE FormID=9999 AND MsgID=200"));
     env.exec(QStringLiteral("UPDATE Message SET MsgText='' WHERE FormID=9999 AND MsgID=201"));
-    env.exec(QStringLiteral("UPDATE Message SET MsgVisible=0 WHERE FormID=9999 AND MsgID=51"));  // 07 follows it
+    env.exec(QStringLiteral("UPDATE Message SET MsgVisible=0 WHERE FormID=9999 AND MsgID=51")); // 07 follows it
     addMessage(30, 142, QStringLiteral("de sistema"), true, 0, true);
     addMessage(199, 142, QStringLiteral("último"), true);
     addMessage(250, 142, QStringLiteral("nunca"), true);
     ASSERT_TRUE(generate());
-    EXPECT_EQ(fields(QStringLiteral("@ENCABEZADO")), QStringList({
-        QStringLiteral("01|Gracias por su compra"), QStringLiteral("02|") + kDel, QStringLiteral("11|") + kDel,
-        QStringLiteral("12|Uno") + QString(17, ' ') + QStringLiteral("Dos"), QStringLiteral("13|    12345"),
-        QStringLiteral("14|W") + QString(249, ' ') + QStringLiteral("abcde"),
-        // The commercial address is repeated as the non-fiscal documents' 06 to 08.
-        QStringLiteral("50|Av. Corrientes 1234"), QStringLiteral("06|Av. Corrientes 1234"),
-        QStringLiteral("51|") + kDel, QStringLiteral("07|") + kDel,
-        QStringLiteral("52|Tel. (011) 4321-5678"), QStringLiteral("08|Tel. (011) 4321-5678"),
-        QStringLiteral("66|PERCEPCIONES"), QStringLiteral("67|") + kDel, QStringLiteral("199|último"),
-    }));
+    EXPECT_EQ(fields(QStringLiteral("@ENCABEZADO")),
+              QStringList({
+                  QStringLiteral("01|Gracias por su compra"),
+                  QStringLiteral("02|") + kDel,
+                  QStringLiteral("11|") + kDel,
+                  QStringLiteral("12|Uno") + QString(17, ' ') + QStringLiteral("Dos"),
+                  QStringLiteral("13|    12345"),
+                  QStringLiteral("14|W") + QString(249, ' ') + QStringLiteral("abcde"),
+                  // The commercial address is repeated as the non-fiscal documents' 06 to 08.
+                  QStringLiteral("50|Av. Corrientes 1234"),
+                  QStringLiteral("06|Av. Corrientes 1234"),
+                  QStringLiteral("51|") + kDel,
+                  QStringLiteral("07|") + kDel,
+                  QStringLiteral("52|Tel. (011) 4321-5678"),
+                  QStringLiteral("08|Tel. (011) 4321-5678"),
+                  QStringLiteral("66|PERCEPCIONES"),
+                  QStringLiteral("67|") + kDel,
+                  QStringLiteral("199|último"),
+              }));
     EXPECT_TRUE(lines().contains(
         QStringLiteral("** HEADER/TRAILER (11) Pie combinado (armado con los textos 200 y 201) - Vacio")));
 
@@ -135,8 +149,8 @@ TEST_F(Generator, ASuccessfulRunCopiesTheValidationTextAndTellsTheOperatorUnless
 
     ASSERT_TRUE(generate(QString(), false));
     ASSERT_EQ(env.op.transcript().size(), 1);
-    EXPECT_TRUE(env.op.transcript()[0].startsWith(QStringLiteral("MSG[information] Brela: Se ha creado el archivo:") + file
-                                                  + QStringLiteral(" con exito.")));
+    EXPECT_TRUE(env.op.transcript()[0].startsWith(QStringLiteral("MSG[information] Brela: Se ha creado el archivo:")
+                                                  + file + QStringLiteral(" con exito.")));
 }
 
 TEST(ScriptName, TheFormsNameIsTrimmedAndCannotLeaveTheFolder)
@@ -157,7 +171,7 @@ TEST_F(Generator, AScriptThatCannotBeWrittenLeavesNothingBehind)
     const struct {
         const char* name;
         QString fileName;
-        bool quiet;   // then the critical box alone speaks
+        bool quiet; // then the critical box alone speaks
     } cases[] = {
         {"a folder where the script should be", inTheWay, false},
         {"a missing folder, quietly", folder.filePath(QStringLiteral("no/existe/Brela.ZON")), true},
@@ -171,7 +185,8 @@ TEST_F(Generator, AScriptThatCannotBeWrittenLeavesNothingBehind)
         EXPECT_TRUE(env.op.boxes[0].text.startsWith(QStringLiteral("No se puede escribir el archivo ") + c.fileName))
             << env.op.boxes[0].text.toStdString();
         if (!c.quiet) {
-            EXPECT_EQ(env.op.boxes[1].text, QStringLiteral("Hubo error al crear el archivo ") + c.fileName + QLatin1Char('.'));
+            EXPECT_EQ(env.op.boxes[1].text,
+                      QStringLiteral("Hubo error al crear el archivo ") + c.fileName + QLatin1Char('.'));
         }
         EXPECT_EQ(env.op.statuses.last(), QStringLiteral("Errores en la Generación."));
         EXPECT_EQ(entries(), before);

@@ -44,7 +44,8 @@ TEST_P(Golden, TheWholeScriptOfAPredefinedFormIsAsRecorded)
     ASSERT_TRUE(golden.open(QIODevice::ReadOnly))
         << golden.fileName().toStdString() << " is missing: run with BRELA_UPDATE_GOLDEN=1 to record it";
     // Every byte maps to one character and back, so the texts differ where the bytes do, and gtest shows where.
-    EXPECT_EQ(fromCp1252(actual).toStdString(), fromCp1252(golden.readAll()).toStdString()) << golden.fileName().toStdString();
+    EXPECT_EQ(fromCp1252(actual).toStdString(), fromCp1252(golden.readAll()).toStdString())
+        << golden.fileName().toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(PredefinedForms, Golden, ::testing::Values(1, 2, 3, 4));

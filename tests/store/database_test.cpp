@@ -114,10 +114,11 @@ TEST(Database, ADatabaseLockedByAnotherConnectionChangesNothingAndWorksOnceFree)
     TestEnv env;
     ASSERT_TRUE(openStoredForm(*env.session, 1));
     const auto workingCopy = [&] {
-        QSqlQuery q = run(env.session->db,
-                          QStringLiteral("SELECT group_concat(ZoneID || ':' || ZoneTop || ':' || ZoneBot || ':' || ZoneLeft "
-                                         "|| ':' || ZoneRight, ';') || (SELECT FormPrModel || FormCPI FROM Forms "
-                                         "WHERE FormID=9999) FROM Zone WHERE FormID=9999"));
+        QSqlQuery q =
+            run(env.session->db,
+                QStringLiteral("SELECT group_concat(ZoneID || ':' || ZoneTop || ':' || ZoneBot || ':' || ZoneLeft "
+                               "|| ':' || ZoneRight, ';') || (SELECT FormPrModel || FormCPI FROM Forms "
+                               "WHERE FormID=9999) FROM Zone WHERE FormID=9999"));
         return q.next() ? q.value(0).toString() : QString();
     };
     const QString first = workingCopy();

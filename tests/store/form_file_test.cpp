@@ -19,7 +19,10 @@ using brela::test::TestEnv;
 namespace {
 
 struct Menus : FormMenus {
-    void addForm(bool first, qint16 id, const QString& text) override { listed[id] = (first ? "QM210 " : "QM540 ") + text; }
+    void addForm(bool first, qint16 id, const QString& text) override
+    {
+        listed[id] = (first ? "QM210 " : "QM540 ") + text;
+    }
     void removeForm(qint16 id) override { listed.erase(id); }
     std::map<qint16, QString> listed;
 };
@@ -35,8 +38,10 @@ protected:
     {
         QString all;
         for (const char* table : {"Forms", "Zone", "Message"}) {
-            QSqlQuery q = run(s().db, QStringLiteral("SELECT * FROM %1 WHERE ? IN (0, FormID) ORDER BY 1, 2, 3")
-                                          .arg(QLatin1String(table)), {formId});
+            QSqlQuery q = run(
+                s().db,
+                QStringLiteral("SELECT * FROM %1 WHERE ? IN (0, FormID) ORDER BY 1, 2, 3").arg(QLatin1String(table)),
+                {formId});
             while (q.next()) {
                 for (int i = 0; i < q.record().count(); ++i) {
                     const QString field = q.record().fieldName(i);
@@ -85,12 +90,12 @@ TEST_F(FormFile, ImportStoresEveryRowUnderTheNextFormIdUnlockedAndListed)
     const QJsonObject root = QJsonDocument::fromJson(file.readAll()).object();
     EXPECT_EQ(root.value(QStringLiteral("formato")).toString(), QStringLiteral("brela-formulario"));
     EXPECT_EQ(root.value(QStringLiteral("version")).toInt(), 1);
-    EXPECT_EQ(root.value(QStringLiteral("formulario")).toObject().keys().size(), 12);   // all but FormID and FormLock
+    EXPECT_EQ(root.value(QStringLiteral("formulario")).toObject().keys().size(), 12); // all but FormID and FormLock
 
     env.op.boxes.clear();
     qint16 stored = 0;
     ASSERT_TRUE(importFormFile(s(), path, QStringLiteral("  Copia de la mía "), false, stored));
-    EXPECT_EQ(stored, 8);   // after the highest, the gap is not reused
+    EXPECT_EQ(stored, 8); // after the highest, the gap is not reused
     EXPECT_TRUE(env.op.boxes.empty());
     EXPECT_EQ(menus.listed[8], QStringLiteral("QM540 Copia de la mía"));
     // Every value comes back, the name aside (the unit NULL, the text with its quotes, bar and spaces).
@@ -113,7 +118,8 @@ TEST_F(FormFile, AnExistingNameAsksWhatSaveAsAsks)
         "\r\n\r\nSi lo desea, guarde el formulario con otro nombre.");
     const QString byName = QStringLiteral("ASK[question] GUARDAR: Ya existe un formulario con el nombre:\r\n"
                                           "--> Mía <--\r\n\r\n¿ Desea reemplazarlo ?. -> ");
-    const QString existing = QStringLiteral("ASK[question] GUARDAR: Desea reemplazar el formulario existente \r\nMía -> ");
+    const QString existing =
+        QStringLiteral("ASK[question] GUARDAR: Desea reemplazar el formulario existente \r\nMía -> ");
     const struct {
         const char* name;
         QString as;
@@ -122,10 +128,16 @@ TEST_F(FormFile, AnExistingNameAsksWhatSaveAsAsks)
         bool replaced;
     } cases[] = {
         {"locked", QStringLiteral("Factura A4 QM210 12 CPI"), {}, {locked}, false},
-        {"refused at the second question", QStringLiteral("Mía"), {Answer::Ok, Answer::Cancel},
-         {byName + QStringLiteral("Ok"), existing + QStringLiteral("Cancel")}, false},
-        {"replaced", QStringLiteral("Mía"), {Answer::Ok, Answer::Ok},
-         {byName + QStringLiteral("Ok"), existing + QStringLiteral("Ok")}, true},
+        {"refused at the second question",
+         QStringLiteral("Mía"),
+         {Answer::Ok, Answer::Cancel},
+         {byName + QStringLiteral("Ok"), existing + QStringLiteral("Cancel")},
+         false},
+        {"replaced",
+         QStringLiteral("Mía"),
+         {Answer::Ok, Answer::Ok},
+         {byName + QStringLiteral("Ok"), existing + QStringLiteral("Ok")},
+         true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -168,7 +180,8 @@ TEST_F(FormFile, AskedNameProposesTheFilesOwnAndRefusesAPoint)
     ASSERT_TRUE(importFormFile(s(), path, QString(), true, stored));
     ASSERT_EQ(env.op.boxes.size(), 2u);
     EXPECT_EQ(env.op.boxes[0].initial, QStringLiteral("Carta"));
-    EXPECT_EQ(env.op.boxes[1].text, QStringLiteral("Ingrese el nombre del formulario que desea guardar (no use punto)"));
+    EXPECT_EQ(env.op.boxes[1].text,
+              QStringLiteral("Ingrese el nombre del formulario que desea guardar (no use punto)"));
     EXPECT_EQ(env.op.boxes[1].initial, QStringLiteral("Carta v1.2"));
     EXPECT_EQ(FormRows(s().db, stored).form()->FormDescr, QStringLiteral("Carta nueva"));
 
@@ -209,25 +222,32 @@ TEST_F(FormFile, RefusedFilesSaySoAndChangeNothing)
     const struct {
         const char* name;
         QByteArray bytes;
-        QString message;   // start of the message
+        QString message; // start of the message
     } cases[] = {
         {"truncated", good.left(good.size() / 2), damaged + QStringLiteral("el documento está incompleto")},
         {"empty", QByteArray(), foreign + QStringLiteral("no es un documento JSON.")},
         {"newer version", edited("\"version\": 1", "\"version\": 2"),
          QStringLiteral("El formulario fue exportado por una versión más nueva de Brela (formato versión 2")},
-        {"version as text", edited("\"version\": 1", "\"version\": \"1\""), damaged + QStringLiteral("el campo \"version\"")},
+        {"version as text", edited("\"version\": 1", "\"version\": \"1\""),
+         damaged + QStringLiteral("el campo \"version\"")},
         {"text for a number", edited("\"FormHeight\": 356", "\"FormHeight\": \"356\""),
          damaged + QStringLiteral("En el formulario, el campo \"FormHeight\" debe ser un número entre 0 y 10000.")},
         {"zone number 201", edited("\"ZoneID\": 10,", "\"ZoneID\": 201,"),
-         damaged + QStringLiteral("En la zona n.º 1 de la lista, el campo \"ZoneID\" debe ser un número entero entre 0 y 200.")},
-        {"negative zone number", edited("\"ZoneID\": 10,", "\"ZoneID\": -1,"), damaged + QStringLiteral("En la zona n.º 1")},
-        {"fraction of a row", edited("\"ZoneTop\": 10,", "\"ZoneTop\": 10.5,"), damaged + QStringLiteral("En la zona n.º 1")},
+         damaged
+             + QStringLiteral(
+                 "En la zona n.º 1 de la lista, el campo \"ZoneID\" debe ser un número entero entre 0 y 200.")},
+        {"negative zone number", edited("\"ZoneID\": 10,", "\"ZoneID\": -1,"),
+         damaged + QStringLiteral("En la zona n.º 1")},
+        {"fraction of a row", edited("\"ZoneTop\": 10,", "\"ZoneTop\": 10.5,"),
+         damaged + QStringLiteral("En la zona n.º 1")},
         {"number for a flag", edited("\"MsgHide\": false", "\"MsgHide\": 0"),
          damaged + QStringLiteral("En el texto n.º 1 de la lista, el campo \"MsgHide\" debe ser true o false.")},
         {"missing field", edited("\"ZoneDescr\":", "\"ZoneDescripcion\":"),
          damaged + QStringLiteral("En la zona n.º 1 de la lista, el campo \"ZoneDescr\" falta.")},
-        {"pitch of 11", edited("\"FormCPI\": 12", "\"FormCPI\": 11"), damaged + QStringLiteral("En el formulario, el campo \"FormCPI\" debe ser 10, 12 o 17.")},
-        {"same zone twice", edited("\"ZoneID\": 22,", "\"ZoneID\": 10,"), damaged + QStringLiteral("la zona 010 aparece dos veces.")},
+        {"pitch of 11", edited("\"FormCPI\": 12", "\"FormCPI\": 11"),
+         damaged + QStringLiteral("En el formulario, el campo \"FormCPI\" debe ser 10, 12 o 17.")},
+        {"same zone twice", edited("\"ZoneID\": 22,", "\"ZoneID\": 10,"),
+         damaged + QStringLiteral("la zona 010 aparece dos veces.")},
         {"zones not a list", edited("\"zonas\": [", "\"zonas\": {\"x\": ["), QString()},
         {"foreign JSON", QByteArray("{\"name\": \"invoice\", \"zones\": []}"),
          foreign + QStringLiteral("no dice \"formato\": \"brela-formulario\".")},
@@ -239,7 +259,8 @@ TEST_F(FormFile, RefusedFilesSaySoAndChangeNothing)
         SCOPED_TRACE(c.name);
         env.op.boxes.clear();
         qint16 stored = 0;
-        EXPECT_FALSE(importFormFile(s(), write(QStringLiteral("x.json"), c.bytes), QStringLiteral("Nuevo"), false, stored));
+        EXPECT_FALSE(
+            importFormFile(s(), write(QStringLiteral("x.json"), c.bytes), QStringLiteral("Nuevo"), false, stored));
         ASSERT_EQ(env.op.boxes.size(), 1u);
         EXPECT_EQ(env.op.boxes[0].icon, Icon::Critical);
         EXPECT_TRUE(env.op.boxes[0].text.startsWith(c.message)) << env.op.boxes[0].text.toStdString();
@@ -287,7 +308,7 @@ TEST_F(FormFile, ExportWritesTheWorkingCopyUnderItsNameWholeOrNotAtAll)
     const QString path = exported(kWorkingCopy, QStringLiteral("Factura A4 QM210 12 CPI"));
     qint16 stored = 0;
     ASSERT_TRUE(importFormFile(s(), path, QStringLiteral("Editada"), false, stored));
-    EXPECT_EQ(FormRows(s().db, stored).zone(10)->ZoneTop, 11);   // the edit not yet saved goes out too
+    EXPECT_EQ(FormRows(s().db, stored).zone(10)->ZoneTop, 11); // the edit not yet saved goes out too
     EXPECT_EQ(FormRows(s().db, 1).zone(10)->ZoneTop, 10);
 
     // Into a folder that does not exist: a message, no file.

@@ -18,12 +18,19 @@ struct FakeView : LibraryView, FormMenus {
     void setSheetModified(bool value) override { modified = value; }
     void showSheet() override { drawn = true; }
     void raiseSheet() override { calls << QStringLiteral("raise"); }
-    void unloadSheet() override { drawn = false; calls << QStringLiteral("unload"); }
+    void unloadSheet() override
+    {
+        drawn = false;
+        calls << QStringLiteral("unload");
+    }
     void setSheetCaption(const QString&) override {}
     void ArmaDetalle(qint16) override {}
     void EnabMenu() override {}
     void setBusy(bool) override {}
-    void addForm(bool first, qint16 id, const QString& text) override { listed[id] = (first ? "QM210 " : "QM540 ") + text; }
+    void addForm(bool first, qint16 id, const QString& text) override
+    {
+        listed[id] = (first ? "QM210 " : "QM540 ") + text;
+    }
     void removeForm(qint16 formId) override { listed.erase(formId); }
 
     bool drawn = false;
@@ -32,8 +39,8 @@ struct FakeView : LibraryView, FormMenus {
     std::map<qint16, QString> listed;
 };
 
-const QString kLocked = QStringLiteral(
-    "El formulario de sistema o predefinido no puede ser modificado por el usuario.");
+const QString kLocked =
+    QStringLiteral("El formulario de sistema o predefinido no puede ser modificado por el usuario.");
 const QString kLockedName = kLocked + QStringLiteral("\r\n\r\nSi lo desea, guarde el formulario con otro nombre.");
 
 // An unscripted question is declined, an unscripted name box keeps what it proposed.
@@ -62,9 +69,13 @@ protected:
     {
         return env.count(QStringLiteral("SELECT (SELECT COUNT(*) FROM Forms WHERE FormID=%1) + "
                                         "(SELECT COUNT(*) FROM Zone WHERE FormID=%1) + "
-                                        "(SELECT COUNT(*) FROM Message WHERE FormID=%1)").arg(formId));
+                                        "(SELECT COUNT(*) FROM Message WHERE FormID=%1)")
+                             .arg(formId));
     }
-    int cpiOf(qint16 formId) { return env.count(QStringLiteral("SELECT FormCPI FROM Forms WHERE FormID=%1").arg(formId)); }
+    int cpiOf(qint16 formId)
+    {
+        return env.count(QStringLiteral("SELECT FormCPI FROM Forms WHERE FormID=%1").arg(formId));
+    }
 
     TestEnv env;
     FakeView view;
@@ -77,7 +88,7 @@ TEST_F(Library, OpeningCopiesTheFormShowsItAndAFailedOpeningLeavesNothingOpen)
     ASSERT_TRUE(openByModel(s(), view, 3, QStringLiteral("Factura Carta QM540 17 CPI")));
     EXPECT_TRUE(s().form.FormBloqueado);
     EXPECT_EQ(rows(kWorkingCopy), rows(3));
-    EXPECT_FALSE(FormRows(s().db, kWorkingCopy).form()->FormLock);   // the copy itself is never locked
+    EXPECT_FALSE(FormRows(s().db, kWorkingCopy).form()->FormLock); // the copy itself is never locked
     EXPECT_TRUE(view.listed.empty());
 
     // With a form already showing it is only brought to the front.
@@ -142,8 +153,8 @@ TEST_F(Library, AnUnlockedNameIsConfirmedTwiceAndReplacedUnderItsOldId)
     const QString name = QStringLiteral("Mía O'Brien");
     ASSERT_TRUE(openStoredForm(s(), 1));
     ASSERT_EQ(saveAs(name), 5);
-    ASSERT_TRUE(openStoredForm(s(), 3));   // a different layout, saved over it
-    for (Answer first : {Answer::Cancel, Answer::Ok}) {   // either refusal leaves the library as it was
+    ASSERT_TRUE(openStoredForm(s(), 3));                // a different layout, saved over it
+    for (Answer first : {Answer::Cancel, Answer::Ok}) { // either refusal leaves the library as it was
         env.op.queueAnswer(first);
         EXPECT_EQ(saveAs(name), 0);
         EXPECT_EQ(cpiOf(5), 12);
@@ -153,11 +164,14 @@ TEST_F(Library, AnUnlockedNameIsConfirmedTwiceAndReplacedUnderItsOldId)
     env.op.queueAnswer(Answer::Ok);
     env.op.queueAnswer(Answer::Ok);
     EXPECT_EQ(saveAs(name), 5);
-    EXPECT_EQ(env.op.transcript(), QStringList({
-        QStringLiteral("ASK[question] GUARDAR: Ya existe un formulario con el nombre:\r\n--> Mía O'Brien <--\r\n\r\n"
-                       "¿ Desea reemplazarlo ?. -> Ok"),
-        QStringLiteral("ASK[question] GUARDAR: Desea reemplazar el formulario existente \r\nMía O'Brien -> Ok"),
-    }));
+    EXPECT_EQ(
+        env.op.transcript(),
+        QStringList({
+            QStringLiteral(
+                "ASK[question] GUARDAR: Ya existe un formulario con el nombre:\r\n--> Mía O'Brien <--\r\n\r\n"
+                "¿ Desea reemplazarlo ?. -> Ok"),
+            QStringLiteral("ASK[question] GUARDAR: Desea reemplazar el formulario existente \r\nMía O'Brien -> Ok"),
+        }));
     EXPECT_EQ(cpiOf(5), 17);
     EXPECT_EQ(rows(5), rows(3));
 }
@@ -192,7 +206,8 @@ TEST_F(Library, TemplateCopyTakesALockedFormOfTheModelElseAnyAt12CpiWithoutParen
     const int before = rows(kWorkingCopy);
     env.exec(QStringLiteral("DELETE FROM Forms WHERE FormID<>9999"));
     EXPECT_EQ(CopiaPlantilla(s(), true), 0);
-    EXPECT_EQ(env.op.transcript().last(), QStringLiteral("MSG[critical] ATENCION: ERROR No hay ningún formulario como plantilla"));
+    EXPECT_EQ(env.op.transcript().last(),
+              QStringLiteral("MSG[critical] ATENCION: ERROR No hay ningún formulario como plantilla"));
     EXPECT_EQ(rows(kWorkingCopy), before);
 }
 
@@ -201,14 +216,15 @@ TEST_F(Library, ThePrintersCopySavedTwiceIsFoundByNameTheSecondTime)
 {
     env.op.queueAnswer(Answer::Ok);
     env.op.queueAnswer(Answer::Ok);
-    for (int time = 0; time < 2; ++time) {   // the first time under a new name, asking nothing
+    for (int time = 0; time < 2; ++time) { // the first time under a new name, asking nothing
         ASSERT_NE(CopiaPlantilla(s(), false), 0);
         s().form = FormState{kWorkingCopy, QStringLiteral("Actual Impresora"), false};
         ASSERT_TRUE(saveForm(s(), view));
     }
-    EXPECT_EQ(env.op.texts(), QStringList({
-        "Ya existe un formulario con el nombre:\r\n--> Actual Impresora <--\r\n\r\n¿ Desea reemplazarlo ?.",
-        "Desea reemplazar el formulario existente \r\nActual Impresora"}));
+    EXPECT_EQ(env.op.texts(),
+              QStringList(
+                  {"Ya existe un formulario con el nombre:\r\n--> Actual Impresora <--\r\n\r\n¿ Desea reemplazarlo ?.",
+                   "Desea reemplazar el formulario existente \r\nActual Impresora"}));
     EXPECT_EQ(env.count(QStringLiteral("SELECT MAX(FormID) FROM Forms WHERE FormID<>9999")), 5);
 }
 
@@ -217,11 +233,11 @@ TEST_F(Library, ThePrintersCopySavedTwiceIsFoundByNameTheSecondTime)
 TEST_F(Library, YesSavesAndOnlyASaveThatWentThroughLetsGo)
 {
     open(1);
-    env.op.queueAnswer(Answer::Yes);   // proposed under its own name, which is locked
+    env.op.queueAnswer(Answer::Yes); // proposed under its own name, which is locked
     EXPECT_FALSE(closeForm(s(), view));
     EXPECT_EQ(env.op.texts().last(), kLockedName);
     env.op.queueAnswer(Answer::Yes);
-    env.op.queueInput(std::nullopt);   // no name: nothing more is said
+    env.op.queueInput(std::nullopt); // no name: nothing more is said
     EXPECT_FALSE(closeForm(s(), view));
     EXPECT_EQ(env.op.boxes.back().kind, ScriptedOperator::Box::Input);
     EXPECT_TRUE(view.modified);
@@ -232,7 +248,8 @@ TEST_F(Library, YesSavesAndOnlyASaveThatWentThroughLetsGo)
     env.op.queueInput(QStringLiteral("Mi.factura"));
     env.op.queueInput(QStringLiteral("  Mi factura "));
     EXPECT_TRUE(closeForm(s(), view));
-    EXPECT_EQ(env.op.boxes.back().text, QStringLiteral("Ingrese el nombre del formulario que desea guardar (no use punto)"));
+    EXPECT_EQ(env.op.boxes.back().text,
+              QStringLiteral("Ingrese el nombre del formulario que desea guardar (no use punto)"));
     EXPECT_EQ(env.op.boxes.back().initial, QStringLiteral("Mi.factura"));
     EXPECT_EQ(findForm(s().db, QStringLiteral("Mi factura")), 5);
     EXPECT_EQ(view.listed[5], QStringLiteral("QM210 Mi factura"));
@@ -242,7 +259,7 @@ TEST_F(Library, YesSavesAndOnlyASaveThatWentThroughLetsGo)
     env.exec("UPDATE Zone SET ZoneTop=20 WHERE FormID=9999 AND ZoneID=22");
     const QString top = QStringLiteral("SELECT ZoneTop FROM Zone WHERE FormID=5 AND ZoneID=22");
     env.op.queueAnswer(Answer::Yes);
-    EXPECT_FALSE(offerToSave(s(), view, Leaving::Exit));   // the replacement, unscripted, is declined
+    EXPECT_FALSE(offerToSave(s(), view, Leaving::Exit)); // the replacement, unscripted, is declined
     EXPECT_EQ(env.count(top), 10);
     env.op.queueAnswer(Answer::Yes);
     env.op.queueAnswer(Answer::Ok);
@@ -268,12 +285,13 @@ TEST_F(Library, DeletingRemovesTheFormItsWorkingCopyAndItsMenuEntries)
     const qint16 other = saveAs(QStringLiteral("Otra"));
     s().form = FormState{id, QStringLiteral("Sucursal"), false};
 
-    EXPECT_FALSE(deleteForm(s(), view));   // not confirmed
+    EXPECT_FALSE(deleteForm(s(), view)); // not confirmed
     EXPECT_EQ(rows(id), rows(3));
     env.op.queueAnswer(Answer::Ok);
     ASSERT_TRUE(deleteForm(s(), view));
-    EXPECT_EQ(env.op.transcript().last(), QStringLiteral(
-        "ASK[critical] ATENCION: Esta seguro que desea eliminar permanentemente el formulario -> Ok"));
+    EXPECT_EQ(
+        env.op.transcript().last(),
+        QStringLiteral("ASK[critical] ATENCION: Esta seguro que desea eliminar permanentemente el formulario -> Ok"));
     EXPECT_EQ(rows(id), 0);
     EXPECT_EQ(rows(kWorkingCopy), 0);
     EXPECT_EQ(rows(other), rows(3));
@@ -295,7 +313,7 @@ TEST_F(Library, EverySaveToAStoredFormDatesItsLastChange)
         ADD_FAILURE() << "no form " << id;
         return QDateTime();
     };
-    EXPECT_FALSE(changed(1).isValid());   // shipped before the date was kept
+    EXPECT_FALSE(changed(1).isValid()); // shipped before the date was kept
     open(1);
     EXPECT_FALSE(changed(1).isValid());
     const qint16 id = saveAs(QStringLiteral("Mía"));
@@ -309,9 +327,9 @@ TEST_F(Library, EverySaveToAStoredFormDatesItsLastChange)
     EXPECT_EQ(changed(id), QDateTime(QDate(2026, 3, 14), QTime(10, 26, 53)));
 
     env.clock.advance(60);
-    EXPECT_FALSE(saveForm(s(), view));   // the replacement declined
+    EXPECT_FALSE(saveForm(s(), view)); // the replacement declined
     EXPECT_EQ(changed(id), QDateTime(QDate(2026, 3, 14), QTime(10, 26, 53)));
-    qint16 destination = id;   // as the generate command keeps its corrections
+    qint16 destination = id; // as the generate command keeps its corrections
     env.op.queueAnswer(Answer::Ok);
     ASSERT_TRUE(CopiaFormulario(s(), kWorkingCopy, QStringLiteral("Mía"), QStringLiteral("Mía"), destination, false));
     EXPECT_EQ(changed(id), QDateTime(QDate(2026, 3, 14), QTime(10, 27, 53)));

@@ -17,18 +17,18 @@ TEST(NameSearch, FindsAnyPartOfTheNameWhateverItsAccentsAndCase)
         {"", "Factura A", true},
         {"   ", "Factura A", true},
         {"factura", "FACTURA A", true},
-        {"TURA", "Factura A", true},                      // the middle of a word
-        {"pequena", "Remito Pequeña Sucursal", true},      // ñ read as n
+        {"TURA", "Factura A", true},                  // the middle of a word
+        {"pequena", "Remito Pequeña Sucursal", true}, // ñ read as n
         {"PEQUEÑA", "remito pequena", true},
         {"credito", "Nota de Crédito", true},
         {"crédito", "Nota de Credito", true},
-        {"nota credito", "Nota de Crédito B", true},       // every word, anywhere
+        {"nota credito", "Nota de Crédito B", true}, // every word, anywhere
         {"credito nota", "Nota de Crédito B", true},
-        {"nota debito", "Nota de Crédito B", false},       // one word missing is enough
+        {"nota debito", "Nota de Crédito B", false}, // one word missing is enough
         {"facturas", "Factura A", false},
         {"a4 17", "Factura A4 QM210 17 CPI", true},
         {"pingüino", "PINGUINO", true},
-        {"ﬁn", "Fin de mes", true},                        // a ligature is its letters
+        {"ﬁn", "Fin de mes", true}, // a ligature is its letters
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.typed) + " / " + c.name);

@@ -31,11 +31,12 @@ TEST_F(PageDesign, AcceptanceReadsBothDecimalSeparatorsRefusesLessThan48LinesAnd
         EXPECT_EQ(AceptaPagina(*env.session, p), PageOutcome::Refused);
         EXPECT_EQ(rows.form()->FormPrModel, QStringLiteral("QM210"));
     }
-    EXPECT_EQ(env.op.transcript(),
-              QStringList(4, QStringLiteral("MSG[information] ATENCION: El formulario debe tener un mínimo de 48 líneas")));
+    EXPECT_EQ(
+        env.op.transcript(),
+        QStringList(4, QStringLiteral("MSG[information] ATENCION: El formulario debe tener un mínimo de 48 líneas")));
 
     p.height = QStringLiteral("204,0");
-    EXPECT_EQ(AceptaPagina(*env.session, p), PageOutcome::Accepted);   // the rescale, unscripted, is declined
+    EXPECT_EQ(AceptaPagina(*env.session, p), PageOutcome::Accepted); // the rescale, unscripted, is declined
     const FormRow form = rows.form().value();
     EXPECT_DOUBLE_EQ(form.FormWidth, 210.5);
     EXPECT_DOUBLE_EQ(form.FormHeight, 204);
@@ -48,21 +49,23 @@ TEST_F(PageDesign, AcceptanceReadsBothDecimalSeparatorsRefusesLessThan48LinesAnd
 
 TEST_F(PageDesign, TwelveToSeventeenScalesEveryZoneAndPushesOverlapsRight)
 {
-    zone(22, 0, 1, 0, 5, true, 12);   // widened to its minimum: 0..11
-    zone(10, 0, 1, 7, 12);            // 10..17 lands on 22, pushed to 12..19
-    zone(24, 1, 3, 13, 14, false);    // unused: scaled, never pushed
-    zone(34, 2, 2, 6, 6);             // 8.5 rounds to the even 8
-    zone(36, 5, 5, 90, 96);           // 128..136: the line grows past 8 inches
-    zone(42, 6, 6, 91, 96);           // 129..136: no further than the line already is
+    zone(22, 0, 1, 0, 5, true, 12); // widened to its minimum: 0..11
+    zone(10, 0, 1, 7, 12);          // 10..17 lands on 22, pushed to 12..19
+    zone(24, 1, 3, 13, 14, false);  // unused: scaled, never pushed
+    zone(34, 2, 2, 6, 6);           // 8.5 rounds to the even 8
+    zone(36, 5, 5, 90, 96);         // 128..136: the line grows past 8 inches
+    zone(42, 6, 6, 91, 96);         // 129..136: no further than the line already is
 
     env.op.queueAnswer(Answer::Ok);
     qint16 cpi = 17;
     ASSERT_TRUE(ReescalaCPI(*env.session, rows, cpi));
-    EXPECT_EQ(env.op.transcript(),
-              QStringList({QStringLiteral("ASK[question] ATENCION: El formulario Factura A4 QM210 12 CPI\r\nesta creado a 12 CPI"
-                                          "\r\ndesea llevarlo a 17 CPI ? -> Ok"),
-                           QStringLiteral("MSG[information] ATENCION: El formulario tiene mas columnas que las que soporta "
-                                          "la impresora, deberá ajustarlo manualmente")}));
+    EXPECT_EQ(
+        env.op.transcript(),
+        QStringList(
+            {QStringLiteral("ASK[question] ATENCION: El formulario Factura A4 QM210 12 CPI\r\nesta creado a 12 CPI"
+                            "\r\ndesea llevarlo a 17 CPI ? -> Ok"),
+             QStringLiteral("MSG[information] ATENCION: El formulario tiene mas columnas que las que soporta "
+                            "la impresora, deberá ajustarlo manualmente")}));
     EXPECT_EQ(rect(22), QStringLiteral("0..1,0..11"));
     EXPECT_EQ(rect(10), QStringLiteral("0..1,12..19"));
     EXPECT_EQ(rect(24), QStringLiteral("1..3,18..20"));
@@ -70,7 +73,7 @@ TEST_F(PageDesign, TwelveToSeventeenScalesEveryZoneAndPushesOverlapsRight)
     EXPECT_EQ(rect(36), QStringLiteral("5..5,128..136"));
     EXPECT_EQ(rect(42), QStringLiteral("6..6,129..136"));
     EXPECT_EQ(rows.form()->FormCPI, 17);
-    EXPECT_DOUBLE_EQ(rows.form()->FormWidth, 205);   // 137 columns at 17 CPI
+    EXPECT_DOUBLE_EQ(rows.form()->FormWidth, 205); // 137 columns at 17 CPI
 }
 
 TEST_F(PageDesign, ItemOrderPlacesTheThreeColumnsOneBlankApartAndNeedsAllThree)

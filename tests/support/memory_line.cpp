@@ -19,7 +19,8 @@ OpenResult MemoryLine::open(const PortRequest& request)
         return {PortFailure::InUse, 2, QStringLiteral("El dispositivo está en uso: ") + name_};
     LineSettings settings;
     if (!parseLineSettings(request.settings, settings))
-        return {PortFailure::BadSettings, 10, QStringLiteral("Configuración de línea no válida: \"%1\"").arg(request.settings)};
+        return {PortFailure::BadSettings, 10,
+                QStringLiteral("Configuración de línea no válida: \"%1\"").arg(request.settings)};
     if (refusedSettings.count(request.settings))
         return {PortFailure::BadSettings, 11, QStringLiteral("El port no acepta \"%1\"").arg(request.settings)};
     open_ = true;

@@ -44,11 +44,11 @@ public:
     // Which ports exist and which are taken, for the opening paths.
     std::set<int> presentPorts{1, 2, 3, 4};
     std::set<int> busyPorts;
-    std::set<QString> absentDevices;   // device paths that are not there
+    std::set<QString> absentDevices; // device paths that are not there
     // Line settings that read well but that the device does not take.
     std::set<QString> refusedSettings;
 
-    QByteArray written;        // everything written, in order
+    QByteArray written; // everything written, in order
     std::vector<QByteArray> writes;
     std::vector<PortRequest> opens;
     int waits = 0;

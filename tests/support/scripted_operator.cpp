@@ -19,8 +19,7 @@ Answer ScriptedOperator::ask(const QString& text, Buttons buttons, Icon icon, co
     return answer;
 }
 
-std::optional<QString> ScriptedOperator::input(const QString& prompt, const QString& title,
-                                               const QString& initial)
+std::optional<QString> ScriptedOperator::input(const QString& prompt, const QString& title, const QString& initial)
 {
     std::optional<QString> value;
     if (!inputs_.empty()) {
@@ -38,7 +37,8 @@ QStringList ScriptedOperator::transcript() const
     QStringList lines;
     for (const Box& box : boxes) {
         const char* kind = box.kind == Box::Message ? "MSG" : box.kind == Box::Question ? "ASK" : "INPUT";
-        QString line = QStringLiteral("%1[%2] %3: %4").arg(QLatin1String(kind), iconName(box.icon), box.title, box.text);
+        QString line =
+            QStringLiteral("%1[%2] %3: %4").arg(QLatin1String(kind), iconName(box.icon), box.title, box.text);
         if (box.kind != Box::Message)
             line += QStringLiteral(" -> ") + answerName(box.answer);
         lines << line;

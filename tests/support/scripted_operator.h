@@ -18,7 +18,7 @@ public:
         QString title;
         QString text;
         Answer answer;
-        QString initial;   // what an input box proposed
+        QString initial; // what an input box proposed
     };
 
     void queueAnswer(Answer answer) { answers_.push_back(answer); }
@@ -26,8 +26,7 @@ public:
 
     void message(const QString& text, Icon icon, const QString& title) override;
     Answer ask(const QString& text, Buttons buttons, Icon icon, const QString& title) override;
-    std::optional<QString> input(const QString& prompt, const QString& title,
-                                 const QString& initial) override;
+    std::optional<QString> input(const QString& prompt, const QString& title, const QString& initial) override;
     void status(const QString& text) override { statuses.push_back(text); }
     void processEvents() override { ++eventPumps; }
     void beep() override { ++beeps; }

@@ -10,8 +10,8 @@ namespace {
 
 using emu::Model;
 
-constexpr int kProbe = 42, kText = 73, kForm = 91, kTransport = 92, kOpen = 96, kItem = 98,
-              kPayment = 100, kCloseDocument = 101;
+constexpr int kProbe = 42, kText = 73, kForm = 91, kTransport = 92, kOpen = 96, kItem = 98, kPayment = 100,
+              kCloseDocument = 101;
 
 struct Documents : ::testing::Test {
     TestResult print(const QString& typeEntry, const QString& letter, qint16 cpi = 12, bool transport = false,
@@ -36,17 +36,36 @@ TEST_F(Documents, EachTypeSendsItsOwnBodyAndOnlyInvoicesAndDebitNotesPay)
         const char* box;
     };
     const Case cases[] = {
-        {Model::QM540, "F Factura", "A", false, {kProbe, kForm, kOpen, kItem, kPayment, kCloseDocument},
+        {Model::QM540,
+         "F Factura",
+         "A",
+         false,
+         {kProbe, kForm, kOpen, kItem, kPayment, kCloseDocument},
          "IMPRESION: Factura 'A' Nro. 00000001\r\nSe imprimió correctamente"},
-        {Model::QM540, "C Cotizaciones", "X", false, {kProbe, kForm, kOpen, kText, kText, kCloseDocument},
+        {Model::QM540,
+         "C Cotizaciones",
+         "X",
+         false,
+         {kProbe, kForm, kOpen, kText, kText, kCloseDocument},
          "IMPRESION: Cotizaciones 'X' Nro. 00000001\r\nSe imprimió correctamente"},
-        {Model::QM540, "E Remito", "X", true, {kProbe, kForm, kOpen, kItem, kCloseDocument},
+        {Model::QM540,
+         "E Remito",
+         "X",
+         true,
+         {kProbe, kForm, kOpen, kItem, kCloseDocument},
          "IMPRESION: Remito 'X' Nro. 00000001\r\nSe imprimió correctamente"},
-        {Model::QM210, "D Nota de débito", "A", true,
+        {Model::QM210,
+         "D Nota de débito",
+         "A",
+         true,
          {kProbe, kForm, kOpen, kItem, kItem, kTransport, kTransport, kItem, kPayment, kCloseDocument},
          "IMPRESION: Nota de débito 'A' Nro. 00000001\r\nSe imprimió correctamente"},
         // The first model prints invoices and debit notes only.
-        {Model::QM210, "N Nota de crédito", "A", false, {kProbe},
+        {Model::QM210,
+         "N Nota de crédito",
+         "A",
+         false,
+         {kProbe},
          "ATENCION: Comprobante (N Nota de crédito) no soportado en QM210F"},
     };
     for (const Case& c : cases) {
@@ -71,12 +90,12 @@ TEST_F(Documents, AFailedFormCheckOpensNothing)
         const char* name;
         int width;
         qint16 cpi;
-        int silent;   // a command left unanswered; 0: none
+        int silent; // a command left unanswered; 0: none
         std::vector<int> reached;
         QString box;
     };
-    const QString pitch = QStringLiteral(
-        "MSG[information] ATENCION: El formulario que tiene configurado la impresora,\r\nNo se puede imprimir a %1 CPI");
+    const QString pitch = QStringLiteral("MSG[information] ATENCION: El formulario que tiene configurado la "
+                                         "impresora,\r\nNo se puede imprimir a %1 CPI");
     const Case cases[] = {
         {"under 6 characters per inch", 96, 17, 0, {kProbe, kForm}, pitch.arg(17)},
         {"over 8 characters per inch", 100, 12, 0, {kProbe, kForm}, pitch.arg(12)},
@@ -115,24 +134,26 @@ TEST_F(Documents, AFailedStepAfterOpeningCancelsTheDocument)
     EXPECT_EQ(printer.commands(), std::vector<int>({kProbe, kForm, kOpen, kItem, kItem, kPayment}));
     EXPECT_EQ(printer.lastFields(kPayment).value(0), QByteArray("CANCELA PRUEBA"));
     EXPECT_FALSE(printer.printer->printer().document().has_value());
-    EXPECT_EQ(env.op.transcript(),
-              QStringList({QStringLiteral("MSG[critical] Brela: Ha ocurrido el error número 0 que sería linea rota ."),
-                           QStringLiteral("MSG[information] IMPRESION: Factura 'B'\r\nProdujo errores y fue cancelado")}));
+    EXPECT_EQ(
+        env.op.transcript(),
+        QStringList({QStringLiteral("MSG[critical] Brela: Ha ocurrido el error número 0 que sería linea rota ."),
+                     QStringLiteral("MSG[information] IMPRESION: Factura 'B'\r\nProdujo errores y fue cancelado")}));
 }
 
 // The closes and the cancel say what became of them; the Z close, which
 // cannot be undone, is made only on a Yes.
 TEST_F(Documents, ClosesAndTheCancelSayWhatWasDone)
 {
-    const QString zQuestion = QStringLiteral("ASK[question] Cierre Z: El cierre Z cierra la jornada fiscal y no se puede "
-                                             "deshacer.\r\n\r\n¿Desea hacer el cierre Z? -> ");
+    const QString zQuestion =
+        QStringLiteral("ASK[question] Cierre Z: El cierre Z cierra la jornada fiscal y no se puede "
+                       "deshacer.\r\n\r\n¿Desea hacer el cierre Z? -> ");
     struct Case {
         const char* name;
         std::function<bool(PrinterLink&)> action;
         std::optional<Answer> answer;
         bool refused;
         bool done;
-        QStringList boxes;   // the last of them, or all when there is no refusal
+        QStringList boxes; // the last of them, or all when there is no refusal
         int zCloses;
     };
     const auto close = [](const char* kind) {
@@ -140,12 +161,26 @@ TEST_F(Documents, ClosesAndTheCancelSayWhatWasDone)
     };
     const Case cases[] = {
         {"X close", close("X"), {}, false, true, {QStringLiteral("MSG[information] Cierre X: Cierre X realizado.")}, 0},
-        {"X close refused", close("X"), {}, true, false,
-         {QStringLiteral("MSG[critical] Cierre X: No se pudo hacer el cierre X.")}, 0},
-        {"Z close, Yes", close("Z"), Answer::Yes, false, true,
-         {zQuestion + QStringLiteral("Yes"), QStringLiteral("MSG[information] Cierre Z: Cierre Z realizado.")}, 1},
+        {"X close refused",
+         close("X"),
+         {},
+         true,
+         false,
+         {QStringLiteral("MSG[critical] Cierre X: No se pudo hacer el cierre X.")},
+         0},
+        {"Z close, Yes",
+         close("Z"),
+         Answer::Yes,
+         false,
+         true,
+         {zQuestion + QStringLiteral("Yes"), QStringLiteral("MSG[information] Cierre Z: Cierre Z realizado.")},
+         1},
         {"Z close, No", close("Z"), Answer::No, false, false, {zQuestion + QStringLiteral("No")}, 0},
-        {"cancel", [](PrinterLink& link) { return cancelOpenDocument(link); }, {}, false, true,
+        {"cancel",
+         [](PrinterLink& link) { return cancelOpenDocument(link); },
+         {},
+         false,
+         true,
          {QStringLiteral("MSG[information] Cancelar comprobante: La impresora no tiene comprobantes abiertos ni "
                          "cierres pendientes.")},
          0},
@@ -159,8 +194,9 @@ TEST_F(Documents, ClosesAndTheCancelSayWhatWasDone)
             env.op.queueAnswer(*c.answer);
         if (c.refused)
             printer.intercept = [](const Received& r) -> std::optional<QByteArray> {
-                return r.command == 57 ? std::optional(frame(r.sequence, static_cast<char>(r.command), {"0080", "8020"}))
-                                       : std::nullopt;
+                return r.command == 57
+                           ? std::optional(frame(r.sequence, static_cast<char>(r.command), {"0080", "8020"}))
+                           : std::nullopt;
             };
         EXPECT_EQ(c.action(printer.link), c.done);
         const QStringList transcript = env.op.transcript();

@@ -49,7 +49,10 @@ struct EmulatedPrinter {
     }
 
     // Requests the printer received since start() finished.
-    std::vector<emu::Request> received() const { return {printer->requests().begin() + first, printer->requests().end()}; }
+    std::vector<emu::Request> received() const
+    {
+        return {printer->requests().begin() + first, printer->requests().end()};
+    }
 
     std::vector<int> commands() const
     {
@@ -103,5 +106,8 @@ struct EmulatedPrinter {
 } // namespace brela::test
 
 QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
 QT_END_NAMESPACE

@@ -16,8 +16,9 @@ TEST(GenerateCommand, AskedOnlyAfterAFailedValidationAndValidaTxtOnlyWhenItPasse
     const QString correction = QStringLiteral("UPDATE Zone SET ZoneLeft=1 WHERE FormID=9999 AND ZoneID=90");
     const QString save = QStringLiteral("ASK[information] ATENCION: La validación hizo correcciones en el diseño,"
                                         "\r\n\r\n¿Desea guardar la versión corregida? -> ");
-    const QString generate = QStringLiteral("ASK[information] ATENCION: Hubo errores en la validación,\r\n"
-                                            "es probable que no pueda emitir facturas.\r\n\r\n¿Desea generar el archivo ? -> ");
+    const QString generate =
+        QStringLiteral("ASK[information] ATENCION: Hubo errores en la validación,\r\n"
+                       "es probable que no pueda emitir facturas.\r\n\r\n¿Desea generar el archivo ? -> ");
     // The library's own question when the stored form is written over.
     const QString replace = QStringLiteral("ASK[question] GUARDAR: Desea reemplazar el formulario existente \r\n"
                                            "Factura Carta QM210 12 CPI -> Ok");
@@ -28,17 +29,27 @@ TEST(GenerateCommand, AskedOnlyAfterAFailedValidationAndValidaTxtOnlyWhenItPasse
         QStringList questions;
         bool generated;
         bool validaTxt;
-        int storedTop010;   // what the stored form holds afterwards
+        int storedTop010; // what the stored form holds afterwards
     };
     const Case cases[] = {
         {"clean", {}, {}, {}, true, true, 10},
         {"corrected and passed: nothing asked", {correction}, {}, {}, true, true, 10},
         {"failed: generated anyway", {problem}, {Answer::Yes}, {generate + QStringLiteral("Yes")}, true, false, 10},
         {"failed: not generated", {problem}, {Answer::No}, {generate + QStringLiteral("No")}, false, false, 10},
-        {"failed and corrected: saved, not generated", {problem, correction}, {Answer::Yes, Answer::Ok, Answer::No},
-         {save + QStringLiteral("Yes"), replace, generate + QStringLiteral("No")}, false, false, 11},
-        {"failed and corrected: not saved, generated", {problem, correction}, {Answer::No, Answer::Yes},
-         {save + QStringLiteral("No"), generate + QStringLiteral("Yes")}, true, false, 10},
+        {"failed and corrected: saved, not generated",
+         {problem, correction},
+         {Answer::Yes, Answer::Ok, Answer::No},
+         {save + QStringLiteral("Yes"), replace, generate + QStringLiteral("No")},
+         false,
+         false,
+         11},
+        {"failed and corrected: not saved, generated",
+         {problem, correction},
+         {Answer::No, Answer::Yes},
+         {save + QStringLiteral("No"), generate + QStringLiteral("Yes")},
+         true,
+         false,
+         10},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

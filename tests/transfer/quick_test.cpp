@@ -11,8 +11,8 @@
 namespace brela::test {
 namespace {
 
-const QString kIncomplete = QStringLiteral(
-    "Hubo errores en la configuración o\r\nel usuario cancelo el proceso. \r\nConfiguración Incompleta");
+const QString kIncomplete =
+    QStringLiteral("Hubo errores en la configuración o\r\nel usuario cancelo el proceso. \r\nConfiguración Incompleta");
 
 // A first-model printer; the quick configuration of stored form 2, with
 // Cancelar pressed while step `stopAt` runs.
@@ -58,7 +58,8 @@ std::function<void(Quick&)> refusing(std::function<bool(const Received&)> match)
 TEST(QuickConfiguration, AFailedOrCancelledStepSkipsEveryLaterOne)
 {
     const QString probe = QStringLiteral("Consultando el modelo de la impresora.");
-    const QString zQuestion = QStringLiteral("ASK[question] %1: Antes de enviar la configuración se harán un cierre X y un cierre Z.");
+    const QString zQuestion =
+        QStringLiteral("ASK[question] %1: Antes de enviar la configuración se harán un cierre X y un cierre Z.");
     const QStringList opened = {QStringLiteral("42 N"), QStringLiteral("42 D"), QStringLiteral("42"),
                                 QStringLiteral("57 X P"), QStringLiteral("57 Z P")};
     const QString zDone = QStringLiteral("\r\n\r\nEl cierre Z ya se hizo: la jornada fiscal quedó cerrada.");
@@ -72,26 +73,46 @@ TEST(QuickConfiguration, AFailedOrCancelledStepSkipsEveryLaterOne)
         QString lastStep;
         std::optional<QStringList> sent;
         bool script;
-        QStringList boxes;   // beginnings of boxes that must come, in this order, before the last
-        QString tail = {};   // after "Configuración Incompleta"; nullptr-like "-": no closing box
+        QStringList boxes; // beginnings of boxes that must come, in this order, before the last
+        QString tail = {}; // after "Configuración Incompleta"; nullptr-like "-": no closing box
         int zCloses = 0;
     };
     const Case cases[] = {
-        {"cancelled while generating", {}, {}, QStringLiteral("Generando configuración."), probe, QStringList{}, true, {}},
+        {"cancelled while generating",
+         {},
+         {},
+         QStringLiteral("Generando configuración."),
+         probe,
+         QStringList{},
+         true,
+         {}},
         {"uncorrectable validation",
-         [](Quick& q) { q.env.exec(QStringLiteral("UPDATE Zone SET ZoneTop=11 WHERE FormID=2 AND ZoneID=10")); }, {}, {},
-         QStringLiteral("Validando configuración"), QStringList{}, false,
+         [](Quick& q) { q.env.exec(QStringLiteral("UPDATE Zone SET ZoneTop=11 WHERE FormID=2 AND ZoneID=10")); },
+         {},
+         {},
+         QStringLiteral("Validando configuración"),
+         QStringList{},
+         false,
          {QStringLiteral("MSG[critical] Problemas en la validación:%1: ")}},
         {"working copy not written",
          [](Quick& q) {
              q.env.exec(QStringLiteral("CREATE TRIGGER full BEFORE INSERT ON Zone WHEN NEW.FormID=9999 "
                                        "BEGIN SELECT RAISE(ABORT, 'disco lleno'); END"));
          },
-         {}, {}, QStringLiteral("Abriendo definición"), QStringList{}, false, {QStringLiteral("MSG[critical]")},
+         {},
+         {},
+         QStringLiteral("Abriendo definición"),
+         QStringList{},
+         false,
+         {QStringLiteral("MSG[critical]")},
          QStringLiteral("-")},
         {"script not written",
-         [](Quick& q) { QDir().mkpath(quickScriptPath(*q.env.session) + QStringLiteral("/ocupado")); }, {}, {},
-         QStringLiteral("Generando configuración."), QStringList{}, false,
+         [](Quick& q) { QDir().mkpath(quickScriptPath(*q.env.session) + QStringLiteral("/ocupado")); },
+         {},
+         {},
+         QStringLiteral("Generando configuración."),
+         QStringList{},
+         false,
          {QStringLiteral("MSG[critical] %1: Problemas al generar configuración.")}},
         {"printer silent on the model",
          [](Quick& q) {
@@ -99,10 +120,19 @@ TEST(QuickConfiguration, AFailedOrCancelledStepSkipsEveryLaterOne)
                  return r.command == 42 ? std::optional<QByteArray>(QByteArray()) : std::nullopt;
              };
          },
-         {}, {}, probe, QStringList{}, true,
+         {},
+         {},
+         probe,
+         QStringList{},
+         true,
          {QStringLiteral("MSG[critical] %1: La impresora fiscal no respondió a la consulta del modelo.")}},
         {"form for the other model, not gone on with",
-         [](Quick& q) { q.printer.start(emu::Model::QM540, 0); }, {Answer::No}, {}, probe, opened.mid(0, 1), true,
+         [](Quick& q) { q.printer.start(emu::Model::QM540, 0); },
+         {Answer::No},
+         {},
+         probe,
+         opened.mid(0, 1),
+         true,
          {QStringLiteral("ASK[question] %1: El formulario es para el modelo QM210F y la impresora es del modelo "
                          "QM210F+, QM540F.")}},
         {"Z close declined", {}, {Answer::No}, {}, probe, opened.mid(0, 1), true, {zQuestion}},
@@ -115,27 +145,51 @@ TEST(QuickConfiguration, AFailedOrCancelledStepSkipsEveryLaterOne)
                  return frame(r.sequence, static_cast<char>(r.command), {"0080", "1000"});
              };
          },
-         {Answer::Yes}, {}, QStringLiteral("Sincronizando Impresora."), opened.mid(0, 2), true,
+         {Answer::Yes},
+         {},
+         QStringLiteral("Sincronizando Impresora."),
+         opened.mid(0, 2),
+         true,
          {zQuestion, QStringLiteral("MSG[none] Función PFI_Sincronizar: Si se llego a este sitio"),
           QStringLiteral("MSG[critical] %1: Problemas al sincronizar.")}},
-        {"refused X close", refusing([](const Received& r) { return r.command == 57 && r.fields.value(0) == "X"; }),
-         {Answer::Yes}, {}, QStringLiteral("Ejecutando Cierre X."), opened.mid(0, 3), true,
+        {"refused X close",
+         refusing([](const Received& r) { return r.command == 57 && r.fields.value(0) == "X"; }),
+         {Answer::Yes},
+         {},
+         QStringLiteral("Ejecutando Cierre X."),
+         opened.mid(0, 3),
+         true,
          {zQuestion, QStringLiteral("MSG[critical] %1: Problemas con Cierre X.")}},
-        {"refused Z close", refusing([](const Received& r) { return r.command == 57 && r.fields.value(0) == "Z"; }),
-         {Answer::Yes}, {}, QStringLiteral("Ejecutando Cierre Z."), opened.mid(0, 4), true,
+        {"refused Z close",
+         refusing([](const Received& r) { return r.command == 57 && r.fields.value(0) == "Z"; }),
+         {Answer::Yes},
+         {},
+         QStringLiteral("Ejecutando Cierre Z."),
+         opened.mid(0, 4),
+         true,
          {zQuestion, QStringLiteral("MSG[critical] %1: Problemas con Cierre Z.")}},
         {"refused line, then No",
          refusing([](const Received& r) { return r.command == 93 && r.fields.value(1) == "Gracias por su compra"; }),
-         {Answer::Yes, Answer::No}, {}, QStringLiteral("Enviando Configuración."), std::nullopt, true,
+         {Answer::Yes, Answer::No},
+         {},
+         QStringLiteral("Enviando Configuración."),
+         std::nullopt,
+         true,
          {zQuestion, QStringLiteral("ASK[question] ATENCION: Se produjo error en configuración \r\n%2"),
           QStringLiteral("MSG[critical] %1: Problemas al enviar configuración")},
-         refusedTail, 1},
+         refusedTail,
+         1},
         {"refused line, gone past",
          refusing([](const Received& r) { return r.command == 93 && r.fields.value(1) == "Gracias por su compra"; }),
-         {Answer::Yes, Answer::Yes}, {}, QStringLiteral("Enviando Configuración."), std::nullopt, true,
+         {Answer::Yes, Answer::Yes},
+         {},
+         QStringLiteral("Enviando Configuración."),
+         std::nullopt,
+         true,
          {zQuestion, QStringLiteral("ASK[question] ATENCION: Se produjo error en configuración \r\n%2"),
           QStringLiteral("MSG[critical] %1: Problemas al enviar configuración")},
-         refusedTail, 1},
+         refusedTail,
+         1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -170,8 +224,8 @@ TEST(QuickConfiguration, AFailedOrCancelledStepSkipsEveryLaterOne)
         if (c.tail == QStringLiteral("-")) {
             EXPECT_EQ(q.env.count(QStringLiteral("SELECT COUNT(*) FROM Zone WHERE FormID=9999")), zonesBefore);
         } else {
-            EXPECT_EQ(transcript.takeLast(), QStringLiteral("MSG[critical] ") + form + QStringLiteral(": ") + kIncomplete
-                                                 + fill(c.tail));
+            EXPECT_EQ(transcript.takeLast(),
+                      QStringLiteral("MSG[critical] ") + form + QStringLiteral(": ") + kIncomplete + fill(c.tail));
         }
         // Every expected box, in order, and nothing else but the link's own reports.
         qsizetype at = 0;

@@ -109,8 +109,8 @@ TEST_F(ReadBackTest, CleanPrinterGivesItsLayoutAndAHeadingOnlyLogThatStaysClosed
     EXPECT_EQ(form.FormDescr, QStringLiteral("Actual Impresora"));
     EXPECT_EQ(form.FormCPI, 17);
     EXPECT_EQ(env.session->units.CPIActual, 17);
-    EXPECT_EQ(form.FormWidth, 188);     // 126 columns at 17 CPI
-    EXPECT_EQ(form.FormHeight, 296);    // 70 lines at 6 LPI
+    EXPECT_EQ(form.FormWidth, 188);  // 126 columns at 17 CPI
+    EXPECT_EQ(form.FormHeight, 296); // 70 lines at 6 LPI
     EXPECT_EQ(form.FormMarTop + form.FormMarBot + form.FormMarLeft + form.FormMarRight, 0);
     EXPECT_EQ(form.FormPrModel, QStringLiteral("QM540"));
     EXPECT_EQ(form.FormItemOrder, QStringLiteral("CDP"));
@@ -121,7 +121,7 @@ TEST_F(ReadBackTest, CleanPrinterGivesItsLayoutAndAHeadingOnlyLogThatStaysClosed
     // DEL, or a line the printer never had, is stored empty and hidden.
     for (int id : {2, 66}) {
         EXPECT_EQ(message(id)->MsgText, QString()) << id;
-        EXPECT_FALSE(message(id)->MsgText.isNull()) << id;   // an empty text, not NULL
+        EXPECT_FALSE(message(id)->MsgText.isNull()) << id; // an empty text, not NULL
         EXPECT_FALSE(message(id)->MsgVisible) << id;
     }
     EXPECT_EQ(headersAsked(), std::vector<int>({1, 2, 3, 11, 40, 50, 51, 52, 66, 67}));
@@ -131,7 +131,7 @@ TEST_F(ReadBackTest, TotalsEndingOnTheItemAreaRowTakeTwoRowsFromIt)
 {
     start(Model::QM540, 3);
     // Items 19..38 by the library; the printer has them, 070 and 090 all ending on row 40.
-    const std::pair<int, Rect> items[] = {{60, {0, 19, 95, 40}}, {61, {0, 19, 10, 40}}, {62, {12, 19, 50, 40}},
+    const std::pair<int, Rect> items[] = {{60, {0, 19, 95, 40}},  {61, {0, 19, 10, 40}},  {62, {12, 19, 50, 40}},
                                           {63, {52, 19, 60, 40}}, {64, {62, 19, 70, 40}}, {65, {72, 19, 80, 40}},
                                           {66, {82, 19, 95, 40}}, {70, {0, 19, 95, 40}},  {90, {0, 30, 95, 40}}};
     for (const auto& [id, r] : items)
@@ -151,12 +151,13 @@ TEST_F(ReadBackTest, TotalsEndingOnTheItemAreaRowTakeTwoRowsFromIt)
         EXPECT_EQ(zone(id).bottom, 40) << id;
     }
     EXPECT_TRUE(result.log.startsWith(
-        kHeading + QStringLiteral("ERROR Zona 090\r\n"
-                                  "La zona 090 debe extenderse mas filas que la 060, la aplicación le quitará 2 filas a la"
-                                  "090 es la0\r\n"
-                                  "zona 060 y definirá el límite de la hasta donde llegaba la zona 060\r\n"
-                                  "Este software corregirá el problema de la zona 090,\r\n"
-                                  "para esto debe generar y enviar la configuración a la impresora\r\n\r\n")))
+        kHeading
+        + QStringLiteral("ERROR Zona 090\r\n"
+                         "La zona 090 debe extenderse mas filas que la 060, la aplicación le quitará 2 filas a la"
+                         "090 es la0\r\n"
+                         "zona 060 y definirá el límite de la hasta donde llegaba la zona 060\r\n"
+                         "Este software corregirá el problema de la zona 090,\r\n"
+                         "para esto debe generar y enviar la configuración a la impresora\r\n\r\n")))
         << result.log.toStdString();
     EXPECT_TRUE(result.logOpened);
     EXPECT_EQ(env.op.opened, QStringList{env.path(QStringLiteral("Actual impresora.log"))});
@@ -187,9 +188,9 @@ TEST(ReadBack, ItemOrderAndPitchFollowTheColumns)
         int c, d, p;
         const char* order;
     };
-    for (const Case& k : {Case{10, 30, 50, "CDP"}, Case{10, 50, 30, "CPD"}, Case{50, 10, 30, "DPC"},
-                          Case{30, 10, 50, "DCP"}, Case{30, 50, 10, "PCD"}, Case{50, 30, 10, "PDC"},
-                          Case{10, 10, 50, ""}, Case{10, 50, 50, ""}})
+    for (const Case& k :
+         {Case{10, 30, 50, "CDP"}, Case{10, 50, 30, "CPD"}, Case{50, 10, 30, "DPC"}, Case{30, 10, 50, "DCP"},
+          Case{30, 50, 10, "PCD"}, Case{50, 30, 10, "PDC"}, Case{10, 10, 50, ""}, Case{10, 50, 50, ""}})
         EXPECT_EQ(itemOrderFromColumns(k.c, k.d, k.p), QString::fromLatin1(k.order)) << k.c << k.d << k.p;
     for (auto [columns, cpi] : std::initializer_list<std::pair<int, int>>{{96, 12}, {120, 17}, {71, 10}})
         EXPECT_EQ(cpiForColumns(columns), cpi) << columns;
@@ -265,20 +266,43 @@ TEST_F(ReadBackTest, FailuresStopOrAreToldAsTheyCome)
         std::vector<int> headers; // header lines asked
     };
     const Case cases[] = {
-        {"zone the printer lacks", Model::QM540, [](ReadBackTest& t) { t.setZone(142, {0, 0, 0, 0}); }, false, false,
-         true, QStringLiteral("MSG[information] ATENCION: Error lectura de zona 142"), {}},
-        {"model probe unanswered", Model::QM210,
+        {"zone the printer lacks",
+         Model::QM540,
+         [](ReadBackTest& t) {
+             t.setZone(142, {0, 0, 0, 0});
+         },
+         false,
+         false,
+         true,
+         QStringLiteral("MSG[information] ATENCION: Error lectura de zona 142"),
+         {}},
+        {"model probe unanswered",
+         Model::QM210,
          [](ReadBackTest& t) {
              t.printer.intercept = [](const Received& r) -> std::optional<QByteArray> {
                  return r.command == 42 ? std::optional<QByteArray>(QByteArray()) : std::nullopt;
              };
          },
-         false, false, false, QStringLiteral("MSG[critical] Brela: La impresora fiscal no respondió a la consulta del modelo"),
+         false,
+         false,
+         false,
+         QStringLiteral("MSG[critical] Brela: La impresora fiscal no respondió a la consulta del modelo"),
          {}},
-        {"size query refused", Model::QM540, [&](ReadBackTest& t) { t.printer.intercept = refuse(91, "S"); }, false,
-         true, true, QStringLiteral("MSG["), {}},
-        {"header line refused", Model::QM540, [&](ReadBackTest& t) { t.printer.intercept = refuse(94, "2"); }, true,
-         true, true, QStringLiteral("MSG[none] Brela: Error lectura de Header/Trailer 02"),
+        {"size query refused",
+         Model::QM540,
+         [&](ReadBackTest& t) { t.printer.intercept = refuse(91, "S"); },
+         false,
+         true,
+         true,
+         QStringLiteral("MSG["),
+         {}},
+        {"header line refused",
+         Model::QM540,
+         [&](ReadBackTest& t) { t.printer.intercept = refuse(94, "2"); },
+         true,
+         true,
+         true,
+         QStringLiteral("MSG[none] Brela: Error lectura de Header/Trailer 02"),
          {1, 3, 11, 40, 50, 51, 52, 66, 67}},
     };
     for (const Case& c : cases) {
@@ -287,11 +311,12 @@ TEST_F(ReadBackTest, FailuresStopOrAreToldAsTheyCome)
         // The working copy holds a stored form of the other model before the read.
         env.exec(QStringLiteral("DELETE FROM Zone WHERE FormID=9999"));
         env.exec(QStringLiteral("DELETE FROM Forms WHERE FormID=9999"));
-        env.exec(QStringLiteral("INSERT INTO Forms (FormID, FormDescr, FormHeight, FormWidth, FormUnit, FormCPI, "
-                                "FormMarTop, FormMarBot, FormMarLeft, FormMarRight, FormLock, FormItemOrder, FormPrModel) "
-                                "SELECT 9999, 'Abierto', FormHeight, FormWidth, FormUnit, FormCPI, "
-                                "FormMarTop, FormMarBot, FormMarLeft, FormMarRight, 0, FormItemOrder, FormPrModel "
-                                "FROM Forms WHERE FormID=4"));
+        env.exec(
+            QStringLiteral("INSERT INTO Forms (FormID, FormDescr, FormHeight, FormWidth, FormUnit, FormCPI, "
+                           "FormMarTop, FormMarBot, FormMarLeft, FormMarRight, FormLock, FormItemOrder, FormPrModel) "
+                           "SELECT 9999, 'Abierto', FormHeight, FormWidth, FormUnit, FormCPI, "
+                           "FormMarTop, FormMarBot, FormMarLeft, FormMarRight, 0, FormItemOrder, FormPrModel "
+                           "FROM Forms WHERE FormID=4"));
         printer.intercept = nullptr;
         start(c.model, c.model == Model::QM210 ? 1 : 3);
         c.setup(*this);
@@ -333,8 +358,9 @@ TEST_F(ReadBackTest, APortThatIsNotOpenLeavesTheWorkingCopy)
     const int zonesBefore = env.count(QStringLiteral("SELECT COUNT(*) FROM Zone WHERE FormID=9999"));
     const ReadBack result = read();
     EXPECT_FALSE(result.ok);
-    EXPECT_EQ(env.op.transcript(), QStringList{QStringLiteral("MSG[critical] Brela: El port serie COM1 no está abierto.\r\n"
-                                                              "Revise la configuración del port serie en Configuración aplicación.")});
+    EXPECT_EQ(env.op.transcript(),
+              QStringList{QStringLiteral("MSG[critical] Brela: El port serie COM1 no está abierto.\r\n"
+                                         "Revise la configuración del port serie en Configuración aplicación.")});
     EXPECT_EQ(env.count(QStringLiteral("SELECT COUNT(*) FROM Zone WHERE FormID=9999")), zonesBefore);
 }
 

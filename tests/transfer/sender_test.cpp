@@ -47,8 +47,10 @@ TEST_F(Sender, EachModelGetsTheCommandsItUnderstands)
 
     printer.start(emu::Model::QM210, 0);
     EXPECT_TRUE(send(path));
-    EXPECT_EQ(printer.sent(), (common + QStringList{QStringLiteral("90 P C Z U 060 5 10 80 20"),
-                                                    QStringLiteral("90 P C Z U 070 5 12 80 20")} + headers));
+    EXPECT_EQ(printer.sent(),
+              (common
+               + QStringList{QStringLiteral("90 P C Z U 060 5 10 80 20"), QStringLiteral("90 P C Z U 070 5 12 80 20")}
+               + headers));
     EXPECT_TRUE(env.session->PrimerModelo);
     EXPECT_EQ(printer.printer->printer().zone(70)->bottom, 20);
     EXPECT_EQ(labels.first(), QStringLiteral("@TAMAÑO 96 70\r OK"));
@@ -57,10 +59,11 @@ TEST_F(Sender, EachModelGetsTheCommandsItUnderstands)
     printer.start(emu::Model::QM540, 0);
     labels.clear();
     EXPECT_TRUE(send(path));
-    EXPECT_EQ(printer.sent(), (common + QStringList{QStringLiteral("90 P L O N N 12"), QStringLiteral("90 P T P N"),
-                                                    QStringLiteral("90 P C Z U 060 5 10 80 20"),
-                                                    QStringLiteral("90 P C Z U 070 5 12 80 55"),
-                                                    QStringLiteral("93 66 PAGOS")} + headers));
+    EXPECT_EQ(printer.sent(), (common
+                               + QStringList{QStringLiteral("90 P L O N N 12"), QStringLiteral("90 P T P N"),
+                                             QStringLiteral("90 P C Z U 060 5 10 80 20"),
+                                             QStringLiteral("90 P C Z U 070 5 12 80 55"), QStringLiteral("93 66 PAGOS")}
+                               + headers));
     EXPECT_FALSE(env.session->PrimerModelo);
     EXPECT_TRUE(labels.contains(QStringLiteral("@ENCABEZADO 66 PAGOS\r OK")));
     EXPECT_TRUE(env.op.boxes.empty()) << env.op.transcript().join('\n').toStdString();
@@ -71,8 +74,8 @@ TEST_F(Sender, EachModelGetsTheCommandsItUnderstands)
 TEST_F(Sender, TheOperatorDecidesWhetherARefusedLineStopsTheSend)
 {
     const QString bad = QStringLiteral("@ZONA|00002|091|40|10|30|20");
-    const QString path = printer.writeScript({QStringLiteral("@ZONA|00001|090|05|10|80|20"), bad,
-                                              QStringLiteral("@ZONA|00003|092|05|21|80|22")});
+    const QString path = printer.writeScript(
+        {QStringLiteral("@ZONA|00001|090|05|10|80|20"), bad, QStringLiteral("@ZONA|00003|092|05|21|80|22")});
     const QString question = QStringLiteral("ASK[question] ATENCION: Se produjo error en configuración \r\n") + bad
                              + QStringLiteral("\r\nDesea continuar?");
     struct Case {

@@ -48,7 +48,6 @@ TEST(Sharing, AFormFileImportedUnderANewNameGeneratesTheSameScript)
     }
 }
 
-
 // The command lines a script sends, reference numbers aside.
 QStringList commands(const QString& path)
 {
@@ -116,7 +115,8 @@ QString everything(TestEnv& env)
 {
     QString all;
     for (const char* table : {"Forms", "Zone", "Message"}) {
-        QSqlQuery q = run(env.session->db, QStringLiteral("SELECT * FROM %1 ORDER BY 1, 2, 3").arg(QLatin1String(table)));
+        QSqlQuery q =
+            run(env.session->db, QStringLiteral("SELECT * FROM %1 ORDER BY 1, 2, 3").arg(QLatin1String(table)));
         while (q.next())
             for (int i = 0; i < q.record().count(); ++i)
                 all += q.value(i).toString() + QLatin1Char('|');
@@ -168,8 +168,9 @@ TEST(Sharing, AScriptThatIsNotOneOrLacksAZoneChangesNothing)
         SCOPED_TRACE(c.name);
         env.op.boxes.clear();
         ValidationState validation;
-        const ZonImport result = importZonScript(*env.session, validation, writeFile(env, QStringLiteral("x.ZON"), c.bytes),
-                                                 false, QStringLiteral("Nuevo"), false);
+        const ZonImport result =
+            importZonScript(*env.session, validation, writeFile(env, QStringLiteral("x.ZON"), c.bytes), false,
+                            QStringLiteral("Nuevo"), false);
         EXPECT_FALSE(result.stored);
         ASSERT_EQ(env.op.transcript().size(), 1);
         EXPECT_TRUE(env.op.transcript()[0].startsWith(title)) << env.op.transcript()[0].toStdString();
@@ -182,7 +183,8 @@ TEST(Sharing, AScriptThatIsNotOneOrLacksAZoneChangesNothing)
     env.op.boxes.clear();
     ValidationState validation;
     EXPECT_FALSE(importZonScript(*env.session, validation, env.path(QStringLiteral("carta.ZON")), false,
-                                 QStringLiteral("Factura Carta QM540 17 CPI"), false).stored);
+                                 QStringLiteral("Factura Carta QM540 17 CPI"), false)
+                     .stored);
     EXPECT_TRUE(env.op.transcript().last().contains(QStringLiteral("no puede ser modificado")));
     EXPECT_EQ(env.count(QStringLiteral("SELECT COUNT(*) FROM Forms WHERE FormID<>9999")), 4);
 }
@@ -214,12 +216,11 @@ TEST(Sharing, AScriptIsRepairedAsAPrinterIsAndItsLogOpens)
     env.op.queueInput(QStringLiteral("QM540"));
     env.op.queueInput(QStringLiteral("Reparado"));
     ValidationState validation;
-    const ZonImport result = importZonScript(*env.session, validation,
-                                             writeFile(env, QStringLiteral("rota.ZON"), edited), std::nullopt,
-                                             QString(), true);
+    const ZonImport result = importZonScript(
+        *env.session, validation, writeFile(env, QStringLiteral("rota.ZON"), edited), std::nullopt, QString(), true);
     ASSERT_TRUE(result.stored) << env.op.transcript().join('\n').toStdString();
-    EXPECT_EQ(env.op.boxes[0].initial, QStringLiteral("QM540"));    // the script's later-model lines tell
-    EXPECT_EQ(env.op.boxes[1].initial, QStringLiteral("rota"));      // the file's name
+    EXPECT_EQ(env.op.boxes[0].initial, QStringLiteral("QM540")); // the script's later-model lines tell
+    EXPECT_EQ(env.op.boxes[1].initial, QStringLiteral("rota"));  // the file's name
     EXPECT_TRUE(result.read.log.contains(QStringLiteral("ERROR Zona 090\r\n")));
     EXPECT_EQ(env.op.opened, QStringList({env.path(QStringLiteral("Actual impresora.log"))}));
     const int bottom = z60Bottom.toInt();

@@ -64,8 +64,8 @@ struct OnItsThread : ::testing::Test {
 
 TEST_F(OnItsThread, ASendRunsThereAsksHereAndBringsTheModelBack)
 {
-    const QString script = printer.writeScript({QStringLiteral("@ZONA|00001|060|05|10|80|20"),
-                                                QStringLiteral("@ZONA|00002|090|05|22|80|30")});
+    const QString script = printer.writeScript(
+        {QStringLiteral("@ZONA|00001|060|05|10|80|20"), QStringLiteral("@ZONA|00002|090|05|22|80|30")});
     // The printer refuses the zone 090 line: the operator is asked whether to go on.
     printer.intercept = [](const Received& packet) -> std::optional<QByteArray> {
         if (packet.fields.value(4) == "090")

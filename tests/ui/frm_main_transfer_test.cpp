@@ -43,19 +43,22 @@ TEST(QuickFromTheMenu, LocksTheMenusWhileRunningAndLeavesNoFormOpen)
     QString stepDuringClose;
     printer.intercept = [&](const Received& packet) -> std::optional<QByteArray> {
         if (packet.command == 57 && packet.fields.value(0) == "X")
-            QMetaObject::invokeMethod(&main, [&] {
-                fileMenuDuringClose = main.control(QStringLiteral("MnuFile"))->isEnabled();
-                helpDuringClose = main.control(QStringLiteral("mnuAyuda"))->isEnabled();
-                if (CustomDlg* dialog = progressWindow(main))
-                    stepDuringClose = dialog->step();
-            }, Qt::BlockingQueuedConnection);
+            QMetaObject::invokeMethod(
+                &main,
+                [&] {
+                    fileMenuDuringClose = main.control(QStringLiteral("MnuFile"))->isEnabled();
+                    helpDuringClose = main.control(QStringLiteral("mnuAyuda"))->isEnabled();
+                    if (CustomDlg* dialog = progressWindow(main))
+                        stepDuringClose = dialog->step();
+                },
+                Qt::BlockingQueuedConnection);
         return std::nullopt;
     };
 
     QAction* entry = main.listEntry(frmMain::List::FastQm210, 1);
     ASSERT_NE(entry, nullptr);
     const QString form = entry->text();
-    env.op.queueAnswer(Answer::Yes);   // the Z close
+    env.op.queueAnswer(Answer::Yes); // the Z close
     entry->trigger();
     ASSERT_TRUE(settle(*worker));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -66,12 +69,12 @@ TEST(QuickFromTheMenu, LocksTheMenusWhileRunningAndLeavesNoFormOpen)
 
     ASSERT_EQ(env.op.transcript().size(), 2);
     EXPECT_TRUE(env.op.transcript().first().startsWith(QStringLiteral("ASK[question] ") + form));
-    EXPECT_EQ(env.op.transcript().last(), QStringLiteral("MSG[exclamation] ") + form
-                                              + QStringLiteral(": Configuración Finalizada"));
+    EXPECT_EQ(env.op.transcript().last(),
+              QStringLiteral("MSG[exclamation] ") + form + QStringLiteral(": Configuración Finalizada"));
     // The model is known first; the day is closed, X before Z, before the configuration goes out.
     EXPECT_EQ(printer.sent().mid(0, 6),
-              (QStringList{QStringLiteral("42 N"), QStringLiteral("42 D"), QStringLiteral("42"), QStringLiteral("57 X P"),
-                           QStringLiteral("57 Z P"), QStringLiteral("42 N")}));
+              (QStringList{QStringLiteral("42 N"), QStringLiteral("42 D"), QStringLiteral("42"),
+                           QStringLiteral("57 X P"), QStringLiteral("57 Z P"), QStringLiteral("42 N")}));
     EXPECT_EQ(env.session->form.FormIDActual, 0);
     EXPECT_EQ(progressWindow(main), nullptr);
     EXPECT_TRUE(main.control(QStringLiteral("MnuFile"))->isEnabled());
@@ -94,16 +97,19 @@ TEST(QuickFromTheMenu, CancelEndsTheWaitAtOnceAndSkipsTheRest)
     main.Form_Activate();
     printer.intercept = [&](const Received& packet) -> std::optional<QByteArray> {
         if (packet.command == 57 && packet.fields.value(0) == "X")
-            QMetaObject::invokeMethod(&main, [&] {
-                if (CustomDlg* dialog = progressWindow(main))
-                    dialog->Command1->click();
-            }, Qt::BlockingQueuedConnection);
+            QMetaObject::invokeMethod(
+                &main,
+                [&] {
+                    if (CustomDlg* dialog = progressWindow(main))
+                        dialog->Command1->click();
+                },
+                Qt::BlockingQueuedConnection);
         return std::nullopt;
     };
     QAction* entry = main.listEntry(frmMain::List::FastQm210, 1);
     ASSERT_NE(entry, nullptr);
     const QString form = entry->text();
-    env.op.queueAnswer(Answer::Yes);   // the Z close, which the cancel then never reaches
+    env.op.queueAnswer(Answer::Yes); // the Z close, which the cancel then never reaches
     entry->trigger();
     ASSERT_TRUE(settle(*worker));
 
@@ -125,8 +131,8 @@ TEST(ScriptWindow, ChoosesAFileAndSendsIt)
     TestEnv env;
     EmulatedPrinter printer(env);
     printer.start(emu::Model::QM540, 0);
-    const QString script = printer.writeScript({QStringLiteral("** prueba"), QStringLiteral("@ZONA|00001|090|05|10|80|20")},
-                                                QStringLiteral("uno.ZON"));
+    const QString script = printer.writeScript(
+        {QStringLiteral("** prueba"), QStringLiteral("@ZONA|00001|090|05|10|80|20")}, QStringLiteral("uno.ZON"));
     QStringList picks = {QString(), script, QString()};
     QList<bool> flags;
     FrmSetZone::Hooks hooks;
@@ -141,12 +147,13 @@ TEST(ScriptWindow, ChoosesAFileAndSendsIt)
 
     for (int i = 0; i < 3; ++i)
         window.Command1_4->click();
-    EXPECT_EQ(env.op.transcript(), QStringList{QStringLiteral("MSG[none] Brela: Debe seleccionar un Archivo para la Carga")});
+    EXPECT_EQ(env.op.transcript(),
+              QStringList{QStringLiteral("MSG[none] Brela: Debe seleccionar un Archivo para la Carga")});
     EXPECT_EQ(window.Label3->text(), QStringLiteral("uno.ZON"));
     EXPECT_TRUE(window.Command1_2->isEnabled());
 
     window.Command1_2->click();
-    EXPECT_FALSE(window.isEnabled());   // until the printer's thread is done
+    EXPECT_FALSE(window.isEnabled()); // until the printer's thread is done
     ASSERT_TRUE(settle(*worker));
     EXPECT_TRUE(window.lastResult);
     EXPECT_EQ(window.Help_Label->text(), QStringLiteral("uno.ZON\nConfigurado sin errores"));

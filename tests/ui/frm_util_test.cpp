@@ -31,16 +31,17 @@ TEST(DocumentUtilities, EachButtonReachesThePrinterAndTheWindowComesBack)
 
     // The letters follow the type as soon as it changes, before any focus moves.
     window.letterList()->setCurrentIndex(0);
-    window.typeList()->setCurrentIndex(4);   // L Recibo oficial
+    window.typeList()->setCurrentIndex(4); // L Recibo oficial
     EXPECT_EQ(window.letterList()->currentText(), QStringLiteral("X Letra X"));
     EXPECT_FALSE(window.transportCheck()->isEnabled());
-    window.typeList()->setCurrentIndex(0);   // F Factura
+    window.typeList()->setCurrentIndex(0); // F Factura
     EXPECT_EQ(window.letterList()->currentText(), QStringLiteral("A Letra A"));
     window.typeList()->setCurrentIndex(4);
     window.button(1)->click();
     ASSERT_TRUE(settle(*worker));
-    EXPECT_EQ(env.op.transcript(), QStringList({QStringLiteral("MSG[information] IMPRESION: Recibo oficial 'X' Nro. 00000001\r\n"
-                                                              "Se imprimió correctamente")}));
+    EXPECT_EQ(env.op.transcript(),
+              QStringList({QStringLiteral("MSG[information] IMPRESION: Recibo oficial 'X' Nro. 00000001\r\n"
+                                          "Se imprimió correctamente")}));
     EXPECT_EQ(printer.lastFields(96).value(2), QByteArray("X"));
     EXPECT_TRUE(window.isEnabled());
 
@@ -81,24 +82,27 @@ TEST(DocumentUtilities, ASecondCommandDuringAZCloseIsRefusedAndTheCloseIsUnchang
     ASSERT_TRUE(settle(*worker));
     env.op.boxes.clear();
 
-    env.op.queueAnswer(Answer::Yes);   // the Z close asks first
+    env.op.queueAnswer(Answer::Yes); // the Z close asks first
     QStringList enabledDuringClose;
     printer.intercept = [&](const Received& packet) -> std::optional<QByteArray> {
         if (packet.command != 57)
             return std::nullopt;
-        QMetaObject::invokeMethod(&main, [&] {
-            for (const char* name : {"MnuLeeFormImpre", "mnuFileFastG", "MnuConfig", "mnuAyuda"})
-                if (main.control(QString::fromLatin1(name))->isEnabled())
-                    enabledDuringClose << QString::fromLatin1(name);
-            if (main.cancelWaitButton()->isVisible())
-                enabledDuringClose << QStringLiteral("Cancelar la espera");
-            for (int i = 1; i <= 4; ++i)
-                if (window.button(i)->isEnabled())
-                    enabledDuringClose << QStringLiteral("button %1").arg(i);
-            main.readFromPrinter();
-            runQuickConfiguration(main, *env.session, 1);
-            window.button(2)->click();
-        }, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(
+            &main,
+            [&] {
+                for (const char* name : {"MnuLeeFormImpre", "mnuFileFastG", "MnuConfig", "mnuAyuda"})
+                    if (main.control(QString::fromLatin1(name))->isEnabled())
+                        enabledDuringClose << QString::fromLatin1(name);
+                if (main.cancelWaitButton()->isVisible())
+                    enabledDuringClose << QStringLiteral("Cancelar la espera");
+                for (int i = 1; i <= 4; ++i)
+                    if (window.button(i)->isEnabled())
+                        enabledDuringClose << QStringLiteral("button %1").arg(i);
+                main.readFromPrinter();
+                runQuickConfiguration(main, *env.session, 1);
+                window.button(2)->click();
+            },
+            Qt::BlockingQueuedConnection);
         return std::nullopt;
     };
     window.button(3)->click();

@@ -35,11 +35,13 @@ struct LibraryWindow : ::testing::Test {
     {
         for (int id = first; id <= last; ++id)
             for (const char* table : {"Forms", "Zone", "Message"}) {
-                env.exec(QStringLiteral("CREATE TEMP TABLE c AS SELECT * FROM %1 WHERE FormID=%2").arg(table).arg(source));
+                env.exec(
+                    QStringLiteral("CREATE TEMP TABLE c AS SELECT * FROM %1 WHERE FormID=%2").arg(table).arg(source));
                 env.exec(QStringLiteral("UPDATE c SET FormID=%1").arg(id));
                 if (QLatin1String(table) == QLatin1String("Forms"))
                     env.exec(QStringLiteral("UPDATE c SET FormDescr='Copia %1', FormPrModel='%2', FormLock=0")
-                                 .arg(id).arg(QLatin1String(model)));
+                                 .arg(id)
+                                 .arg(QLatin1String(model)));
                 env.exec(QStringLiteral("INSERT INTO %1 SELECT * FROM c").arg(table));
                 env.exec(QStringLiteral("DROP TABLE c"));
             }
@@ -67,7 +69,9 @@ struct LibraryWindow : ::testing::Test {
               << window->openModel << QString::number(window->sheetDrawn())
               << (window->sheet() ? window->sheet()->windowTitle() : QString()) << window->panel(1)->text();
         for (const char* name : {"mnuFileOpenG", "mnuFileOpenBuscar", "mnuFileFastG", "mnuFileSave", "mnuFileKill"})
-            state << QStringLiteral("%1=%2").arg(QLatin1String(name)).arg(window->control(QLatin1String(name))->isEnabled());
+            state << QStringLiteral("%1=%2")
+                         .arg(QLatin1String(name))
+                         .arg(window->control(QLatin1String(name))->isEnabled());
         state << QString::number(env.count(QStringLiteral("SELECT COUNT(*) FROM Zone WHERE FormID=9999")));
         return state;
     }
@@ -83,13 +87,13 @@ struct LibraryWindow : ::testing::Test {
 // dialog on that model. The other model's lists are left as they were.
 TEST_F(LibraryWindow, ListsPastTheLimitShowTheFormsLastUsedAndMoreForms)
 {
-    addForms(10, 32, "QM540");   // 23 more: 25 with the two predefined ones
+    addForms(10, 32, "QM540"); // 23 more: 25 with the two predefined ones
     window->Form_Activate();
     EXPECT_EQ(window->listedForms(List::OpenQm540).size(), 25);
     EXPECT_EQ(window->moreEntry(List::OpenQm540), nullptr);
 
     ASSERT_TRUE(openStoredForm(*env.session, 3));
-    qint16 destination = 0;   // the 26th
+    qint16 destination = 0; // the 26th
     ASSERT_TRUE(CopiaFormulario(*env.session, kWorkingCopy, QString(), QStringLiteral("Sucursal"), destination, false));
     for (List list : {List::OpenQm540, List::FastQm540}) {
         EXPECT_EQ(window->listedForms(list), QList<qint16>());
@@ -104,10 +108,10 @@ TEST_F(LibraryWindow, ListsPastTheLimitShowTheFormsLastUsedAndMoreForms)
     window->unloadSheet();
     forgetCurrentForm(*env.session, *window);
     emit window->quickConfigurationRequested(20);
-    window->openFromList(1, kFirstModel);   // a QM210 form is used, not listed among the QM540 ones
+    window->openFromList(1, kFirstModel); // a QM210 form is used, not listed among the QM540 ones
     window->unloadSheet();
     forgetCurrentForm(*env.session, *window);
-    EXPECT_EQ(window->listedForms(List::OpenQm540), QList<qint16>({12, 20}));   // ascending FormID, as listed
+    EXPECT_EQ(window->listedForms(List::OpenQm540), QList<qint16>({12, 20})); // ascending FormID, as listed
     QStringList captions;
     for (QAction* action : window->listMenu(List::FastQm540)->actions())
         if (action->isVisible() && !action->isSeparator())
@@ -133,7 +137,7 @@ TEST_F(LibraryWindow, ListsPastTheLimitShowTheFormsLastUsedAndMoreForms)
     window->Form_Activate();
     EXPECT_EQ(window->recentForms().ids(), QList<qint16>({1}));
     EXPECT_EQ(QSettings().value(QStringLiteral("Library/RecentForms")).toStringList(), QStringList({"1"}));
-    EXPECT_EQ(window->listedForms(List::OpenQm540).size(), 24);   // short again: every form
+    EXPECT_EQ(window->listedForms(List::OpenQm540).size(), 24); // short again: every form
     EXPECT_EQ(window->moreEntry(List::OpenQm540), nullptr);
 }
 
@@ -173,13 +177,13 @@ TEST_F(LibraryWindow, OpeningFromTheDialogLeavesTheSameStateAsTheMenu)
     ASSERT_NE(open, nullptr);
     EXPECT_TRUE(open->isVisible());
     EXPECT_EQ(open->table()->model()->rowCount(), 4);
-    type(open->searchBox(), QStringLiteral("OFICIO 540"));   // "Factura Oficio QM540 12 CPI"
+    type(open->searchBox(), QStringLiteral("OFICIO 540")); // "Factura Oficio QM540 12 CPI"
     EXPECT_EQ(open->table()->model()->rowCount(), 1);
     EXPECT_EQ(open->countLabel()->text(), QStringLiteral("1 de 4 formularios"));
     EXPECT_EQ(open->selected().FormID, 4);
     press(open->searchBox(), Qt::Key_Return);
     EXPECT_EQ(openState(), fromMenu);
-    EXPECT_FALSE(dialog() && dialog()->isVisible());   // gone once it chose
+    EXPECT_FALSE(dialog() && dialog()->isVisible()); // gone once it chose
     EXPECT_EQ(window->recentForms().ids(), QList<qint16>({4}));
 
     // With a form open the shortcut's entry is disabled with its menu.
@@ -253,15 +257,15 @@ TEST_F(LibraryWindow, TheQuickConfigurationChoosesItsFormInTheSameDialog)
     EXPECT_EQ(quick->windowTitle(), QStringLiteral("Configuración rápida: elegir formulario"));
     type(quick->searchBox(), QStringLiteral("copia 40"));
     ASSERT_EQ(quick->selected().FormID, 40);
-    env.op.queueAnswer(Answer::Yes);   // the Z close
+    env.op.queueAnswer(Answer::Yes); // the Z close
     quick->chooseButton()->click();
-    QApplication::processEvents();   // the dialog hands its choice on once it has closed
+    QApplication::processEvents(); // the dialog hands its choice on once it has closed
     ASSERT_TRUE(test::settle(*worker));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
     ASSERT_EQ(env.op.transcript().size(), 2);
     EXPECT_TRUE(env.op.transcript()[0].startsWith(QStringLiteral("ASK[question] Copia 40: Antes de enviar")));
     EXPECT_EQ(env.op.transcript()[1], QStringLiteral("MSG[exclamation] Copia 40: Configuración Finalizada"));
-    EXPECT_EQ(env.session->form.FormIDActual, 0);   // configured, not left open
+    EXPECT_EQ(env.session->form.FormIDActual, 0); // configured, not left open
     EXPECT_EQ(window->recentForms().ids(), QList<qint16>({40}));
 }

@@ -19,8 +19,8 @@
 #include <gtest/gtest.h>
 
 using namespace brela;
-using brela::test::TestEnv;
 using brela::test::settle;
+using brela::test::TestEnv;
 using brela::test::workerOn;
 using List = frmMain::List;
 
@@ -36,9 +36,13 @@ struct MainWindow : ::testing::Test {
 TEST_F(MainWindow, FirstActivationListsEachFormUnderItsModelOnceAndOpensThePort)
 {
     env.exec(QStringLiteral("INSERT INTO Forms (FormID, FormDescr, FormPrModel) VALUES (5, 'Otra marca', 'XP100')"));
-    env.exec(QStringLiteral("INSERT INTO Forms (FormID, FormDescr, FormPrModel, FormLock) VALUES (6, 'Mía', 'QM540', 0)"));
+    env.exec(
+        QStringLiteral("INSERT INTO Forms (FormID, FormDescr, FormPrModel, FormLock) VALUES (6, 'Mía', 'QM540', 0)"));
     int portOpenings = 0;
-    window->setPortOpener([&] { ++portOpenings; return true; });
+    window->setPortOpener([&] {
+        ++portOpenings;
+        return true;
+    });
 
     window->Form_Activate();
     EXPECT_EQ(window->listedForms(List::OpenQm210), QList<qint16>({1, 2}));
@@ -61,17 +65,16 @@ TEST_F(MainWindow, EachMenuEntryIsEnabledInExactlyItsStates)
 {
     const struct {
         const char* control;
-        const char* enabled;   // null: hidden
+        const char* enabled; // null: hidden
     } entries[] = {
-        {"MnuFile", "11111"},         {"mnuFileOpenG", "10011"},    {"mnuFileOpenQm210", nullptr},
-        {"mnuFileOpenBuscar", "10011"},
-        {"mnuFileOpenQm540", nullptr}, {"mnuFileClose", "01100"},    {"mnuFileKill", "01000"},
-        {"mnuFileSave", "01000"},      {"mnuFileSaveAs", "01100"},   {"mnuFileGenerate", "01100"},
-        {"mnuFileExport", "01100"},    {"mnuFileImport", "11111"},   {"mnuFileImportZon", "10011"},
-        {"MnuEnviar", "11101"},        {"MnuLeeFormImpre", "10011"}, {"mnuFileExit", "11111"},
-        {"mnuFileFastG", "10011"},     {"mnuFileFastQM210", nullptr}, {"MnuFileFastQm540", nullptr},
-        {"MnuUtil", "11110"},          {"MnuConfig", "11111"},       {"mnuImprimirForm", "01100"},
-        {"mnuAyuda", "11111"},
+        {"MnuFile", "11111"},           {"mnuFileOpenG", "10011"},     {"mnuFileOpenQm210", nullptr},
+        {"mnuFileOpenBuscar", "10011"}, {"mnuFileOpenQm540", nullptr}, {"mnuFileClose", "01100"},
+        {"mnuFileKill", "01000"},       {"mnuFileSave", "01000"},      {"mnuFileSaveAs", "01100"},
+        {"mnuFileGenerate", "01100"},   {"mnuFileExport", "01100"},    {"mnuFileImport", "11111"},
+        {"mnuFileImportZon", "10011"},  {"MnuEnviar", "11101"},        {"MnuLeeFormImpre", "10011"},
+        {"mnuFileExit", "11111"},       {"mnuFileFastG", "10011"},     {"mnuFileFastQM210", nullptr},
+        {"MnuFileFastQm540", nullptr},  {"MnuUtil", "11110"},          {"MnuConfig", "11111"},
+        {"mnuImprimirForm", "01100"},   {"mnuAyuda", "11111"},
     };
     window->Form_Activate();
     for (int state = 0; state < 5; ++state) {
@@ -108,7 +111,7 @@ TEST_F(MainWindow, SavingUnderANewIdAddsTheFormToBothListsOfItsModelOnce)
 
     env.op.queueAnswer(Answer::Ok);
     ASSERT_TRUE(CopiaFormulario(*env.session, kWorkingCopy, QString(), QStringLiteral("Sucursal"), destination, false));
-    EXPECT_EQ(window->listMenu(List::OpenQm540)->actions().size(), 4);   // design entry + 3 forms
+    EXPECT_EQ(window->listMenu(List::OpenQm540)->actions().size(), 4); // design entry + 3 forms
 
     window->removeForm(destination);
     EXPECT_EQ(window->listedForms(List::FastQm540), QList<qint16>({3, 4}));
@@ -127,7 +130,7 @@ TEST_F(MainWindow, TheOpenFormGoesToAFileAndComesBackListedUnderAnotherName)
         return chosen;
     });
 
-    chosen = env.path(QStringLiteral("carta"));   // the suffix is added
+    chosen = env.path(QStringLiteral("carta")); // the suffix is added
     window->control(QStringLiteral("mnuFileExport"))->trigger();
     EXPECT_TRUE(QFile::exists(chosen + QStringLiteral(".json")));
     chosen += QStringLiteral(".json");
@@ -181,7 +184,9 @@ TEST_F(MainWindow, UnusableStoredLineSettingsStillLeaveTheSettingsWindowWithinRe
     const PortPanel portPanel = window->portPanelSink();
     window->setPortOpener([&] {
         return window->startPrinterJob(
-            [portPanel, &ports](Workbench& bench) { openPortAtStartup(bench.link, bench.session.db, portPanel, {}, ports); },
+            [portPanel, &ports](Workbench& bench) {
+                openPortAtStartup(bench.link, bench.session.db, portPanel, {}, ports);
+            },
             {}, false);
     });
     window->show();
@@ -207,15 +212,18 @@ TEST_F(MainWindow, UnusableStoredLineSettingsStillLeaveTheSettingsWindowWithinRe
 TEST_F(MainWindow, WithoutItsAdapterTheProgramStartsWithoutPrinterUntilAPortIsChosen)
 {
     brela::test::FakePortList ports;
-    env.exec(QStringLiteral("UPDATE PortConfig SET PortDevice = '/dev/ttyUSB0', PortAdapter = '0403:6001 SER=A5XK3RJT', "
-                            "PortAdapterName = 'FT232R USB UART (FTDI, n.º de serie A5XK3RJT)'"));
+    env.exec(
+        QStringLiteral("UPDATE PortConfig SET PortDevice = '/dev/ttyUSB0', PortAdapter = '0403:6001 SER=A5XK3RJT', "
+                       "PortAdapterName = 'FT232R USB UART (FTDI, n.º de serie A5XK3RJT)'"));
     MemoryLine line(env.clock);
     const auto worker = workerOn(env, line);
     window->setWorker(*worker);
     const PortPanel portPanel = window->portPanelSink();
     window->setPortOpener([&] {
         return window->startPrinterJob(
-            [portPanel, &ports](Workbench& bench) { openPortAtStartup(bench.link, bench.session.db, portPanel, {}, ports); },
+            [portPanel, &ports](Workbench& bench) {
+                openPortAtStartup(bench.link, bench.session.db, portPanel, {}, ports);
+            },
             {}, false);
     });
     window->show();
@@ -237,8 +245,9 @@ TEST_F(MainWindow, WithoutItsAdapterTheProgramStartsWithoutPrinterUntilAPortIsCh
     FrmConfig settings(*worker, env.op, env.session->db, portPanel, window.get(), ports);
     ports.present = {brela::test::usbAdapter(QStringLiteral("ttyUSB2"), QStringLiteral("C0FFEE"))};
     settings.show();
-    EXPECT_EQ(settings.portList()->count(), 6);   // COM1-COM4, the new adapter, the missing one
-    EXPECT_EQ(settings.portList()->currentText(), QStringLiteral("FT232R USB UART (FTDI, n.º de serie A5XK3RJT) — no conectado"));
+    EXPECT_EQ(settings.portList()->count(), 6); // COM1-COM4, the new adapter, the missing one
+    EXPECT_EQ(settings.portList()->currentText(),
+              QStringLiteral("FT232R USB UART (FTDI, n.º de serie A5XK3RJT) — no conectado"));
     settings.portList()->setCurrentIndex(4);
     EXPECT_TRUE(settings.portDetails()->text().contains(QStringLiteral("N.º de serie: C0FFEE")));
     settings.acceptButton()->click();

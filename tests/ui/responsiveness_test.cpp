@@ -57,7 +57,7 @@ TEST(WindowThread, NeverStallsThroughAQuickConfigurationAt9600Baud)
     ASSERT_FALSE(device.isEmpty());
 
     TestEnv env;
-    SystemClock clock;   // real deadlines on a real line
+    SystemClock clock; // real deadlines on a real line
     Session window(env.session->db, env.op, clock, env.dir.path());
     PrinterWorker worker(window, [] { return std::make_shared<QtSerialLine>(); });
     {
@@ -89,7 +89,7 @@ TEST(WindowThread, NeverStallsThroughAQuickConfigurationAt9600Baud)
         took.start();
         StallMeter meter;
         meter.start();
-        env.op.queueAnswer(Answer::Yes);   // the Z close
+        env.op.queueAnswer(Answer::Yes); // the Z close
         main.listEntry(frmMain::List::FastQm210, 1)->trigger();
         ASSERT_TRUE(settle(worker, 180000));
         const qint64 worst = meter.worst();

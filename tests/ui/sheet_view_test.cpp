@@ -57,8 +57,9 @@ TEST(SheetDrawing, BoxesSitAtTheirRowsAndColumnsInTwips)
     env.exec("UPDATE Zone SET ZoneLeft=0, ZoneRight=59 WHERE FormID=9999 AND ZoneID=22");
     const SheetDrawing printed = layoutSheet(*env.session, rows, grid, true);
     EXPECT_NEAR(box22(printed).twips.width() / printed.view.twipsPerMm, 127.0, 1e-9);
-    EXPECT_EQ(printed.banner, QStringLiteral(
-        "Factura Oficio QM540 12 CPI (12 CPI - Modelo: QM540) - Nota: FUERA DE ESCALA. NO TOMAR MEDIDAS."));
+    EXPECT_EQ(printed.banner,
+              QStringLiteral(
+                  "Factura Oficio QM540 12 CPI (12 CPI - Modelo: QM540) - Nota: FUERA DE ESCALA. NO TOMAR MEDIDAS."));
 }
 
 // Each zone is drawn, on screen and at true scale, where the script sends
@@ -68,7 +69,7 @@ TEST(SheetDrawing, EveryZoneIsDrawnWhereTheScriptPrintsIt)
 {
     struct Case {
         qint16 form;
-        const char* margins;   // left and top, or null for the shipped ones
+        const char* margins; // left and top, or null for the shipped ones
     };
     const Case cases[] = {{1, nullptr}, {2, nullptr}, {3, nullptr}, {4, nullptr}, {3, "2.5, 7.5"}, {2, "7.5, 2.5"}};
     for (const Case& c : cases) {
@@ -77,17 +78,22 @@ TEST(SheetDrawing, EveryZoneIsDrawnWhereTheScriptPrintsIt)
         ASSERT_TRUE(openStoredForm(*env.session, c.form));
         if (c.margins) {
             const QStringList m = QString::fromLatin1(c.margins).split(QStringLiteral(", "));
-            env.exec(QStringLiteral("UPDATE Forms SET FormMarLeft=%1, FormMarTop=%2 WHERE FormID=9999").arg(m[0], m[1]));
+            env.exec(
+                QStringLiteral("UPDATE Forms SET FormMarLeft=%1, FormMarTop=%2 WHERE FormID=9999").arg(m[0], m[1]));
         }
         QString file = env.path(QStringLiteral("hoja.ZON"));
         ASSERT_TRUE(GeneraConfig(*env.session, QString(), file, true));
         QFile script(file);
         ASSERT_TRUE(script.open(QIODevice::ReadOnly));
-        std::map<int, QString> sent;   // zone: "x1|y1|x2|y2"
+        std::map<int, QString> sent; // zone: "x1|y1|x2|y2"
         for (const QByteArray& line : script.readAll().split('\n')) {
             const QList<QByteArray> f = line.trimmed().split('|');
             if (f.size() == 7 && f[0] == "@ZONA")
-                sent[f[2].toInt()] = QStringLiteral("%1|%2|%3|%4").arg(f[3].toInt()).arg(f[4].toInt()).arg(f[5].toInt()).arg(f[6].toInt());
+                sent[f[2].toInt()] = QStringLiteral("%1|%2|%3|%4")
+                                         .arg(f[3].toInt())
+                                         .arg(f[4].toInt())
+                                         .arg(f[5].toInt())
+                                         .arg(f[6].toInt());
         }
         FormRows rows(env.session->db, kWorkingCopy);
         MapaOcupacion grid;
@@ -99,7 +105,8 @@ TEST(SheetDrawing, EveryZoneIsDrawnWhereTheScriptPrintsIt)
                 const double cw = d.view.twipsPerColumn;
                 const double rh = d.view.twipsPerRow;
                 const QString drawn = QStringLiteral("%1|%2|%3|%4")
-                                          .arg(at(b.twips.left(), cw)).arg(at(b.twips.top(), rh))
+                                          .arg(at(b.twips.left(), cw))
+                                          .arg(at(b.twips.top(), rh))
                                           .arg(at(b.twips.left() + b.twips.width(), cw) - 1)
                                           .arg(at(b.twips.top() + b.twips.height(), rh) - 1);
                 EXPECT_EQ(drawn.toStdString(), sent[b.zoneId].toStdString()) << "zone " << b.zoneId;
@@ -186,7 +193,7 @@ TEST_F(SheetWindow, AFormOpensWithABoxPerVisibleZoneAndClosingWithChangesAsksFir
     factura* sheet = open(List::OpenQm210, 1);
     ASSERT_NE(sheet, nullptr);
     EXPECT_TRUE(sheet->isVisible());
-    QList<int> visible;   // and the unused containers, as outlines
+    QList<int> visible; // and the unused containers, as outlines
     for (const ZoneRow& zone : FormRows(env.session->db, 1).zones())
         if (zone.ZoneVisible || zone.ZoneID == 60 || zone.ZoneID == 90 || zone.ZoneID == 100 || zone.ZoneID == 110)
             visible << zone.ZoneID;
@@ -247,7 +254,7 @@ TEST_F(SheetWindow, TheZoneEditorMovesTheBoxOnTheSheetAndWritesOnlyOnAccept)
     doubleClick(box);
     editor = window->findChild<FrmPropZone*>();
     ASSERT_NE(editor, nullptr);
-    doubleClick(sheet->box(22));   // the editor in use comes forward; no second one
+    doubleClick(sheet->box(22)); // the editor in use comes forward; no second one
     EXPECT_EQ(window->findChildren<FrmPropZone*>().size(), 1);
     EXPECT_EQ(editor->editor()->zone().ZoneID, 142);
     editor->handle(4)->click();
@@ -301,7 +308,7 @@ TEST_F(SheetWindow, AnUnusedContainerOpensFromItsOutlineAndCarriesItsGroup)
     bool corrected = true;
     EXPECT_TRUE(ValidaFormulario(*env.session, state, log, corrected));
     EXPECT_FALSE(corrected);
-    EXPECT_EQ(log.count(QStringLiteral("\r\n")), 3) << log.toStdString();   // the header alone
+    EXPECT_EQ(log.count(QStringLiteral("\r\n")), 3) << log.toStdString(); // the header alone
 }
 
 // The page design shows the top and left margins as the lines and columns
@@ -314,28 +321,28 @@ TEST_F(SheetWindow, ANewPageDesignClosesTheZoneEditorOpenOverIt)
     doubleClick(sheet->box(142));
     QPointer<FrmPropZone> editor = window->findChild<FrmPropZone*>();
     ASSERT_NE(editor, nullptr);
-    editor->handle(4)->click();   // 0..50, not stored yet
+    editor->handle(4)->click(); // 0..50, not stored yet
 
     doubleClick(sheet->Hoja);
     auto* page = window->findChild<frmPropiedades*>();
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(page->conversion(4)->text(), QStringLiteral("10 Filas"));
     EXPECT_EQ(page->conversion(6)->text(), QStringLiteral("12 Columnas"));
-    EXPECT_EQ(page->conversion(5)->text(), QStringLiteral("2 Filas"));   // the bottom margin moves nothing
+    EXPECT_EQ(page->conversion(5)->text(), QStringLiteral("2 Filas")); // the bottom margin moves nothing
     page->text(6)->setText(QStringLiteral("7,5"));
     emit page->text(6)->editingFinished();
     EXPECT_EQ(page->conversion(6)->text(), QStringLiteral("7 o 8 Columnas"));
     page->text(6)->setText(QStringLiteral("12"));
     emit page->text(6)->editingFinished();
 
-    page->list(8)->setCurrentIndex(1);   // 17 CPI
+    page->list(8)->setCurrentIndex(1); // 17 CPI
     env.op.queueAnswer(Answer::Ok);
     ASSERT_TRUE(page->leaveList(8));
     env.op.queueAnswer(Answer::Ok);
     page->Command1_Click(0);
     ASSERT_FALSE(editor.isNull());
     EXPECT_FALSE(editor->inUse());
-    editor->Command1_Click(0);   // too late: nothing to write
+    editor->Command1_Click(0); // too late: nothing to write
     EXPECT_EQ(rect(142), QStringLiteral("57..57,0..72"));
     EXPECT_EQ(env.op.texts().last(),
               QStringLiteral("El diseño de página cambió, así que la ventana de la zona 142 se cerró sin guardar sus "

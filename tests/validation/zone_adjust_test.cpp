@@ -38,8 +38,8 @@ TEST_F(ZoneAdjust, TheFirstOccupiedCellGoesColumnByColumnAndNothingMoves)
     zone(60, 19, 30, 0, 40, false);
     zone(61, 19, 30, 0, 6);
     zone(62, 19, 30, 8, 30);
-    zone(70, 32, 33, 2, 40);    // met at column 2, line 32
-    zone(142, 31, 31, 4, 6);    // met first line by line, but one column further
+    zone(70, 32, 33, 2, 40); // met at column 2, line 32
+    zone(142, 31, 31, 4, 6); // met first line by line, but one column further
     const QStringList stored = all();
 
     EXPECT_FALSE(adjust(60, 20, 33));
@@ -57,7 +57,7 @@ TEST_F(ZoneAdjust, InnerZonesTakeTheNewRowsAndTheContainerSpansThem)
     zone(60, 19, 30, 0, 40, false);
     zone(61, 19, 30, 3, 6);
     zone(62, 19, 30, 8, 30);
-    zone(63, 19, 30, 32, 45, false);   // unused: moves in the database only
+    zone(63, 19, 30, 32, 45, false); // unused: moves in the database only
     zone(70, 19, 30, 0, 40, false);
     zone(100, 40, 42, 0, 40);
 
@@ -81,7 +81,7 @@ TEST_F(ZoneAdjust, TotalsCarryThePairsAndZone070AndNeedZone094)
     zone(91, 44, 47, 2, 10);
     zone(94, 44, 47, 36, 53);
     zone(96, 44, 47, 55, 58, false);
-    zone(97, 44, 47, 55, 58);   // shares its cells with the unused 096
+    zone(97, 44, 47, 55, 58); // shares its cells with the unused 096
 
     ASSERT_TRUE(adjust(90, 45, 49));
     EXPECT_TRUE(env.op.boxes.empty());
@@ -93,8 +93,8 @@ TEST_F(ZoneAdjust, TotalsCarryThePairsAndZone070AndNeedZone094)
     const QStringList stored = all();
     moved.clear();
     EXPECT_FALSE(adjust(90, 46, 50));
-    EXPECT_EQ(env.op.transcript(), QStringList{QStringLiteral(
-                                       "MSG[critical] Error de integridad de la base de datos.: Falta la zona 094")});
+    EXPECT_EQ(env.op.transcript(),
+              QStringList{QStringLiteral("MSG[critical] Error de integridad de la base de datos.: Falta la zona 094")});
     EXPECT_EQ(all(), stored);
     EXPECT_TRUE(moved.isEmpty());
 }
@@ -104,7 +104,7 @@ TEST_F(ZoneAdjust, AMissingContainerIsNamedAfterItsZonesMoved)
     zone(101, 48, 50, 0, 20);
     zone(102, 48, 50, 25, 40);
     EXPECT_TRUE(adjust(100, 50, 52));
-    EXPECT_EQ(env.op.transcript(), QStringList{QStringLiteral(
-                                       "MSG[critical] Error de integridad de la base de datos.: Falta la zona 100")});
+    EXPECT_EQ(env.op.transcript(),
+              QStringList{QStringLiteral("MSG[critical] Error de integridad de la base de datos.: Falta la zona 100")});
     EXPECT_EQ(all(), QStringList({"101 50..52,0..20", "102 50..52,25..40"}));
 }
