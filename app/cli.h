@@ -33,6 +33,8 @@ int usageError(const QString& text);
 void printHelp(); // --help, on stdout
 
 // The stored form named or numbered `name`; 0 after telling the operator.
+// "NAME [-o FILE]": 0 when read, else the usage error's exit status (told).
+int nameAndOutput(const QStringList& args, QString& name, QString& output);
 qint16 resolveForm(Context& context, const QString& name);
 
 } // namespace brela::cli

@@ -14,21 +14,8 @@ int exportCommand(Context& context)
 {
     QString name;
     QString output;
-    QStringList args = context.args;
-    while (!args.isEmpty()) {
-        const QString arg = args.takeFirst();
-        if (arg == QStringLiteral("-o")) {
-            if (args.isEmpty())
-                return usageError(QStringLiteral("Falta el archivo después de -o."));
-            output = args.takeFirst();
-        } else if (name.isEmpty() && !arg.startsWith(QLatin1Char('-'))) {
-            name = arg;
-        } else {
-            return usageError(QStringLiteral("Argumento inesperado: %1").arg(arg));
-        }
-    }
-    if (name.isEmpty())
-        return usageError(QStringLiteral("Falta el formulario (nombre o FormID)."));
+    if (const int bad = nameAndOutput(context.args, name, output))
+        return bad;
 
     Session& session = context.session;
     const qint16 id = resolveForm(context, name);

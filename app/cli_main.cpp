@@ -110,6 +110,26 @@ int usageError(const QString& text)
     return BadUsage;
 }
 
+int nameAndOutput(const QStringList& given, QString& name, QString& output)
+{
+    QStringList args = given;
+    while (!args.isEmpty()) {
+        const QString arg = args.takeFirst();
+        if (arg == QStringLiteral("-o")) {
+            if (args.isEmpty())
+                return usageError(QStringLiteral("Falta el archivo después de -o."));
+            output = args.takeFirst();
+        } else if (name.isEmpty() && !arg.startsWith(QLatin1Char('-'))) {
+            name = arg;
+        } else {
+            return usageError(QStringLiteral("Argumento inesperado: %1").arg(arg));
+        }
+    }
+    if (name.isEmpty())
+        return usageError(QStringLiteral("Falta el formulario (nombre o FormID)."));
+    return 0;
+}
+
 qint16 resolveForm(Context& context, const QString& name)
 {
     try {
