@@ -13,8 +13,10 @@ enum Exit { Done = 0, Failed = 1, BadUsage = 2, Interrupted = 130 };
 
 struct Context {
     Session& session;
-    QStringList args; // the command's own arguments
-    QString port;     // --port N|DEVICE, empty when not given
+    QStringList args;      // the command's own arguments
+    QString port;          // --port N|DEVICE, empty when not given
+    QStringList ports;     // every --port given, in order; `port` is the first
+    bool answered = false; // --yes or --no: no question waits for the terminal
 };
 
 using Command = int (*)(Context&);

@@ -50,7 +50,7 @@ void catchInterruptions()
 
 void printUsage(void (*print)(const QString&))
 {
-    print(QStringLiteral("uso: brela-cli [--folder DIR] [--port N|NOMBRE|DISPOSITIVO] [--yes|--no] COMMAND [ARGS]"));
+    print(QStringLiteral("uso: brela-cli [--folder DIR] [--port N|NOMBRE|DISPOSITIVO]... [--yes|--no] COMMAND [ARGS]"));
     for (const auto& [name, entry] : commands())
         print(QStringLiteral("  ") + QString::fromUtf8(entry.usage));
 }
@@ -64,7 +64,8 @@ void printHelp()
     out(QStringLiteral("  --folder DIR   carpeta del programa (base de datos, registros, scripts)"));
     out(QStringLiteral("  --port P       el port de la impresora para esta orden: un número de 1 a 4, un nombre"));
     out(QStringLiteral("                 que lista \"ports\" (COM2, ttyUSB0), el n.º de serie de un adaptador o"));
-    out(QStringLiteral("                 la ruta de un dispositivo (/dev/pts/3)"));
+    out(QStringLiteral("                 la ruta de un dispositivo (/dev/pts/3). quick y send admiten varios"));
+    out(QStringLiteral("                 --port: cada impresora a la vez, con --yes o --no"));
     out(QStringLiteral("  --yes, --no    respuesta a las preguntas"));
     out(QStringLiteral("  --help         muestra esta ayuda y termina"));
     out(QStringLiteral("  --version      muestra la versión y termina"));
@@ -155,7 +156,7 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName(applicationTitle());
     QStringList args = app.arguments().mid(1);
     QString folder;
-    QString port;
+    QStringList ports;
     ConsoleOperator::Preset preset = ConsoleOperator::Preset::None;
 
     while (!args.isEmpty() && args.first().startsWith(QStringLiteral("--"))) {
@@ -165,7 +166,7 @@ int main(int argc, char** argv)
         if (option == QStringLiteral("--folder"))
             folder = args.takeFirst();
         else if (option == QStringLiteral("--port"))
-            port = args.takeFirst();
+            ports << args.takeFirst();
         else if (option == QStringLiteral("--yes"))
             preset = ConsoleOperator::Preset::Yes;
         else if (option == QStringLiteral("--no"))
@@ -187,6 +188,10 @@ int main(int argc, char** argv)
     if (found == cli::commands().end())
         return cli::usageError(QStringLiteral("Comando desconocido: %1").arg(name));
 
+    // One terminal cannot follow several printers but in a run that sends to all of them.
+    if (ports.size() > 1 && name != QStringLiteral("quick") && name != QStringLiteral("send"))
+        return cli::usageError(QStringLiteral("Solo quick y send admiten varios --port."));
+
     if (folder.isEmpty())
         folder = programFolder();
     if (!QDir().mkpath(folder)) {
@@ -204,7 +209,7 @@ int main(int argc, char** argv)
         return cli::Failed;
     }
     Session session(db, op, clock, folder);
-    cli::Context context{session, args, port};
+    cli::Context context{session, args, ports.value(0), ports, preset != ConsoleOperator::Preset::None};
     cli::catchInterruptions();
     return cli::finish(found->second.command(context));
 }

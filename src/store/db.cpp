@@ -246,4 +246,25 @@ QSqlDatabase openDatabase(const QString& folder)
     return db;
 }
 
+QSqlDatabase openScratchDatabase()
+{
+    static QAtomicInt counter;
+    const QString name = QStringLiteral("brela-scratch-%1").arg(counter.fetchAndAddRelaxed(1));
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    db.setDatabaseName(QStringLiteral(":memory:"));
+    try {
+        if (!db.open())
+            throw DbError(errorText(db.lastError()));
+        run(db, QStringLiteral("PRAGMA foreign_keys=ON"));
+        runScript(db, shippedSchemaSql());
+        upgradeSchema(db);
+    } catch (const DbError&) {
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(name);
+        throw;
+    }
+    return db;
+}
+
 } // namespace brela

@@ -56,6 +56,10 @@ private:
 QSqlDatabase openDatabase(const QString& folder);
 QString databasePath(const QString& folder);
 
+// A private library in memory with the schema and no forms, on a connection
+// of its own; the caller removes the connection when done. Throws DbError.
+QSqlDatabase openScratchDatabase();
+
 // The SQL the program ships: the schema and the predefined forms.
 QString shippedSchemaSql();
 QString shippedFormsSql();

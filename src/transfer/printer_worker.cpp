@@ -176,8 +176,13 @@ struct PrinterWorker::Bench {
 };
 
 PrinterWorker::PrinterWorker(Session& window, LineMaker makeLine, QObject* parent)
+    : PrinterWorker(window, window.op, std::move(makeLine), parent)
+{
+}
+
+PrinterWorker::PrinterWorker(Session& window, Operator& target, LineMaker makeLine, QObject* parent)
     : QObject(parent), window_(window), makeLine_(std::move(makeLine)), thread_(new QThread), context_(new QObject),
-      operator_(window.op, this)
+      operator_(target, this)
 {
     thread_->setObjectName(QStringLiteral("impresora"));
     context_->moveToThread(thread_);

@@ -71,6 +71,9 @@ public:
     // `window` is the window thread's session and operator; `makeLine` runs
     // on the worker thread (a serial port belongs to the thread that made it).
     PrinterWorker(Session& window, LineMaker makeLine, QObject* parent = nullptr);
+    // The same with the jobs' boxes and questions going to `target` (on the
+    // window thread) instead of the window session's operator.
+    PrinterWorker(Session& window, Operator& target, LineMaker makeLine, QObject* parent = nullptr);
     // Cancels what runs, closes the port on its thread and waits a bounded time.
     ~PrinterWorker() override;
 

@@ -6,7 +6,9 @@
 #include "validation/validation.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
+#include <optional>
 
 namespace brela {
 
@@ -16,8 +18,6 @@ struct QuickProgress {
     std::function<void(const QString&)> step;
     // The operator asked to stop; looked at between steps only.
     std::function<bool()> interrupted;
-    // The working copy now holds the form (the windows' data links follow it).
-    std::function<void()> workingCopyReady;
     // The script window is loaded (disabled) for the sending and unloaded after it.
     std::function<void(bool loaded)> sending;
     // The progress window goes away before the closing message.
@@ -25,17 +25,61 @@ struct QuickProgress {
     SendProgress send;
 };
 
+// What the steps before the printer leave for it.
+struct QuickScript {
+    QString name;            // the form's name: the title of every box
+    QString path;            // the generated script
+    bool firstModel = false; // the form's model
+    int lines = 0;           // command lines in the script
+};
+
+enum class Prepared {
+    NotOpened, // the form could not be copied (told); no closing message follows
+    Failed,    // validation or generation failed, or the operator stopped (told)
+    Ready,
+};
+
+// Copies stored form `formId` into a scratch library (ScratchCopy), validates
+// it there and writes "Brela.ZON" in the program folder; the operator's
+// working copy and the stored forms are not touched. `library.lastScript`
+// follows the script.
+Prepared prepareQuickScript(Session& library, qint16 formId, const QString& name, ValidationState& state,
+                            const QuickProgress& progress, QuickScript& script);
+
+struct QuickOutcome {
+    bool ok = false;
+    std::optional<bool> printerFirstModel; // when the printer told its model
+    QStringList refused;                   // script lines the printer refused
+    bool zDone = false;
+};
+
+// The printer's part of the quick configuration: model probe, the question
+// before the Z close, synchronisation, X and Z closes, sending. With
+// `closeAgreed` the operator has already agreed to the Z close for a run on
+// several printers: nothing is asked, and a printer of the other model fails
+// instead of being asked about. No closing message.
+QuickOutcome configurePrinter(Session& session, PrinterLink& link, const QuickScript& script,
+                              const QuickProgress& progress, bool closeAgreed = false);
+
+// The question before the Z close; Yes lets it happen.
+Answer askZClose(Operator& op, const QString& title);
+
+// "Configuración Finalizada", or "Configuración Incompleta" with the lines
+// refused and a Z close already done.
+void reportQuickOutcome(Operator& op, const QString& name, const QuickOutcome& outcome);
+
 // Configures the printer with the stored form session.form.FormIDActual
-// (named session.form.NombreActual) in one run: opens it into the working
-// copy, validates it, writes "Brela.ZON" in the program folder, probes the
-// model (asking before a form of the other model goes on), asks before the
-// Z close, cancels a document left open, prints an X and a Z close and
-// sends the script. A failed step stops the ones after it. Ends with no
-// form open. True when every step was done and the printer took every line.
+// (named session.form.NombreActual) in one run: prepareQuickScript, then
+// configurePrinter, then the closing message. A failed step stops the ones
+// after it. Ends with no form open. True when every step was done and the
+// printer took every line.
 bool ConfiguracionRapida(Session& session, PrinterLink& link, ValidationState& state,
                          const QuickProgress& progress = {});
 
 // Where the quick configuration writes its script.
 QString quickScriptPath(const Session& session);
+
+// The model names the printer reports, for messages and tables.
+QString printerModelName(bool firstModel);
 
 } // namespace brela

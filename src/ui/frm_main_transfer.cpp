@@ -66,7 +66,6 @@ void runQuickConfiguration(frmMain& main, Session& session, qint16 formId)
     QuickProgress progress;
     progress.step = [dialog](const QString& label) { onWindow(dialog, [label](CustomDlg& d) { d.setStep(label); }); };
     progress.interrupted = [stop] { return stop->load(); };
-    progress.workingCopyReady = [window] { onWindow(window, [](frmMain& m) { m.ArmaDetalle(kWorkingCopy); }); };
     const auto sent = std::make_shared<int>(0);
     progress.finished = [dialog] { onWindow(dialog, [](CustomDlg& d) { d.close(); }); };
     progress.send.label = [window](const QString& text) {
@@ -113,7 +112,7 @@ void runQuickConfiguration(frmMain& main, Session& session, qint16 formId)
             setMenusEnabled(*window, true);
             window->EnabMenu();
         },
-        true);
+        false);
     if (!started) {
         if (dialog)
             dialog->close();

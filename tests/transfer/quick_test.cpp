@@ -94,11 +94,8 @@ TEST(QuickConfiguration, AFailedOrCancelledStepSkipsEveryLaterOne)
          QStringList{},
          false,
          {QStringLiteral("MSG[critical] Problemas en la validación:%1: ")}},
-        {"working copy not written",
-         [](Quick& q) {
-             q.env.exec(QStringLiteral("CREATE TRIGGER full BEFORE INSERT ON Zone WHEN NEW.FormID=9999 "
-                                       "BEGIN SELECT RAISE(ABORT, 'disco lleno'); END"));
-         },
+        {"stored form not readable",
+         [](Quick& q) { q.env.exec(QStringLiteral("ALTER TABLE Message RENAME TO Mensajes")); },
          {},
          {},
          QStringLiteral("Abriendo definición"),

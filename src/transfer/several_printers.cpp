@@ -1,0 +1,245 @@
+#include "transfer/several_printers.h"
+
+#include "common/version.h"
+
+#include <QFileInfo>
+#include <atomic>
+
+namespace brela {
+namespace {
+
+// One printer's boxes, titled with its label: four printers' messages and
+// questions must say which printer they are about.
+class LabelledOperator : public Operator {
+public:
+    LabelledOperator(Operator& target, QString label) : target_(target), label_(std::move(label)) {}
+
+    void message(const QString& text, Icon icon, const QString& title) override
+    {
+        target_.message(text, icon, titled(title));
+    }
+    Answer ask(const QString& text, Buttons buttons, Icon icon, const QString& title) override
+    {
+        return target_.ask(text, buttons, icon, titled(title));
+    }
+    std::optional<QString> input(const QString& prompt, const QString& title, const QString& initial) override
+    {
+        return target_.input(prompt, titled(title), initial);
+    }
+    void status(const QString& text) override { target_.status(titled(text)); }
+    void processEvents() override {}
+    void beep() override { target_.beep(); }
+    void openInEditor(const QString& path) override { target_.openInEditor(path); }
+
+private:
+    QString titled(const QString& text) const { return text.isEmpty() ? label_ : label_ + QStringLiteral(": ") + text; }
+
+    Operator& target_;
+    QString label_;
+};
+
+} // namespace
+
+QString resultText(PrinterResult result)
+{
+    switch (result) {
+    case PrinterResult::Done:
+        return QStringLiteral("Finalizada");
+    case PrinterResult::Failed:
+        return QStringLiteral("Incompleta");
+    case PrinterResult::Cancelled:
+        return QStringLiteral("Cancelada");
+    default:
+        return QString();
+    }
+}
+
+struct SeveralPrinters::Port {
+    // Declared before the worker, which reports to it: gone after it.
+    std::unique_ptr<LabelledOperator> op;
+    std::unique_ptr<PrinterWorker> worker;
+    std::shared_ptr<std::atomic<bool>> stop = std::make_shared<std::atomic<bool>>(false);
+};
+
+SeveralPrinters::SeveralPrinters(Session& library, LineMaker makeLine, QObject* parent)
+    : QObject(parent), library_(library), makeLine_(std::move(makeLine))
+{
+}
+
+SeveralPrinters::~SeveralPrinters()
+{
+    cancelAll();
+    ports_.clear();
+}
+
+bool SeveralPrinters::running() const
+{
+    for (const PrinterRow& row : rows_)
+        if (row.result == PrinterResult::Waiting || row.result == PrinterResult::Running)
+            return true;
+    return false;
+}
+
+bool SeveralPrinters::succeeded() const
+{
+    for (const PrinterRow& row : rows_)
+        if (row.result != PrinterResult::Done)
+            return false;
+    return !rows_.empty();
+}
+
+void SeveralPrinters::cancel(int row)
+{
+    if (row < 0 || row >= static_cast<int>(ports_.size()))
+        return;
+    *ports_[row]->stop = true;
+    ports_[row]->worker->cancel();
+}
+
+void SeveralPrinters::cancelAll()
+{
+    for (int row = 0; row < static_cast<int>(ports_.size()); ++row)
+        cancel(row);
+}
+
+void SeveralPrinters::onOwnThread(std::function<void()> change)
+{
+    QMetaObject::invokeMethod(this, std::move(change), Qt::QueuedConnection);
+}
+
+bool SeveralPrinters::startQuick(qint16 formId, const QString& name, const std::vector<PrinterTarget>& targets)
+{
+    if (running() || targets.empty())
+        return false;
+    ValidationState state;
+    QuickScript script;
+    if (prepareQuickScript(library_, formId, name, state, QuickProgress{}, script) != Prepared::Ready)
+        return false;
+    // Once for all of them: a question per printer would reach the operator
+    // four times, and a terminal cannot tell whose answer is whose.
+    if (askZClose(library_.op, name) != Answer::Yes)
+        return false;
+    script_ = script;
+    return startAll(targets, script.lines,
+                    [this](int row, Workbench& bench, const QuickProgress& progress, bool& ok) {
+                        const QuickOutcome outcome =
+                            configurePrinter(bench.session, bench.link, script_, progress, true);
+                        ok = outcome.ok;
+                        const std::optional<bool> model = outcome.printerFirstModel;
+                        const int refused = static_cast<int>(outcome.refused.size());
+                        onOwnThread([this, row, model, refused] {
+                            rows_[row].firstModel = model;
+                            rows_[row].refused = refused;
+                        });
+                    });
+}
+
+bool SeveralPrinters::startSend(const QString& file, const std::vector<PrinterTarget>& targets)
+{
+    if (running() || targets.empty())
+        return false;
+    const QFileInfo info(file);
+    if (!info.isFile() || !info.isReadable()) {
+        library_.op.message(QStringLiteral("No se puede abrir el archivo ") + file, Icon::Critical,
+                            applicationTitle());
+        return false;
+    }
+    script_ = QuickScript{info.fileName(), info.absoluteFilePath(), false, scriptCommandLines(file)};
+    return startAll(targets, script_.lines,
+                    [this](int row, Workbench& bench, const QuickProgress& progress, bool& ok) {
+                        progress.step(QStringLiteral("Enviando Configuración."));
+                        SenderState state;
+                        const bool through =
+                            PFEnviaConfig(bench.session, bench.link, state, script_.path, progress.send);
+                        ok = through && state.refused.isEmpty();
+                        progress.step(ok ? QStringLiteral("Configurado sin errores")
+                                         : QStringLiteral("Hubo errores en ") + script_.name);
+                        // The sender probes the model first: it answered when anything went through.
+                        const bool answered = through || !state.refused.isEmpty();
+                        const bool model = bench.session.PrimerModelo;
+                        const int refused = static_cast<int>(state.refused.size());
+                        onOwnThread([this, row, answered, model, refused] {
+                            if (answered || rows_[row].sent > 0)
+                                rows_[row].firstModel = model;
+                            rows_[row].refused = refused;
+                        });
+                    });
+}
+
+bool SeveralPrinters::startAll(const std::vector<PrinterTarget>& targets, int lines, PortJob job)
+{
+    ports_.clear();
+    rows_.clear();
+    for (const PrinterTarget& target : targets) {
+        PrinterRow row;
+        row.label = target.label;
+        row.lines = lines;
+        rows_.push_back(row);
+        auto port = std::make_unique<Port>();
+        port->op = std::make_unique<LabelledOperator>(library_.op, target.label);
+        port->worker = std::make_unique<PrinterWorker>(library_, *port->op,
+                                                       [make = makeLine_, target] { return make(target); });
+        ports_.push_back(std::move(port));
+    }
+    started_.start();
+    for (int row = 0; row < static_cast<int>(targets.size()); ++row) {
+        const PrinterTarget target = targets[row];
+        const std::shared_ptr<std::atomic<bool>> stop = ports_[row]->stop;
+        QuickProgress progress;
+        progress.step = [this, row](const QString& label) {
+            onOwnThread([this, row, label] {
+                rows_[row].step = label;
+                emit progressed(row, label);
+                emit rowChanged(row);
+            });
+        };
+        progress.interrupted = [stop] { return stop->load(); };
+        progress.send.sent = [this, row](const QString& description, bool accepted) {
+            const QString text = description + (accepted ? QStringLiteral(" OK") : QStringLiteral(" ERROR"));
+            onOwnThread([this, row, text] {
+                ++rows_[row].sent;
+                emit progressed(row, text);
+                emit rowChanged(row);
+            });
+        };
+        const auto ok = std::make_shared<bool>(false);
+        ports_[row]->worker->start(
+            [this, row, target, progress, job, ok](Workbench& bench) {
+                onOwnThread([this, row] {
+                    rows_[row].result = PrinterResult::Running;
+                    emit rowChanged(row);
+                });
+                if (progress.interrupted())
+                    return;
+                progress.step(QStringLiteral("Abriendo el puerto."));
+                // The window's model flag belongs to the window's own printer.
+                const bool model = bench.session.PrimerModelo;
+                if (openPortAtStartup(
+                        bench.link, bench.session.db, [](const QString&) {}, target.choice))
+                    job(row, bench, progress, *ok);
+                bench.session.PrimerModelo = model;
+                // Free for other programs as soon as this printer is done.
+                if (bench.link.line.isOpen())
+                    bench.link.line.close();
+            },
+            [this, row, ok] { finishRow(row, *ok); });
+    }
+    return true;
+}
+
+void SeveralPrinters::finishRow(int row, bool ok)
+{
+    PrinterRow& r = rows_[row];
+    r.seconds = static_cast<double>(started_.elapsed()) / 1000.0;
+    if (ok) {
+        r.result = PrinterResult::Done;
+        r.sent = r.lines; // lines the model does not take are skipped, not sent
+    } else {
+        r.result = ports_[row]->stop->load() ? PrinterResult::Cancelled : PrinterResult::Failed;
+    }
+    emit rowChanged(row);
+    if (!running())
+        emit finished();
+}
+
+} // namespace brela

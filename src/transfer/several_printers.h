@@ -1,0 +1,94 @@
+#pragma once
+
+#include "printer/port_settings.h"
+#include "transfer/printer_worker.h"
+#include "transfer/quick.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace brela {
+
+// One printer of a run on several.
+struct PrinterTarget {
+    QString label;     // how progress, boxes and results name it: "COM2", "/dev/pts/3"
+    PortChoice choice; // the port to open
+};
+
+enum class PrinterResult { Waiting, Running, Done, Failed, Cancelled };
+
+// "Finalizada", "Incompleta", "Cancelada"; empty while it runs.
+QString resultText(PrinterResult result);
+
+// One printer's progress and result.
+struct PrinterRow {
+    QString label;
+    QString step;                   // the step running, or the last one
+    std::optional<bool> firstModel; // the printer's model, once it told it
+    int sent = 0;                   // script lines gone to the printer
+    int lines = 0;                  // command lines in the script
+    int refused = 0;
+    double seconds = 0;
+    PrinterResult result = PrinterResult::Waiting;
+};
+
+// A quick configuration or a send on several printers at once: what depends
+// only on the form (copy, validation, script) is done once, on the calling
+// thread, then every printer runs its own sequence on a worker thread of its
+// own, each with its own link and database connection, so a printer that
+// fails or does not answer holds up no other. Boxes and questions reach
+// `library.op` on the calling thread, titled with the printer's label.
+class SeveralPrinters : public QObject {
+    Q_OBJECT
+public:
+    // Makes the line of a target; runs on that target's worker thread.
+    using LineMaker = std::function<std::shared_ptr<SerialLine>(const PrinterTarget&)>;
+
+    SeveralPrinters(Session& library, LineMaker makeLine, QObject* parent = nullptr);
+    // Cancels what still runs and closes every port.
+    ~SeveralPrinters() override;
+
+    // The quick configuration of stored form `formId` (named `name`): the
+    // X and Z closes are asked about once, for every printer, and a printer
+    // of the other model fails instead of being asked about. False, after
+    // telling the operator, when no printer was started.
+    bool startQuick(qint16 formId, const QString& name, const std::vector<PrinterTarget>& targets);
+    // Sends script `file` to every printer.
+    bool startSend(const QString& file, const std::vector<PrinterTarget>& targets);
+
+    // Stops one printer (at its next step or wait on the line), or all.
+    void cancel(int row);
+    void cancelAll();
+
+    bool running() const;
+    bool succeeded() const; // every printer finished its run without errors
+    const std::vector<PrinterRow>& rows() const { return rows_; }
+
+signals:
+    // A step began or a script line went, as one line of text.
+    void progressed(int row, const QString& text);
+    void rowChanged(int row);
+    void finished();
+
+private:
+    struct Port;
+    using PortJob = std::function<void(int row, Workbench&, const QuickProgress&, bool& ok)>;
+
+    bool startAll(const std::vector<PrinterTarget>& targets, int lines, PortJob job);
+    void finishRow(int row, bool ok);
+    // Runs `change` on this object's thread, from any thread.
+    void onOwnThread(std::function<void()> change);
+
+    Session& library_;
+    LineMaker makeLine_;
+    std::vector<std::unique_ptr<Port>> ports_;
+    std::vector<PrinterRow> rows_;
+    QuickScript script_;
+    QElapsedTimer started_;
+};
+
+} // namespace brela
