@@ -84,7 +84,7 @@ int runOnSeveral(Context& context,
         width = std::max(width, static_cast<int>(row.label.size()));
     const auto line = [width](const QString& port, const QString& model, const QString& result, const QString& seconds,
                               const QString& refused) {
-        out(port.leftJustified(width + 2) + model.leftJustified(7) + result.leftJustified(12)
+        out(port.leftJustified(width + 2) + model.leftJustified(8) + result.leftJustified(12)
             + seconds.rightJustified(8) + QStringLiteral("  ") + refused);
     };
     line(QStringLiteral("Puerto"), QStringLiteral("Modelo"), QStringLiteral("Resultado"), QStringLiteral("Segundos"),

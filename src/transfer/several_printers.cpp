@@ -120,18 +120,16 @@ bool SeveralPrinters::startQuick(qint16 formId, const QString& name, const std::
     if (askZClose(library_.op, name) != Answer::Yes)
         return false;
     script_ = script;
-    return startAll(targets, script.lines,
-                    [this](int row, Workbench& bench, const QuickProgress& progress, bool& ok) {
-                        const QuickOutcome outcome =
-                            configurePrinter(bench.session, bench.link, script_, progress, true);
-                        ok = outcome.ok;
-                        const std::optional<bool> model = outcome.printerFirstModel;
-                        const int refused = static_cast<int>(outcome.refused.size());
-                        onOwnThread([this, row, model, refused] {
-                            rows_[row].firstModel = model;
-                            rows_[row].refused = refused;
-                        });
-                    });
+    return startAll(targets, script.lines, [this](int row, Workbench& bench, const QuickProgress& progress, bool& ok) {
+        const QuickOutcome outcome = configurePrinter(bench.session, bench.link, script_, progress, true);
+        ok = outcome.ok;
+        const std::optional<bool> model = outcome.printerFirstModel;
+        const int refused = static_cast<int>(outcome.refused.size());
+        onOwnThread([this, row, model, refused] {
+            rows_[row].firstModel = model;
+            rows_[row].refused = refused;
+        });
+    });
 }
 
 bool SeveralPrinters::startSend(const QString& file, const std::vector<PrinterTarget>& targets)
@@ -140,30 +138,27 @@ bool SeveralPrinters::startSend(const QString& file, const std::vector<PrinterTa
         return false;
     const QFileInfo info(file);
     if (!info.isFile() || !info.isReadable()) {
-        library_.op.message(QStringLiteral("No se puede abrir el archivo ") + file, Icon::Critical,
-                            applicationTitle());
+        library_.op.message(QStringLiteral("No se puede abrir el archivo ") + file, Icon::Critical, applicationTitle());
         return false;
     }
     script_ = QuickScript{info.fileName(), info.absoluteFilePath(), false, scriptCommandLines(file)};
-    return startAll(targets, script_.lines,
-                    [this](int row, Workbench& bench, const QuickProgress& progress, bool& ok) {
-                        progress.step(QStringLiteral("Enviando Configuración."));
-                        SenderState state;
-                        const bool through =
-                            PFEnviaConfig(bench.session, bench.link, state, script_.path, progress.send);
-                        ok = through && state.refused.isEmpty();
-                        progress.step(ok ? QStringLiteral("Configurado sin errores")
-                                         : QStringLiteral("Hubo errores en ") + script_.name);
-                        // The sender probes the model first: it answered when anything went through.
-                        const bool answered = through || !state.refused.isEmpty();
-                        const bool model = bench.session.PrimerModelo;
-                        const int refused = static_cast<int>(state.refused.size());
-                        onOwnThread([this, row, answered, model, refused] {
-                            if (answered || rows_[row].sent > 0)
-                                rows_[row].firstModel = model;
-                            rows_[row].refused = refused;
-                        });
-                    });
+    return startAll(targets, script_.lines, [this](int row, Workbench& bench, const QuickProgress& progress, bool& ok) {
+        progress.step(QStringLiteral("Enviando Configuración."));
+        SenderState state;
+        const bool through = PFEnviaConfig(bench.session, bench.link, state, script_.path, progress.send);
+        ok = through && state.refused.isEmpty();
+        progress.step(ok ? QStringLiteral("Configurado sin errores")
+                         : QStringLiteral("Hubo errores en ") + script_.name);
+        // The sender probes the model first: it answered when anything went through.
+        const bool answered = through || !state.refused.isEmpty();
+        const bool model = bench.session.PrimerModelo;
+        const int refused = static_cast<int>(state.refused.size());
+        onOwnThread([this, row, answered, model, refused] {
+            if (answered || rows_[row].sent > 0)
+                rows_[row].firstModel = model;
+            rows_[row].refused = refused;
+        });
+    });
 }
 
 bool SeveralPrinters::startAll(const std::vector<PrinterTarget>& targets, int lines, PortJob job)
@@ -177,8 +172,8 @@ bool SeveralPrinters::startAll(const std::vector<PrinterTarget>& targets, int li
         rows_.push_back(row);
         auto port = std::make_unique<Port>();
         port->op = std::make_unique<LabelledOperator>(library_.op, target.label);
-        port->worker = std::make_unique<PrinterWorker>(library_, *port->op,
-                                                       [make = makeLine_, target] { return make(target); });
+        port->worker =
+            std::make_unique<PrinterWorker>(library_, *port->op, [make = makeLine_, target] { return make(target); });
         ports_.push_back(std::move(port));
     }
     started_.start();

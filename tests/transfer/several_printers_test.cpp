@@ -44,8 +44,7 @@ QStringList libraryRows(QSqlDatabase& db)
         while (query.next()) {
             QStringList values;
             for (int i = 0; i < query.record().count(); ++i)
-                values << QString::fromLatin1(query.value(i).typeName()) + QLatin1Char('=')
-                              + query.value(i).toString();
+                values << QString::fromLatin1(query.value(i).typeName()) + QLatin1Char('=') + query.value(i).toString();
             rows << values.join(QLatin1Char('|'));
         }
     }
