@@ -1,6 +1,8 @@
 #include "transfer/several_printers.h"
 
 #include "common/version.h"
+#include "printer/qt_serial_line.h"
+#include "store/db.h"
 
 #include <QFileInfo>
 #include <atomic>
@@ -54,12 +56,54 @@ QString resultText(PrinterResult result)
     }
 }
 
+std::vector<PortOption> portOptions(QSqlDatabase& db, const PortList& list)
+{
+    PortConfig config;
+    try {
+        config = loadPortConfig(db);
+    } catch (const DbError&) {
+        // Without the stored row every port is still offered; none is the window's.
+        config.PortNmb = 0;
+    }
+    const bool numbered = config.PortDevice.isEmpty() && config.PortAdapter.isEmpty();
+    std::vector<PortOption> options;
+    for (int number = 1; number <= 4; ++number) {
+        PortOption option;
+        option.target.label = portLabel(number);
+        option.target.choice.number = number;
+        option.caption = option.target.label + QStringLiteral(" (") + deviceForPort(number) + QLatin1Char(')');
+        option.stored = numbered && config.PortNmb == number;
+        options.push_back(option);
+    }
+    if (!numbered) {
+        const ResolvedPort port = resolvePort(config, list);
+        if (port.missing.isEmpty() && !port.device.isEmpty()) {
+            PortOption option;
+            option.target.label = port.device;
+            option.target.choice.device = port.device;
+            option.caption = config.PortAdapterName.isEmpty()
+                                 ? port.device
+                                 : port.device + QStringLiteral(" (") + config.PortAdapterName + QLatin1Char(')');
+            option.stored = true;
+            options.push_back(option);
+        }
+    }
+    return options;
+}
+
 struct SeveralPrinters::Port {
     // Declared before the worker, which reports to it: gone after it.
     std::unique_ptr<LabelledOperator> op;
-    std::unique_ptr<PrinterWorker> worker;
+    std::unique_ptr<PrinterWorker> own;
+    PrinterWorker* borrowed = nullptr;
     std::shared_ptr<std::atomic<bool>> stop = std::make_shared<std::atomic<bool>>(false);
 };
+
+PrinterWorker& SeveralPrinters::workerOf(int row) const
+{
+    const Port& port = *ports_[row];
+    return port.borrowed ? *port.borrowed : *port.own;
+}
 
 SeveralPrinters::SeveralPrinters(Session& library, LineMaker makeLine, QObject* parent)
     : QObject(parent), library_(library), makeLine_(std::move(makeLine))
@@ -93,7 +137,9 @@ void SeveralPrinters::cancel(int row)
     if (row < 0 || row >= static_cast<int>(ports_.size()))
         return;
     *ports_[row]->stop = true;
-    ports_[row]->worker->cancel();
+    // A borrowed worker only while its job is this run's: a cancel ends whatever it does.
+    if (rows_[row].result == PrinterResult::Waiting || rows_[row].result == PrinterResult::Running)
+        workerOf(row).cancel();
 }
 
 void SeveralPrinters::cancelAll()
@@ -172,8 +218,11 @@ bool SeveralPrinters::startAll(const std::vector<PrinterTarget>& targets, int li
         rows_.push_back(row);
         auto port = std::make_unique<Port>();
         port->op = std::make_unique<LabelledOperator>(library_.op, target.label);
-        port->worker =
-            std::make_unique<PrinterWorker>(library_, *port->op, [make = makeLine_, target] { return make(target); });
+        if (target.worker)
+            port->borrowed = target.worker;
+        else
+            port->own = std::make_unique<PrinterWorker>(library_, *port->op,
+                                                        [make = makeLine_, target] { return make(target); });
         ports_.push_back(std::move(port));
     }
     started_.start();
@@ -198,26 +247,37 @@ bool SeveralPrinters::startAll(const std::vector<PrinterTarget>& targets, int li
             });
         };
         const auto ok = std::make_shared<bool>(false);
-        ports_[row]->worker->start(
-            [this, row, target, progress, job, ok](Workbench& bench) {
+        const bool own = !target.worker;
+        const bool started = workerOf(row).start(
+            [this, row, target, progress, job, ok, own](Workbench& bench) {
                 onOwnThread([this, row] {
                     rows_[row].result = PrinterResult::Running;
                     emit rowChanged(row);
                 });
                 if (progress.interrupted())
                     return;
-                progress.step(QStringLiteral("Abriendo el puerto."));
                 // The window's model flag belongs to the window's own printer.
                 const bool model = bench.session.PrimerModelo;
-                if (openPortAtStartup(
-                        bench.link, bench.session.db, [](const QString&) {}, target.choice))
+                bool open = bench.link.status() == LinkStatus::Idle;
+                if (own || !open) {
+                    progress.step(QStringLiteral("Abriendo el puerto."));
+                    open = openPortAtStartup(
+                        bench.link, bench.session.db, [](const QString&) {}, target.choice);
+                }
+                if (open)
                     job(row, bench, progress, *ok);
-                bench.session.PrimerModelo = model;
-                // Free for other programs as soon as this printer is done.
-                if (bench.link.line.isOpen())
-                    bench.link.line.close();
+                if (own) {
+                    bench.session.PrimerModelo = model;
+                    // Free for other programs as soon as this printer is done.
+                    if (bench.link.line.isOpen())
+                        bench.link.line.close();
+                }
             },
             [this, row, ok] { finishRow(row, *ok); });
+        // The window's printer busy with a job of its own: this row fails, told.
+        if (!started)
+            QMetaObject::invokeMethod(
+                this, [this, row] { finishRow(row, false); }, Qt::QueuedConnection);
     }
     return true;
 }

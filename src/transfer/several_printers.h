@@ -17,7 +17,22 @@ namespace brela {
 struct PrinterTarget {
     QString label;     // how progress, boxes and results name it: "COM2", "/dev/pts/3"
     PortChoice choice; // the port to open
+    // The window's own printer worker when this is its port: the run goes
+    // through it (a port opens once), and the window's entries that use the
+    // printer wait for it as for any of its jobs.
+    PrinterWorker* worker = nullptr;
 };
+
+// A port the window offers for a run on several printers.
+struct PortOption {
+    PrinterTarget target;
+    QString caption;     // "COM2 (/dev/ttyS1)"
+    bool stored = false; // the port of the settings, the one the window's own link uses
+};
+
+// COM1 to COM4 as they are mapped now, then the stored port when it is a
+// device or an adapter of its own (a stored adapter not plugged in is left out).
+std::vector<PortOption> portOptions(QSqlDatabase& db, const PortList& list);
 
 enum class PrinterResult { Waiting, Running, Done, Failed, Cancelled };
 
@@ -76,6 +91,7 @@ signals:
 
 private:
     struct Port;
+    PrinterWorker& workerOf(int row) const;
     using PortJob = std::function<void(int row, Workbench&, const QuickProgress&, bool& ok)>;
 
     bool startAll(const std::vector<PrinterTarget>& targets, int lines, PortJob job);

@@ -182,6 +182,7 @@ void frmMain::buildMenus()
     addControl(file, QStringLiteral("mnuFileBar2"), QStringLiteral("-"));
     addControl(file, QStringLiteral("mnuFileGenerate"), QStringLiteral("&Generar"));
     addControl(file, QStringLiteral("MnuEnviar"), QStringLiteral("Enviar a impresora"));
+    addControl(file, QStringLiteral("mnuFileFastMany"), QStringLiteral("Configuración rápida en varias impresoras..."));
     addControl(file, QStringLiteral("mnuFileBar4"), QStringLiteral("-"));
     addControl(file, QStringLiteral("MnuLeeFormImpre"), QStringLiteral("Leer desde impresora"));
     addControl(file, QStringLiteral("mnuFileBar3"), QStringLiteral("-"));

@@ -1,7 +1,9 @@
 #include "ui/custom_dlg.h"
 #include "ui/frm_main.h"
 #include "ui/frm_set_zone.h"
+#include "ui/frm_several_printers.h"
 
+#include "printer/qt_serial_line.h"
 #include "transfer/generate.h"
 #include "transfer/quick.h"
 
@@ -140,6 +142,24 @@ void connectTransfer(frmMain& main, Session& session)
         main.setEnabled(true);
         main.EnabMenu();
     });
+
+    QObject::connect(main.control(QStringLiteral("mnuFileFastMany")), &QAction::triggered, &main,
+                     [&main, &session, window = QPointer<FrmSeveralPrinters>()]() mutable {
+                         if (!window) {
+                             window = new FrmSeveralPrinters(
+                                 session, main.worker(),
+                                 [](const PrinterTarget&) { return std::make_shared<QtSerialLine>(); }, &main);
+                             window->setAttribute(Qt::WA_DeleteOnClose);
+                             const QRect frame = main.geometry();
+                             window->move(frame.x() + (frame.width() - window->width()) / 2,
+                                          frame.y() + (frame.height() - window->height()) / 2);
+                         } else if (!window->run().running()) {
+                             window->refresh();
+                         }
+                         window->show();
+                         window->raise();
+                         window->activateWindow();
+                     });
 
     QObject::connect(main.control(QStringLiteral("MnuEnviar")), &QAction::triggered, &main,
                      [&main, &session, window = QPointer<FrmSetZone>()]() mutable {
