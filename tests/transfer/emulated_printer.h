@@ -103,6 +103,27 @@ struct EmulatedPrinter {
     size_t first = 0;
 };
 
+// An emulated printer on an in-memory line with a clock of its own, so
+// printers served on different threads share nothing.
+struct OwnLinePrinter {
+    explicit OwnLinePrinter(emu::Model model)
+    {
+        emu::Options options;
+        options.model = model;
+        printer.emplace(options);
+        line.onWrite = [this](const QByteArray& bytes, double now) { return printer->receive(bytes, now); };
+        line.onPoll = [this](double now) { return printer->poll(now); };
+        line.nextEventAt = [this] { return printer->nextEventAt(); };
+    }
+    std::shared_ptr<SerialLine> borrowLine()
+    {
+        return std::shared_ptr<SerialLine>(&line, [](SerialLine*) {});
+    }
+    FakeClock clock;
+    MemoryLine line{clock};
+    std::optional<emu::Emulator> printer;
+};
+
 } // namespace brela::test
 
 QT_BEGIN_NAMESPACE

@@ -16,23 +16,6 @@
 namespace brela::test {
 namespace {
 
-// An emulated printer on an in-memory line with a clock of its own, so
-// printers on different threads share nothing.
-struct OwnPrinter {
-    explicit OwnPrinter(emu::Model model)
-    {
-        emu::Options options;
-        options.model = model;
-        printer.emplace(options);
-        line.onWrite = [this](const QByteArray& bytes, double now) { return printer->receive(bytes, now); };
-        line.onPoll = [this](double now) { return printer->poll(now); };
-        line.nextEventAt = [this] { return printer->nextEventAt(); };
-    }
-    FakeClock clock;
-    MemoryLine line{clock};
-    std::optional<emu::Emulator> printer;
-};
-
 // Every row of the three form tables, as text, in a fixed order.
 QStringList libraryRows(QSqlDatabase& db)
 {
@@ -66,14 +49,14 @@ TEST(SeveralPrinters, EachRunsItsOwnSequenceAndOneOfTheOtherModelFailsAlone)
     openAndEdit(env);
     const QStringList before = libraryRows(env.session->db);
     const QString form = FormRows(env.session->db, 3).form()->FormDescr; // a QM540 form
-    std::vector<std::unique_ptr<OwnPrinter>> printers;
+    std::vector<std::unique_ptr<OwnLinePrinter>> printers;
     std::vector<PrinterTarget> targets;
     for (int i = 0; i < 4; ++i) {
-        printers.push_back(std::make_unique<OwnPrinter>(i == 2 ? emu::Model::QM210 : emu::Model::QM540));
+        printers.push_back(std::make_unique<OwnLinePrinter>(i == 2 ? emu::Model::QM210 : emu::Model::QM540));
         targets.push_back({QStringLiteral("COM%1").arg(i + 1), PortChoice{i + 1, QString()}});
     }
     SeveralPrinters run(*env.session, [&printers](const PrinterTarget& target) {
-        return std::shared_ptr<SerialLine>(&printers[target.choice.number - 1]->line, [](SerialLine*) {});
+        return printers[target.choice.number - 1]->borrowLine();
     });
     QStringList progress;
     QObject::connect(&run, &SeveralPrinters::progressed, [&](int row, const QString& text) {
