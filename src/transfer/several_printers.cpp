@@ -5,6 +5,7 @@
 #include "store/db.h"
 
 #include <QFileInfo>
+#include <QPointer>
 #include <atomic>
 
 namespace brela {
@@ -105,9 +106,17 @@ PrinterWorker& SeveralPrinters::workerOf(int row) const
     return port.borrowed ? *port.borrowed : *port.own;
 }
 
+// Hands the printers' news to the run on its own thread, and drops them once
+// the run is gone: a borrowed worker may finish its job after that.
+struct SeveralPrinters::Relay : QObject {
+    QPointer<SeveralPrinters> run;
+};
+
 SeveralPrinters::SeveralPrinters(Session& library, LineMaker makeLine, QObject* parent)
-    : QObject(parent), library_(library), makeLine_(std::move(makeLine))
+    : QObject(parent), library_(library), makeLine_(std::move(makeLine)),
+      relay_(new Relay, [](Relay* relay) { relay->deleteLater(); })
 {
+    relay_->run = this;
 }
 
 SeveralPrinters::~SeveralPrinters()
@@ -148,9 +157,17 @@ void SeveralPrinters::cancelAll()
         cancel(row);
 }
 
-void SeveralPrinters::onOwnThread(std::function<void()> change)
+SeveralPrinters::Post SeveralPrinters::poster() const
 {
-    QMetaObject::invokeMethod(this, std::move(change), Qt::QueuedConnection);
+    return [relay = relay_](std::function<void(SeveralPrinters&)> change) {
+        QMetaObject::invokeMethod(
+            relay.get(),
+            [relay, change] {
+                if (relay->run)
+                    change(*relay->run);
+            },
+            Qt::QueuedConnection);
+    };
 }
 
 bool SeveralPrinters::startQuick(qint16 formId, const QString& name, const std::vector<PrinterTarget>& targets)
@@ -165,17 +182,18 @@ bool SeveralPrinters::startQuick(qint16 formId, const QString& name, const std::
     // four times, and a terminal cannot tell whose answer is whose.
     if (askZClose(library_.op, name) != Answer::Yes)
         return false;
-    script_ = script;
-    return startAll(targets, script.lines, [this](int row, Workbench& bench, const QuickProgress& progress, bool& ok) {
-        const QuickOutcome outcome = configurePrinter(bench.session, bench.link, script_, progress, true);
-        ok = outcome.ok;
-        const std::optional<bool> model = outcome.printerFirstModel;
-        const int refused = static_cast<int>(outcome.refused.size());
-        onOwnThread([this, row, model, refused] {
-            rows_[row].firstModel = model;
-            rows_[row].refused = refused;
-        });
-    });
+    return startAll(targets, script.lines,
+                    [script](int row, Workbench& bench, const QuickProgress& progress, bool& ok, const Post& post) {
+                        const QuickOutcome outcome =
+                            configurePrinter(bench.session, bench.link, script, progress, true);
+                        ok = outcome.ok;
+                        const std::optional<bool> model = outcome.printerFirstModel;
+                        const int refused = static_cast<int>(outcome.refused.size());
+                        post([row, model, refused](SeveralPrinters& run) {
+                            run.rows_[row].firstModel = model;
+                            run.rows_[row].refused = refused;
+                        });
+                    });
 }
 
 bool SeveralPrinters::startSend(const QString& file, const std::vector<PrinterTarget>& targets)
@@ -187,24 +205,26 @@ bool SeveralPrinters::startSend(const QString& file, const std::vector<PrinterTa
         library_.op.message(QStringLiteral("No se puede abrir el archivo ") + file, Icon::Critical, applicationTitle());
         return false;
     }
-    script_ = QuickScript{info.fileName(), info.absoluteFilePath(), false, scriptCommandLines(file)};
-    return startAll(targets, script_.lines, [this](int row, Workbench& bench, const QuickProgress& progress, bool& ok) {
-        progress.step(QStringLiteral("Enviando Configuración."));
-        SenderState state;
-        const bool through = PFEnviaConfig(bench.session, bench.link, state, script_.path, progress.send);
-        ok = through && state.refused.isEmpty();
-        progress.step(ok ? QStringLiteral("Configurado sin errores")
-                         : QStringLiteral("Hubo errores en ") + script_.name);
-        // The sender probes the model first: it answered when anything went through.
-        const bool answered = through || !state.refused.isEmpty();
-        const bool model = bench.session.PrimerModelo;
-        const int refused = static_cast<int>(state.refused.size());
-        onOwnThread([this, row, answered, model, refused] {
-            if (answered || rows_[row].sent > 0)
-                rows_[row].firstModel = model;
-            rows_[row].refused = refused;
-        });
-    });
+    const QString path = info.absoluteFilePath();
+    const QString name = info.fileName();
+    return startAll(targets, scriptCommandLines(path),
+                    [path, name](int row, Workbench& bench, const QuickProgress& progress, bool& ok, const Post& post) {
+                        progress.step(QStringLiteral("Enviando Configuración."));
+                        SenderState state;
+                        const bool through = PFEnviaConfig(bench.session, bench.link, state, path, progress.send);
+                        ok = through && state.refused.isEmpty();
+                        progress.step(ok ? QStringLiteral("Configurado sin errores")
+                                         : QStringLiteral("Hubo errores en ") + name);
+                        // The sender probes the model first: it answered when anything went through.
+                        const bool answered = through || !state.refused.isEmpty();
+                        const bool model = bench.session.PrimerModelo;
+                        const int refused = static_cast<int>(state.refused.size());
+                        post([row, answered, model, refused](SeveralPrinters& run) {
+                            if (answered || run.rows_[row].sent > 0)
+                                run.rows_[row].firstModel = model;
+                            run.rows_[row].refused = refused;
+                        });
+                    });
 }
 
 bool SeveralPrinters::startAll(const std::vector<PrinterTarget>& targets, int lines, PortJob job)
@@ -226,33 +246,34 @@ bool SeveralPrinters::startAll(const std::vector<PrinterTarget>& targets, int li
         ports_.push_back(std::move(port));
     }
     started_.start();
+    const Post post = poster();
     for (int row = 0; row < static_cast<int>(targets.size()); ++row) {
         const PrinterTarget target = targets[row];
         const std::shared_ptr<std::atomic<bool>> stop = ports_[row]->stop;
         QuickProgress progress;
-        progress.step = [this, row](const QString& label) {
-            onOwnThread([this, row, label] {
-                rows_[row].step = label;
-                emit progressed(row, label);
-                emit rowChanged(row);
+        progress.step = [post, row](const QString& label) {
+            post([row, label](SeveralPrinters& run) {
+                run.rows_[row].step = label;
+                emit run.progressed(row, label);
+                emit run.rowChanged(row);
             });
         };
         progress.interrupted = [stop] { return stop->load(); };
-        progress.send.sent = [this, row](const QString& description, bool accepted) {
+        progress.send.sent = [post, row](const QString& description, bool accepted) {
             const QString text = description + (accepted ? QStringLiteral(" OK") : QStringLiteral(" ERROR"));
-            onOwnThread([this, row, text] {
-                ++rows_[row].sent;
-                emit progressed(row, text);
-                emit rowChanged(row);
+            post([row, text](SeveralPrinters& run) {
+                ++run.rows_[row].sent;
+                emit run.progressed(row, text);
+                emit run.rowChanged(row);
             });
         };
         const auto ok = std::make_shared<bool>(false);
         const bool own = !target.worker;
         const bool started = workerOf(row).start(
-            [this, row, target, progress, job, ok, own](Workbench& bench) {
-                onOwnThread([this, row] {
-                    rows_[row].result = PrinterResult::Running;
-                    emit rowChanged(row);
+            [row, target, progress, job, ok, own, post](Workbench& bench) {
+                post([row](SeveralPrinters& run) {
+                    run.rows_[row].result = PrinterResult::Running;
+                    emit run.rowChanged(row);
                 });
                 if (progress.interrupted())
                     return;
@@ -265,7 +286,7 @@ bool SeveralPrinters::startAll(const std::vector<PrinterTarget>& targets, int li
                         bench.link, bench.session.db, [](const QString&) {}, target.choice);
                 }
                 if (open)
-                    job(row, bench, progress, *ok);
+                    job(row, bench, progress, *ok, post);
                 if (own) {
                     bench.session.PrimerModelo = model;
                     // Free for other programs as soon as this printer is done.
@@ -273,11 +294,10 @@ bool SeveralPrinters::startAll(const std::vector<PrinterTarget>& targets, int li
                         bench.link.line.close();
                 }
             },
-            [this, row, ok] { finishRow(row, *ok); });
+            [post, row, ok] { post([row, ok](SeveralPrinters& run) { run.finishRow(row, *ok); }); });
         // The window's printer busy with a job of its own: this row fails, told.
         if (!started)
-            QMetaObject::invokeMethod(
-                this, [this, row] { finishRow(row, false); }, Qt::QueuedConnection);
+            post([row](SeveralPrinters& run) { run.finishRow(row, false); });
     }
     return true;
 }

@@ -91,20 +91,22 @@ signals:
 
 private:
     struct Port;
-    PrinterWorker& workerOf(int row) const;
-    using PortJob = std::function<void(int row, Workbench&, const QuickProgress&, bool& ok)>;
+    struct Relay;
+    // Runs a change on this object's thread, from any thread, while it lives.
+    using Post = std::function<void(std::function<void(SeveralPrinters&)>)>;
+    using PortJob = std::function<void(int row, Workbench&, const QuickProgress&, bool& ok, const Post&)>;
 
+    PrinterWorker& workerOf(int row) const;
+    Post poster() const;
     bool startAll(const std::vector<PrinterTarget>& targets, int lines, PortJob job);
     void finishRow(int row, bool ok);
-    // Runs `change` on this object's thread, from any thread.
-    void onOwnThread(std::function<void()> change);
 
     Session& library_;
     LineMaker makeLine_;
     std::vector<std::unique_ptr<Port>> ports_;
     std::vector<PrinterRow> rows_;
-    QuickScript script_;
     QElapsedTimer started_;
+    std::shared_ptr<Relay> relay_;
 };
 
 } // namespace brela

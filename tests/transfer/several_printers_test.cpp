@@ -100,6 +100,32 @@ TEST(SeveralPrinters, EachRunsItsOwnSequenceAndOneOfTheOtherModelFailsAlone)
     EXPECT_EQ(env.session->form.FormIDActual, 4);
 }
 
+// Cancelling one printer stops it before anything irreversible; the other goes on.
+TEST(SeveralPrinters, ACancelStopsOnePrinterOnly)
+{
+    TestEnv env;
+    OwnLinePrinter stopped(emu::Model::QM540);
+    OwnLinePrinter other(emu::Model::QM540);
+    SeveralPrinters run(*env.session, [&](const PrinterTarget& target) {
+        return target.choice.number == 1 ? stopped.borrowLine() : other.borrowLine();
+    });
+    env.op.queueAnswer(Answer::Yes);
+    ASSERT_TRUE(run.startQuick(
+        3, QStringLiteral("Carta"),
+        {{QStringLiteral("COM1"), PortChoice{1, QString()}}, {QStringLiteral("COM2"), PortChoice{2, QString()}}}));
+    run.cancel(0);
+    QEventLoop loop;
+    QObject::connect(&run, &SeveralPrinters::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+    if (run.running())
+        loop.exec();
+    ASSERT_FALSE(run.running());
+    EXPECT_EQ(run.rows()[0].result, PrinterResult::Cancelled);
+    EXPECT_EQ(stopped.printer->printer().zNumber(), 0);
+    EXPECT_EQ(run.rows()[1].result, PrinterResult::Done);
+    EXPECT_EQ(other.printer->printer().zNumber(), 1);
+}
+
 TEST(SeveralPrinters, AQuickConfigurationLeavesTheWorkingCopyAndTheStoredFormsAlone)
 {
     TestEnv env;
