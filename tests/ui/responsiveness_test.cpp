@@ -5,6 +5,7 @@
 #include "printer/qt_serial_line.h"
 #include "test_env.h"
 #include "ui/frm_main.h"
+#include "transfer/several_printers.h"
 #include "ui/frm_set_zone.h"
 #include "worker_support.h"
 
@@ -44,16 +45,27 @@ private:
     std::atomic<qint64> worst_{0};
 };
 
+QString emulatorProgram()
+{
+    return qEnvironmentVariable("BRELA_BUILD_DIR") + QStringLiteral("/brela-emulator");
+}
+
+// Starts an emulated printer paced at 9600 baud; its device, empty on failure.
+QString startPrinter(QProcess& printer, const QString& model)
+{
+    printer.start(emulatorProgram(),
+                  {QStringLiteral("--model"), model, QStringLiteral("--baud"), QStringLiteral("9600")});
+    if (!printer.waitForReadyRead(10000))
+        return QString();
+    return QString::fromLocal8Bit(printer.readLine()).trimmed();
+}
+
 TEST(WindowThread, NeverStallsThroughAQuickConfigurationAt9600Baud)
 {
-    const QString emulator = qEnvironmentVariable("BRELA_BUILD_DIR") + QStringLiteral("/brela-emulator");
-    if (!QFileInfo(emulator).isExecutable())
+    if (!QFileInfo(emulatorProgram()).isExecutable())
         GTEST_SKIP() << "sin brela-emulator en BRELA_BUILD_DIR";
     QProcess printer;
-    printer.start(emulator, {QStringLiteral("--model"), QStringLiteral("qm210"), QStringLiteral("--baud"),
-                             QStringLiteral("9600")});
-    ASSERT_TRUE(printer.waitForReadyRead(10000));
-    const QString device = QString::fromLocal8Bit(printer.readLine()).trimmed();
+    const QString device = startPrinter(printer, QStringLiteral("qm210"));
     ASSERT_FALSE(device.isEmpty());
 
     TestEnv env;
@@ -105,6 +117,53 @@ TEST(WindowThread, NeverStallsThroughAQuickConfigurationAt9600Baud)
     }
     printer.terminate();
     printer.waitForFinished(5000);
+}
+
+// The same with two printers at once, the form prepared on the window thread.
+TEST(WindowThread, NeverStallsThroughARunOnTwoPrintersAt9600Baud)
+{
+    if (!QFileInfo(emulatorProgram()).isExecutable())
+        GTEST_SKIP() << "sin brela-emulator en BRELA_BUILD_DIR";
+    QProcess printers[2];
+    std::vector<PrinterTarget> targets;
+    for (QProcess& printer : printers) {
+        const QString device = startPrinter(printer, QStringLiteral("qm540"));
+        ASSERT_FALSE(device.isEmpty());
+        targets.push_back({device, PortChoice{0, device}});
+    }
+    TestEnv env;
+    SystemClock clock;
+    Session window(env.session->db, env.op, clock, env.dir.path());
+    {
+        SeveralPrinters run(window, [](const PrinterTarget&) { return std::make_shared<QtSerialLine>(); });
+        QThread idle;
+        auto* control = new StallMeter;
+        control->moveToThread(&idle);
+        QObject::connect(&idle, &QThread::finished, control, &QObject::deleteLater);
+        idle.start();
+        QMetaObject::invokeMethod(control, &StallMeter::start, Qt::BlockingQueuedConnection);
+        StallMeter meter;
+        meter.start();
+        QCoreApplication::processEvents();
+        env.op.queueAnswer(Answer::Yes);
+        ASSERT_TRUE(run.startQuick(3, QStringLiteral("Carta"), targets));
+        QEventLoop loop;
+        QObject::connect(&run, &SeveralPrinters::finished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(180000, &loop, &QEventLoop::quit);
+        if (run.running())
+            loop.exec();
+        const qint64 machine = control->worst();
+        idle.quit();
+        idle.wait();
+        std::cout << "dos impresoras a 9600 baudios: mayor demora del hilo de ventanas: " << meter.worst()
+                  << " ms (la de un hilo ocioso: " << machine << " ms)" << std::endl;
+        EXPECT_TRUE(run.succeeded()) << env.op.transcript().join('\n').toStdString();
+        EXPECT_LT(meter.worst(), 50 + machine);
+    }
+    for (QProcess& printer : printers) {
+        printer.terminate();
+        printer.waitForFinished(5000);
+    }
 }
 
 } // namespace
