@@ -65,8 +65,10 @@ int runOnSeveral(Context& context,
     QObject::connect(&run, &SeveralPrinters::progressed, &run, [&run](int row, const QString& text) {
         err(run.rows()[row].label + QStringLiteral(": ") + text);
     });
-    if (!start(run, targets))
+    if (!start(run, targets)) {
+        err(QStringLiteral("No se empezó con ninguna impresora."));
         return Failed;
+    }
     QEventLoop loop;
     QObject::connect(&run, &SeveralPrinters::finished, &loop, &QEventLoop::quit);
     // Ctrl-C arrives as a flag: looked at a few times a second, which costs nothing.
