@@ -97,6 +97,7 @@ struct SeveralPrinters::Port {
     std::unique_ptr<LabelledOperator> op;
     std::unique_ptr<PrinterWorker> own;
     PrinterWorker* borrowed = nullptr;
+    bool started = false; // the worker took this run's job
     std::shared_ptr<std::atomic<bool>> stop = std::make_shared<std::atomic<bool>>(false);
 };
 
@@ -147,7 +148,8 @@ void SeveralPrinters::cancel(int row)
         return;
     *ports_[row]->stop = true;
     // A borrowed worker only while its job is this run's: a cancel ends whatever it does.
-    if (rows_[row].result == PrinterResult::Waiting || rows_[row].result == PrinterResult::Running)
+    const bool ours = rows_[row].result == PrinterResult::Waiting || rows_[row].result == PrinterResult::Running;
+    if (ports_[row]->started && ours)
         workerOf(row).cancel();
 }
 
@@ -295,6 +297,7 @@ bool SeveralPrinters::startAll(const std::vector<PrinterTarget>& targets, int li
                 }
             },
             [post, row, ok] { post([row, ok](SeveralPrinters& run) { run.finishRow(row, *ok); }); });
+        ports_[row]->started = started;
         // The window's printer busy with a job of its own: this row fails, told.
         if (!started)
             post([row](SeveralPrinters& run) { run.finishRow(row, false); });
