@@ -4,6 +4,7 @@
 #include "printer/qt_serial_line.h"
 #include "store/db.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QPointer>
 #include <atomic>
@@ -107,15 +108,16 @@ PrinterWorker& SeveralPrinters::workerOf(int row) const
     return port.borrowed ? *port.borrowed : *port.own;
 }
 
-// Hands the printers' news to the run on its own thread, and drops them once
-// the run is gone: a borrowed worker may finish its job after that.
-struct SeveralPrinters::Relay : QObject {
+// Hands the printers' news to the run on the application's thread, and
+// drops them once the run is gone: a borrowed worker may finish its job
+// after that. No QObject of its own: the last news may be dropped while the
+// application tears down its event queues, where nothing can be posted.
+struct SeveralPrinters::Relay {
     QPointer<SeveralPrinters> run;
 };
 
 SeveralPrinters::SeveralPrinters(Session& library, LineMaker makeLine, QObject* parent)
-    : QObject(parent), library_(library), makeLine_(std::move(makeLine)),
-      relay_(new Relay, [](Relay* relay) { relay->deleteLater(); })
+    : QObject(parent), library_(library), makeLine_(std::move(makeLine)), relay_(std::make_shared<Relay>())
 {
     relay_->run = this;
 }
@@ -163,7 +165,7 @@ SeveralPrinters::Post SeveralPrinters::poster() const
 {
     return [relay = relay_](std::function<void(SeveralPrinters&)> change) {
         QMetaObject::invokeMethod(
-            relay.get(),
+            QCoreApplication::instance(),
             [relay, change] {
                 if (relay->run)
                     change(*relay->run);

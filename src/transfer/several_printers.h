@@ -92,7 +92,7 @@ signals:
 private:
     struct Port;
     struct Relay;
-    // Runs a change on this object's thread, from any thread, while it lives.
+    // Runs a change on the application's thread (this one), from any thread, while this lives.
     using Post = std::function<void(std::function<void(SeveralPrinters&)>)>;
     using PortJob = std::function<void(int row, Workbench&, const QuickProgress&, bool& ok, const Post&)>;
 

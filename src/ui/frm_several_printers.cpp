@@ -43,7 +43,7 @@ FrmSeveralPrinters::FrmSeveralPrinters(Session& session, PrinterWorker* own, Sev
     cancelAll_ = new QPushButton(QStringLiteral("Cancelar &todas"), this);
     cancelAll_->setObjectName(QStringLiteral("CancelAll"));
     cancelAll_->setEnabled(false);
-    auto* closeButton = new QPushButton(QStringLiteral("C&errar"), this);
+    close_ = new QPushButton(QStringLiteral("C&errar"), this);
 
     table_ = new QTableWidget(0, ColumnCount, this);
     table_->setObjectName(QStringLiteral("Printers"));
@@ -64,7 +64,7 @@ FrmSeveralPrinters::FrmSeveralPrinters(Session& session, PrinterWorker* own, Sev
     buttons->addWidget(start_);
     buttons->addWidget(cancelAll_);
     buttons->addStretch(1);
-    buttons->addWidget(closeButton);
+    buttons->addWidget(close_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(formRow);
     layout->addWidget(ports);
@@ -75,7 +75,7 @@ FrmSeveralPrinters::FrmSeveralPrinters(Session& session, PrinterWorker* own, Sev
 
     connect(start_, &QPushButton::clicked, this, &FrmSeveralPrinters::start);
     connect(cancelAll_, &QPushButton::clicked, &run_, &SeveralPrinters::cancelAll);
-    connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
+    connect(close_, &QPushButton::clicked, this, &QWidget::close);
     connect(&run_, &SeveralPrinters::rowChanged, this, &FrmSeveralPrinters::showRow);
     connect(&run_, &SeveralPrinters::finished, this, &FrmSeveralPrinters::followRun);
     refresh();
@@ -155,6 +155,7 @@ void FrmSeveralPrinters::start()
         showRow(row);
     }
     cancelAll_->setEnabled(true);
+    close_->setEnabled(false);
     for (QCheckBox* check : checks_)
         check->setEnabled(false);
     forms_->setEnabled(false);
@@ -185,23 +186,17 @@ void FrmSeveralPrinters::followRun()
     summary_->setText(QStringLiteral("Configuradas %1 de %2 impresoras.").arg(done).arg(run_.rows().size()));
     start_->setEnabled(true);
     cancelAll_->setEnabled(false);
+    close_->setEnabled(true);
     for (QCheckBox* check : checks_)
         check->setEnabled(true);
     forms_->setEnabled(true);
-    if (closeWhenDone_)
-        close();
 }
 
 void FrmSeveralPrinters::closeEvent(QCloseEvent* event)
 {
-    // Closed while printers work: they are stopped, and the window goes when they have.
-    if (run_.running()) {
-        closeWhenDone_ = true;
-        run_.cancelAll();
-        event->ignore();
-        return;
-    }
-    closeWhenDone_ = false;
+    // Refusing would also refuse the program's exit, which asks every window;
+    // the printers still at work are stopped instead, as with "Cancelar todas".
+    run_.cancelAll();
     QWidget::closeEvent(event);
 }
 

@@ -51,9 +51,9 @@ private:
     std::vector<QCheckBox*> checks_;
     QPushButton* start_;
     QPushButton* cancelAll_;
+    QPushButton* close_; // while printers work, "Cancelar todas" comes first
     QTableWidget* table_;
     QLabel* summary_;
-    bool closeWhenDone_ = false;
 };
 
 } // namespace brela
