@@ -1,7 +1,7 @@
 #pragma once
 
 #include "store/session.h"
-#include "validation/zone_editor.h"
+#include "edit/zone_editor.h"
 
 #include <QDialog>
 #include <QPointer>

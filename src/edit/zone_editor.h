@@ -3,7 +3,7 @@
 #include "store/rows.h"
 #include "store/session.h"
 #include "validation/occupancy.h"
-#include "validation/zone_adjust.h"
+#include "edit/zone_adjust.h"
 
 #include <optional>
 #include <vector>

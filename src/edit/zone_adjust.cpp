@@ -1,4 +1,4 @@
-#include "validation/zone_adjust.h"
+#include "edit/zone_adjust.h"
 
 #include "common/numbers.h"
 #include "store/rows.h"

@@ -1,4 +1,4 @@
-#include "validation/zone_editor.h"
+#include "edit/zone_editor.h"
 
 #include "common/cp1252.h"
 #include "common/numbers.h"
