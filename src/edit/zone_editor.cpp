@@ -316,16 +316,10 @@ bool ZoneEditor::accept(Session& s, MapaOcupacion& grid, const std::vector<TextE
     FormRows rows(s.db, kWorkingCopy);
     try {
         Transaction transaction(s.db);
-        auto setZone = [&](int zone, const ZoneRect& r) {
-            run(s.db,
-                QStringLiteral(
-                    "UPDATE Zone SET ZoneLeft=?, ZoneRight=?, ZoneTop=?, ZoneBot=? WHERE FormID=? AND ZoneID=?"),
-                {r.left, r.right, r.top, r.bot, kWorkingCopy, zone});
-        };
+        auto setZone = [&](int zone, const ZoneRect& r) { rows.setZoneRect(zone, r.left, r.right, r.top, r.bot); };
 
         if (const qint16 container = qint16(containerOf(n))) {
-            run(s.db, QStringLiteral("UPDATE Zone SET ZoneLeft=?, ZoneRight=? WHERE FormID=? AND ZoneID=?"),
-                {rect.left, rect.right, kWorkingCopy, n});
+            rows.setZoneColumns(n, rect.left, rect.right);
             if (!AjustaZonas(s, grid, container, rect.top, rect.bot, moveBox)) {
                 grid = before;
                 return false;
@@ -362,9 +356,8 @@ bool ZoneEditor::accept(Session& s, MapaOcupacion& grid, const std::vector<TextE
                 std::find_if(texts.begin(), texts.end(), [&](const TextEdit& t) { return t.msgId == m.MsgID; });
             if (typed == texts.end())
                 continue;
-            run(s.db, QStringLiteral("UPDATE Message SET MsgText=?, MsgVisible=? WHERE FormID=? AND MsgID=?"),
-                {typed->text.left(textLength(m, s.PrimerModelo)), (typed->visible || m.MsgRequiered) ? 1 : 0,
-                 kWorkingCopy, m.MsgID});
+            rows.setMessageText(m.MsgID, typed->text.left(textLength(m, s.PrimerModelo)),
+                                typed->visible || m.MsgRequiered);
         }
         transaction.commit();
     } catch (const DbError& error) {

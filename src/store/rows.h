@@ -85,6 +85,12 @@ public:
     void insert(const ZoneRow& row);
     void insert(const MessageRow& row);
 
+    // Single-purpose writes of the editor: only the named columns change.
+    void setZoneRect(int zoneId, int left, int right, int top, int bot);
+    void setZoneColumns(int zoneId, int left, int right);
+    void setZoneLines(int zoneId, int top, int bot);
+    void setMessageText(int msgId, const QString& text, bool visible);
+
 private:
     QSqlDatabase db_;
     qint16 formId_;
