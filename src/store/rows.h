@@ -23,6 +23,7 @@ struct FormRow {
     bool FormLock = false;
     QString FormItemOrder;
     QString FormPrModel;
+    bool operator==(const FormRow&) const = default;
 };
 
 struct ZoneRow {
@@ -39,6 +40,7 @@ struct ZoneRow {
     qint16 ZoneHoriFree = 0;
     bool ZoneVisible = false;
     int ZoneParent = 0;
+    bool operator==(const ZoneRow&) const = default;
 };
 
 struct MessageRow {
@@ -53,6 +55,7 @@ struct MessageRow {
     bool MsgSystem = false;
     int MsgIDOut = 0;
     bool MsgHide = false;
+    bool operator==(const MessageRow&) const = default;
 };
 
 // One whole definition as it travels outside the database (a form file, a

@@ -26,11 +26,6 @@ QRectF SheetView::zoneBox(const PrintedRect& p) const
                   (p.bottom - p.top + 1) * twipsPerRow);
 }
 
-bool isContainer(int zoneId)
-{
-    return zoneId == 60 || zoneId == 90 || zoneId == 100 || zoneId == 110;
-}
-
 QString SheetView::pointerX(double twips) const
 {
     return QStringLiteral("Coord. X=%1 mm").arg(millimetres(twips), 0, 'f', 1);
