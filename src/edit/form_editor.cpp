@@ -271,8 +271,10 @@ void FormEditor::beginDrag(int zoneId, Handle handle)
     if (!zone(zoneId))
         return;
     try {
-        drag_ = Drag{zoneId, handle, 0, 0, takeSnapshot(rows_)};
+        drag_ = Drag{zoneId, handle, 0, 0, takeSnapshot(rows_), nullptr};
+        drag_->writes = std::make_shared<Transaction>(session_.db);
     } catch (const DbError& error) {
+        drag_.reset();
         reportDbError(session_.op, error);
     }
 }
@@ -307,6 +309,14 @@ void FormEditor::endDrag()
         return;
     Drag drag = std::move(*drag_);
     drag_.reset();
+    try {
+        drag.writes->commit();
+    } catch (const DbError& error) {
+        reportDbError(session_.op, error);
+        drag.writes.reset();
+        readRows();
+        return;
+    }
     try {
         RowsChange change = difference(drag.before, takeSnapshot(rows_));
         if (change.empty())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "edit/zone_editor.h"
+#include "store/db.h"
 #include "store/rows.h"
 #include "store/session.h"
 #include "validation/validation.h"
@@ -9,6 +10,7 @@
 #include <QUndoStack>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -112,6 +114,9 @@ private:
         int columns = 0; // applied so far
         int lines = 0;
         FormSnapshot before;
+        // Every step is written at once and committed on release: a
+        // commit per step would wait on the disk under the mouse.
+        std::shared_ptr<Transaction> writes;
     };
 
     void readRows();
