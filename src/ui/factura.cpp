@@ -320,9 +320,23 @@ bool factura::mouseOnBox(QLabel* label, int zoneId, QEvent* event)
         if (mouse->button() != Qt::LeftButton)
             return false;
         setFocus(Qt::MouseFocusReason);
+        if (outline) {
+            // The outline's edge lies over the edges of its inner boxes: those keep their grips.
+            const QPoint onSheet = label->mapTo(Hoja, mouse->position().toPoint());
+            for (const auto& [id, inner] : boxes_) {
+                if (inner != label && !inner->isHidden() && !dynamic_cast<ZoneOutline*>(inner)
+                    && inner->geometry().contains(onSheet)) {
+                    label = inner;
+                    zoneId = id;
+                    break;
+                }
+            }
+        }
         editor_->select(zoneId);
         // A container's outline is a handle of its group: it moves, never stretches.
-        editor_->beginDrag(zoneId, outline ? Handle::Body : handleAt(label->rect(), mouse->position().toPoint()));
+        editor_->beginDrag(zoneId, dynamic_cast<ZoneOutline*>(label)
+                                       ? Handle::Body
+                                       : handleAt(label->rect(), label->mapFromGlobal(mouse->globalPosition()).toPoint()));
         pressed_ = true;
         pressedAt_ = mouse->globalPosition();
         return true;
@@ -458,7 +472,8 @@ void factura::place(const SheetDrawing& d)
         if (!head.startsWith(number + QLatin1Char(' ')) || head.size() < number.size() + 3)
             head = number;
         const QString texts = shownText(b.caption);
-        label->setText(b.outline || texts.isEmpty() ? head : head + QLatin1Char('\n') + texts);
+        // An outline shares its corner with its first inner zone: its number alone.
+        label->setText(b.outline ? number : texts.isEmpty() ? head : head + QLatin1Char('\n') + texts);
         label->setGeometry(where);
         label->show();
         shown[b.zoneId] = true;
