@@ -122,18 +122,6 @@ RowsChange difference(const FormSnapshot& before, const FormSnapshot& after)
     return c;
 }
 
-void fillGrid(MapaOcupacion& grid, const std::vector<ZoneRow>& zones)
-{
-    grid.clear();
-    for (const ZoneRow& z : zones) {
-        if (!z.ZoneVisible)
-            continue;
-        for (int r = std::max(z.ZoneTop, 0); r <= std::min(z.ZoneBot, MapaOcupacion::kLastRow); ++r)
-            for (int c = std::max(z.ZoneLeft, 0); c <= std::min(z.ZoneRight, MapaOcupacion::kLastColumn); ++c)
-                grid.set(r, c, static_cast<qint16>(z.ZoneID));
-    }
-}
-
 FormEditor::FormEditor(Session& session, MapaOcupacion& grid, QObject* parent)
     : QObject(parent), session_(session), grid_(grid), rows_(session.db, kWorkingCopy)
 {

@@ -32,10 +32,6 @@ struct RowsChange {
 };
 RowsChange difference(const FormSnapshot& before, const FormSnapshot& after);
 
-// Fills `grid` with the visible zones, a later zone over an earlier one, as
-// the sheet draws them.
-void fillGrid(MapaOcupacion& grid, const std::vector<ZoneRow>& zones);
-
 // What is grabbed on the sheet: the box itself, an edge or a corner.
 enum class Handle { Body, Left, Right, Top, Bottom, TopLeft, TopRight, BottomLeft, BottomRight };
 

@@ -3,7 +3,7 @@
 #include "store/rows.h"
 #include "store/session.h"
 #include "ui/sheet_layout.h"
-#include "validation/occupancy.h"
+#include "store/occupancy.h"
 
 #include <QWidget>
 #include <functional>

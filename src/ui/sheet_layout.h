@@ -4,7 +4,7 @@
 #include "store/printed_zone.h"
 #include "store/rows.h"
 #include "store/session.h"
-#include "validation/occupancy.h"
+#include "store/occupancy.h"
 
 #include <QRectF>
 #include <QSizeF>

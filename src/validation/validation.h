@@ -2,7 +2,7 @@
 
 #include "store/rows.h"
 #include "store/session.h"
-#include "validation/occupancy.h"
+#include "store/occupancy.h"
 #include "validation/zone_table.h"
 
 #include <QString>
