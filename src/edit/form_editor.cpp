@@ -40,18 +40,31 @@ std::vector<int> stepsFor(Handle h, int columns, int lines)
     const bool top = h == Handle::Top || h == Handle::TopLeft || h == Handle::TopRight;
     const bool body = h == Handle::Body;
     if (columns > 0)
-        return body ? std::vector<int>{0, 6} : right ? std::vector<int>{0} : left ? std::vector<int>{6} : std::vector<int>{};
+        return body    ? std::vector<int>{0, 6}
+               : right ? std::vector<int>{0}
+               : left  ? std::vector<int>{6}
+                       : std::vector<int>{};
     if (columns < 0)
-        return body ? std::vector<int>{2, 4} : right ? std::vector<int>{4} : left ? std::vector<int>{2} : std::vector<int>{};
+        return body    ? std::vector<int>{2, 4}
+               : right ? std::vector<int>{4}
+               : left  ? std::vector<int>{2}
+                       : std::vector<int>{};
     if (lines > 0)
-        return body ? std::vector<int>{1, 7} : bottom ? std::vector<int>{1} : top ? std::vector<int>{7} : std::vector<int>{};
+        return body     ? std::vector<int>{1, 7}
+               : bottom ? std::vector<int>{1}
+               : top    ? std::vector<int>{7}
+                        : std::vector<int>{};
     if (lines < 0)
-        return body ? std::vector<int>{3, 5} : bottom ? std::vector<int>{5} : top ? std::vector<int>{3} : std::vector<int>{};
+        return body     ? std::vector<int>{3, 5}
+               : bottom ? std::vector<int>{5}
+               : top    ? std::vector<int>{3}
+                        : std::vector<int>{};
     return {};
 }
 
 template <typename Row>
-void differ(const std::map<int, Row>& a, const std::map<int, Row>& b, std::map<int, Row>& outA, std::map<int, Row>& outB)
+void differ(const std::map<int, Row>& a, const std::map<int, Row>& b, std::map<int, Row>& outA,
+            std::map<int, Row>& outB)
 {
     for (const auto& [id, row] : a) {
         const auto other = b.find(id);
@@ -334,8 +347,8 @@ StepOutcome FormEditor::markUnused(int zoneId)
     if (!z || !z->ZoneVisible)
         return {};
     if (z->ZoneRequiered) {
-        const StepOutcome refused{false, QStringLiteral("La zona %1 es obligatoria: no puede quedar sin usar.")
-                                             .arg(zoneCaption(zoneId))};
+        const StepOutcome refused{
+            false, QStringLiteral("La zona %1 es obligatoria: no puede quedar sin usar.").arg(zoneCaption(zoneId))};
         say(refused);
         return refused;
     }

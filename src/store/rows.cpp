@@ -205,7 +205,8 @@ void FormRows::insert(const MessageRow& r)
 
 void FormRows::setZoneRect(int zoneId, int left, int right, int top, int bot)
 {
-    run(db_, QStringLiteral("UPDATE Zone SET ZoneLeft=?, ZoneRight=?, ZoneTop=?, ZoneBot=? WHERE FormID=? AND ZoneID=?"),
+    run(db_,
+        QStringLiteral("UPDATE Zone SET ZoneLeft=?, ZoneRight=?, ZoneTop=?, ZoneBot=? WHERE FormID=? AND ZoneID=?"),
         {left, right, top, bot, formId_, zoneId});
 }
 

@@ -191,9 +191,8 @@ void factura::setZoom(double zoom)
 void factura::fitPage()
 {
     fit_ = true;
-    const QSize whole = PixelScale{static_cast<double>(logicalDpiX())}
-                            .pixels(QRectF(QPointF(0, 0), drawing_.windowTwips))
-                            .size();
+    const QSize whole =
+        PixelScale{static_cast<double>(logicalDpiX())}.pixels(QRectF(QPointF(0, 0), drawing_.windowTwips)).size();
     const QSize room = scroll_->viewport()->size();
     if (whole.isEmpty() || room.isEmpty())
         return;
@@ -269,8 +268,8 @@ bool factura::event(QEvent* event)
     if (event->type() == QEvent::KeyPress && editor_) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
-            editor_->select(editor_->nextZone(key->key() == Qt::Key_Backtab
-                                              || key->modifiers().testFlag(Qt::ShiftModifier)));
+            editor_->select(
+                editor_->nextZone(key->key() == Qt::Key_Backtab || key->modifiers().testFlag(Qt::ShiftModifier)));
             return true;
         }
     }
@@ -334,9 +333,10 @@ bool factura::mouseOnBox(QLabel* label, int zoneId, QEvent* event)
         }
         editor_->select(zoneId);
         // A container's outline is a handle of its group: it moves, never stretches.
-        editor_->beginDrag(zoneId, dynamic_cast<ZoneOutline*>(label)
-                                       ? Handle::Body
-                                       : handleAt(label->rect(), label->mapFromGlobal(mouse->globalPosition()).toPoint()));
+        editor_->beginDrag(zoneId,
+                           dynamic_cast<ZoneOutline*>(label)
+                               ? Handle::Body
+                               : handleAt(label->rect(), label->mapFromGlobal(mouse->globalPosition()).toPoint()));
         pressed_ = true;
         pressedAt_ = mouse->globalPosition();
         return true;
@@ -434,7 +434,8 @@ void factura::ArmaForm()
     drawing_ = drawing;
     place(drawing_);
     if (fit_ && !drawn)
-        QMetaObject::invokeMethod(this, [this] { fitPage(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { fitPage(); }, Qt::QueuedConnection);
     setEnabled(true);
     Hoja->setToolTip(kSheetTooltip);
     setWindowTitle(drawing_.caption);
@@ -467,8 +468,8 @@ void factura::place(const SheetDrawing& d)
         const QRect where = px.pixels(b.twips);
         // The number always, the description as far as it fits.
         const QString number = zeroPad(b.zoneId, 3);
-        QString head = metrics.elidedText(number + QLatin1Char(' ') + descriptions[b.zoneId], Qt::ElideRight,
-                                          where.width() - 4);
+        QString head =
+            metrics.elidedText(number + QLatin1Char(' ') + descriptions[b.zoneId], Qt::ElideRight, where.width() - 4);
         if (!head.startsWith(number + QLatin1Char(' ')) || head.size() < number.size() + 3)
             head = number;
         const QString texts = shownText(b.caption);

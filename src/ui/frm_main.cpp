@@ -209,13 +209,13 @@ void frmMain::buildMenus()
     controls_[redo->objectName()] = redo;
 
     QMenu* view = addSubmenu(nullptr, QStringLiteral("MnuVer"), QStringLiteral("&Ver"));
-    connect(addControl(view, QStringLiteral("mnuVerPagina"), QStringLiteral("&Página completa")),
-            &QAction::triggered, this, [this] {
+    connect(addControl(view, QStringLiteral("mnuVerPagina"), QStringLiteral("&Página completa")), &QAction::triggered,
+            this, [this] {
                 if (sheet_)
                     sheet_->fitPage();
             });
-    connect(addControl(view, QStringLiteral("mnuVerReal"), QStringLiteral("&Tamaño real")), &QAction::triggered,
-            this, [this] {
+    connect(addControl(view, QStringLiteral("mnuVerReal"), QStringLiteral("&Tamaño real")), &QAction::triggered, this,
+            [this] {
                 if (sheet_)
                     sheet_->trueSize();
             });

@@ -11,12 +11,11 @@ namespace brela {
 
 void wireMainWindow(frmMain& main, Session& session, PrinterWorker& worker)
 {
-    QObject::connect(main.control(QStringLiteral("MnuConfig")), &QAction::triggered, &main,
-                     [&main, &session, &worker] {
-                         FrmConfig settings(worker, session.op, session.db, main.portPanelSink(), &main);
-                         if (settings.exec() == QDialog::Accepted)
-                             main.setPrinterAvailable(settings.applied() == Applied::Open);
-                     });
+    QObject::connect(main.control(QStringLiteral("MnuConfig")), &QAction::triggered, &main, [&main, &session, &worker] {
+        FrmConfig settings(worker, session.op, session.db, main.portPanelSink(), &main);
+        if (settings.exec() == QDialog::Accepted)
+            main.setPrinterAvailable(settings.applied() == Applied::Open);
+    });
     connectUtilities(main, session);
     connectTransfer(main, session);
 }

@@ -192,7 +192,7 @@ bool Run::correct(int n, const std::function<void(ZoneRow&)>& edit)
         if (!session)
             return false;
         session->op.message(QStringLiteral("Falta la zona ") + fmt3(n), Icon::Critical,
-                           QStringLiteral("Error de integridad de la base de datos."));
+                            QStringLiteral("Error de integridad de la base de datos."));
         return false;
     }
     ZoneRow edited = row->second;

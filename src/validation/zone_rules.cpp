@@ -253,16 +253,22 @@ void applyPositionRules(Run& run)
         run.fail();
     };
 
-    rule(rightSameRows(10, 22), "La zona 010 debe estar a la derecha\r\ny tener las mismas filas que la zona 022.", {10, 22});
-    rule(rightSameRows(34, 24), "La zona 034 debe estar a la derecha\r\ny tener las mismas filas que la zona 024.", {34, 24});
+    rule(rightSameRows(10, 22), "La zona 010 debe estar a la derecha\r\ny tener las mismas filas que la zona 022.",
+         {10, 22});
+    rule(rightSameRows(34, 24), "La zona 034 debe estar a la derecha\r\ny tener las mismas filas que la zona 024.",
+         {34, 24});
     rule(below(24, 22), "La zona 024 debe estar abajo de la zona 022.", {24, 22});
-    rule(rightSameRows(36, 26), "La zona 036 debe estar a la derecha\r\ny tener las mismas filas que la zona 026.", {36, 26});
+    rule(rightSameRows(36, 26), "La zona 036 debe estar a la derecha\r\ny tener las mismas filas que la zona 026.",
+         {36, 26});
     rule(below(26, 24), "La zona 026 debe estar abajo de la zona 024.", {26, 24});
-    rule(rightSameRows(52, 42), "La zona 052 debe estar a la derecha\r\ny tener las mismas filas que la zona 042.", {52, 42});
+    rule(rightSameRows(52, 42), "La zona 052 debe estar a la derecha\r\ny tener las mismas filas que la zona 042.",
+         {52, 42});
     rule(below(42, 26), "La zona 042 debe estar abajo de la zona 026.", {42, 26});
-    rule(rightSameRows(54, 44), "La zona 054 debe estar a la derecha\r\ny tener las mismas filas que la zona 044.", {54, 44});
+    rule(rightSameRows(54, 44), "La zona 054 debe estar a la derecha\r\ny tener las mismas filas que la zona 044.",
+         {54, 44});
     rule(below(44, 42), "La zona 044 debe estar abajo de la zona 042.", {44, 42});
-    rule(rightSameRows(144, 142), "La zona 144 debe estar a la derecha\r\ny tener las mismas filas que la zona 142.", {144, 142});
+    rule(rightSameRows(144, 142), "La zona 144 debe estar a la derecha\r\ny tener las mismas filas que la zona 142.",
+         {144, 142});
     rule(below(60, 44), "Las zona 06x debe estar abajo de la zona 044.", {60, 44});
     rule(below(101, 91), "Las zona 101 debe estar abajo de la zona 091.", {101, 91});
     rule(below(111, 101), "Las zona 111 debe estar abajo de la zona 101.", {111, 101});

@@ -172,8 +172,8 @@ TEST_F(FormEditorTest, FiveHundredEditsUndoToTheStartAndRedoToTheEnd)
     for (const ZoneRow& z : editor.zones())
         if (editor.selectable(z.ZoneID))
             ids.push_back(z.ZoneID);
-    const Handle handles[] = {Handle::Body,  Handle::Body,    Handle::Right,      Handle::Bottom,     Handle::Left,
-                              Handle::Top,   Handle::TopLeft, Handle::BottomRight};
+    const Handle handles[] = {Handle::Body, Handle::Body, Handle::Right,   Handle::Bottom,
+                              Handle::Left, Handle::Top,  Handle::TopLeft, Handle::BottomRight};
     int edits = 0;
     for (int attempt = 0; edits < 500 && attempt < 5000; ++attempt) {
         const int before = editor.history().count();

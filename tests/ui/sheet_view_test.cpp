@@ -364,7 +364,9 @@ TEST_F(SheetWindow, DraggingABoxMovesTheZoneInTheStoreAndUndoPutsItBack)
     // Points on the sheet, given to the box wherever it has got to.
     const QPoint start = box->geometry().center();
     const double column = sheet->pixelScale().pixels(sheet->view().twipsPerColumn);
-    auto at = [&](double columns) { return box->mapFrom(sheet->Hoja, start + QPoint(int(std::lround(columns * column)), 0)); };
+    auto at = [&](double columns) {
+        return box->mapFrom(sheet->Hoja, start + QPoint(int(std::lround(columns * column)), 0));
+    };
     QTest::mousePress(box, Qt::LeftButton, {}, at(0));
     for (double step : {0.4, 1.0, 2.2, 3.0})
         QTest::mouseMove(box, at(step));
