@@ -54,6 +54,12 @@ protected:
     }
 };
 
+// Readable whatever the zoom; the printout keeps its own size.
+double screenPoints(double points, double zoom)
+{
+    return std::max(7.0, points * std::min(zoom, 2.0));
+}
+
 // Pixels of a box's border that grab an edge or a corner instead of the box.
 constexpr int kGrip = 4;
 
@@ -451,8 +457,7 @@ void factura::place(const SheetDrawing& d)
     const QSize window = px.pixels(QRectF(QPointF(0, 0), d.windowTwips)).size();
     canvas_->setFixedSize(window);
     Hoja->setGeometry(px.pixels(QRectF(QPointF(0, 0), d.sheetTwips)));
-    // Readable whatever the zoom; the printout keeps its own size.
-    const QFont font = boxFont(std::max(7.0, d.fontPoints * std::min(zoom_, 2.0)));
+    const QFont font = boxFont(screenPoints(d.fontPoints, zoom_));
     const QFontMetrics metrics(font);
     std::map<int, QString> descriptions;
     for (const ZoneRow& z : d.zones)
@@ -506,8 +511,9 @@ void factura::setZoneBox(int zoneId, int top, int bottom, int left, int right)
     if (!label)
         label = makeBox(zoneId, !moved.ZoneVisible && isContainer(zoneId));
     label->setGeometry(pixelScale().pixels(drawing_.view.zoneBox(printedZone(drawing_.form, drawing_.zones, moved))));
-    if (label->font() != boxFont(drawing_.fontPoints))
-        label->setFont(boxFont(drawing_.fontPoints));
+    const QFont font = boxFont(screenPoints(drawing_.fontPoints, zoom_));
+    if (label->font() != font)
+        label->setFont(font);
     label->show();
     overlay_->update();
 }

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QPrinter>
@@ -388,4 +389,16 @@ TEST_F(SheetWindow, DraggingABoxMovesTheZoneInTheStoreAndUndoPutsItBack)
     QTest::keyClick(sheet, Qt::Key_Down);
     EXPECT_EQ(rect(22), QStringLiteral("10..11,1..52"));
     EXPECT_TRUE(env.op.transcript().isEmpty());
+
+    // A broken rule is in the Problemas panel at once; a double-click on it selects its zone.
+    QTest::keyClick(sheet, Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_EQ(rect(22), QStringLiteral("10..10,1..52"));
+    QListWidget* problems = window->problemList();
+    ASSERT_EQ(problems->count(), 1);
+    EXPECT_TRUE(problems->item(0)->text().startsWith(QStringLiteral("La zona 010 debe estar a la derecha\n")));
+    EXPECT_TRUE(sheet->editor()->hasProblem(10));
+    emit problems->itemDoubleClicked(problems->item(0));
+    EXPECT_EQ(sheet->editor()->selected(), 10);
+    window->control(QStringLiteral("mnuEditUndo"))->trigger();
+    EXPECT_EQ(problems->count(), 0);
 }
