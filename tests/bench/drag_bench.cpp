@@ -23,7 +23,7 @@ int main(int argc, char** argv)
     ConsoleOperator op;
     SystemClock clock;
     Session session(openDatabase(folder.path()), op, clock, folder.path());
-    constexpr qint16 kOficio = 4; // the most zones and lines of the shipped forms
+    constexpr qint16 kOficio = 4; // the longest sheet, as many zones and texts as any
     if (!openStoredForm(session, kOficio))
         return 1;
     MapaOcupacion grid;
