@@ -221,6 +221,11 @@ StepOutcome FormEditor::stepOnce(int zoneId, Handle handle, int columns, int lin
     // the operator do through the container.
     if (lines != 0 && isContainer(z->ZoneParent) && zone(z->ZoneParent))
         z = zone(z->ZoneParent);
+    // Sideways the step rules would move a container off its inner zones,
+    // which stay where they are: its group moves up and down only.
+    if (columns != 0 && handle == Handle::Body && isContainer(z->ZoneID))
+        return {false, QStringLiteral("La zona %1 se mueve solo hacia arriba o hacia abajo, con todo su grupo.")
+                           .arg(zoneCaption(z->ZoneID))};
     const std::vector<int> steps = stepsFor(handle, columns, lines);
     if (steps.empty())
         return {};

@@ -93,6 +93,13 @@ TEST_F(FormEditorTest, DragsFollowTheZoneEditorsRulesAndMoveGroups)
          "La Línea  62 es usada por la zona  101"},
         {"the last line the margin lets print", 142, Handle::Bottom, 0, 3, {{142, "71..73,0..51"}}, "Excede el margen"},
         {"minimum width", 61, Handle::Right, -3, 0, {{61, "19..56,0..5"}}, "Ancho mínimo,  6 columnas"},
+        {"a container's group does not move sideways",
+         100,
+         Handle::Body,
+         1,
+         0,
+         {{100, "62..64,0..83"}, {102, "62..64,56..83"}},
+         "La zona 100 se mueve solo hacia arriba o hacia abajo, con todo su grupo."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
