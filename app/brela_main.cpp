@@ -5,14 +5,11 @@
 #include "store/db.h"
 #include "store/session.h"
 #include "transfer/printer_worker.h"
-#include "ui/frm_config.h"
 #include "ui/frm_main.h"
-#include "ui/frm_set_zone.h"
+#include "ui/frm_main_wiring.h"
 #include "ui/frm_splash.h"
-#include "ui/frm_util.h"
 #include "ui/qt_operator.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QLibraryInfo>
@@ -112,13 +109,7 @@ int main(int argc, char** argv)
             [&main, opened] { main.setPrinterAvailable(*opened); }, false);
         return true;
     });
-    QObject::connect(main.control(QStringLiteral("MnuConfig")), &QAction::triggered, &main, [&] {
-        FrmConfig settings(worker, op, session.db, portPanel, &main);
-        if (settings.exec() == QDialog::Accepted)
-            main.setPrinterAvailable(settings.applied() == Applied::Open);
-    });
-    connectUtilities(main, session);
-    connectTransfer(main, session);
+    wireMainWindow(main, session, worker);
     main.show();
     return app.exec();
 }

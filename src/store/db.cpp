@@ -5,6 +5,8 @@
 
 #include <QAtomicInt>
 #include <QFile>
+#include <QMutex>
+#include <map>
 #include <QSqlError>
 
 // The shipped SQL lives in a static library; naming its resource keeps the
@@ -140,24 +142,77 @@ QSqlQuery runForwardOnly(QSqlDatabase& db, const QString& sql, std::initializer_
     return execute(db, sql, values, true);
 }
 
+namespace {
+
+// How deep each connection is in transactions; a connection lives on one
+// thread, but the map is shared by all.
+QMutex depthLock;
+std::map<QString, int> depths;
+
+int enter(const QString& connection)
+{
+    QMutexLocker lock(&depthLock);
+    return depths[connection]++;
+}
+
+void leave(const QString& connection)
+{
+    QMutexLocker lock(&depthLock);
+    if (--depths[connection] <= 0)
+        depths.erase(connection);
+}
+
+QString savepoint(int level)
+{
+    return QStringLiteral("nested%1").arg(level);
+}
+
+} // namespace
+
 Transaction::Transaction(QSqlDatabase& db) : db_(db)
 {
-    if (!db_.transaction())
-        throw failure(db_.lastError());
+    level_ = enter(db_.connectionName());
+    try {
+        if (level_ == 0) {
+            if (!db_.transaction())
+                throw failure(db_.lastError());
+        } else {
+            run(db_, QStringLiteral("SAVEPOINT ") + savepoint(level_));
+        }
+    } catch (...) {
+        leave(db_.connectionName());
+        throw;
+    }
     open_ = true;
 }
 
 Transaction::~Transaction()
 {
-    if (open_)
+    if (!open_)
+        return;
+    if (level_ == 0) {
         db_.rollback();
+    } else {
+        try {
+            run(db_, QStringLiteral("ROLLBACK TO ") + savepoint(level_));
+            run(db_, QStringLiteral("RELEASE ") + savepoint(level_));
+        } catch (const DbError&) {
+            // The outer transaction's rollback still undoes it.
+        }
+    }
+    leave(db_.connectionName());
 }
 
 void Transaction::commit()
 {
-    if (!db_.commit())
-        throw failure(db_.lastError());
+    if (level_ == 0) {
+        if (!db_.commit())
+            throw failure(db_.lastError());
+    } else {
+        run(db_, QStringLiteral("RELEASE ") + savepoint(level_));
+    }
     open_ = false;
+    leave(db_.connectionName());
 }
 
 QString databasePath(const QString& folder)

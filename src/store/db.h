@@ -39,16 +39,20 @@ QSqlQuery run(QSqlDatabase& db, const QString& sql, std::initializer_list<QVaria
 QSqlQuery runForwardOnly(QSqlDatabase& db, const QString& sql, std::initializer_list<QVariant> values = {});
 
 // Commits on `commit()`, rolls back otherwise: a multi-statement operation
-// happens whole or not at all.
+// happens whole or not at all. Inside another one on the same connection it
+// is a savepoint, so a drag can hold every step's writes until release.
 class Transaction {
 public:
     explicit Transaction(QSqlDatabase& db);
     ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
     void commit();
 
 private:
     QSqlDatabase& db_;
     bool open_ = false;
+    int level_ = 0; // 0 for the outermost
 };
 
 // Opens Facturas.db in `folder`, creating it from the shipped SQL when it is

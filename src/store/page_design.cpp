@@ -2,9 +2,9 @@
 
 #include "common/cp1252.h"
 #include "common/numbers.h"
+#include "store/occupancy.h"
 
 #include <algorithm>
-#include <array>
 
 namespace brela {
 namespace {
@@ -12,30 +12,13 @@ namespace {
 const QString kAttention = QStringLiteral("ATENCION");
 const QString kIntegrity = QStringLiteral("Error de integridad de la base de datos.");
 
-// Cells already taken while the zones are rescaled one by one; the grid of
-// the sheet view is left alone because it still describes the old columns.
-class PlacementGrid {
-public:
-    static constexpr int kRows = 201;
-    static constexpr int kColumns = 181;
-
-    bool taken(int row, int column) const { return inside(row, column) && cells_[row * kColumns + column] != 0; }
-    void mark(int row, int column, int zone)
-    {
-        if (inside(row, column))
-            cells_[row * kColumns + column] = zone;
-    }
-
-private:
-    static bool inside(int row, int column) { return row >= 0 && row < kRows && column >= 0 && column < kColumns; }
-    std::array<int, kRows * kColumns> cells_{};
-};
-
-bool overlaps(const PlacementGrid& grid, const ZoneRow& z, int left, int right)
+// Cells already taken while the zones are rescaled one by one, in a grid of
+// their own: the sheet view's still describes the old columns.
+bool overlaps(const MapaOcupacion& grid, const ZoneRow& z, int left, int right)
 {
     for (int r = z.ZoneTop; r <= z.ZoneBot; ++r)
         for (int c = left; c <= right; ++c)
-            if (grid.taken(r, c))
+            if (!grid.isFree(r, c))
                 return true;
     return false;
 }
@@ -105,7 +88,7 @@ bool ReescalaCPI(Session& s, FormRows& rows, qint16& newCpi)
         return a.ZoneTop != b.ZoneTop ? a.ZoneTop < b.ZoneTop : a.ZoneLeft < b.ZoneLeft;
     });
 
-    PlacementGrid grid;
+    MapaOcupacion grid;
     const long widestAllowed = long(newCpi) * 8;
     long widest = roundHalfEven(form->FormWidth * newCpi / 25.4);
     widest = std::max(std::min(widest, widestAllowed), long(newCpi) * 6);
@@ -129,7 +112,7 @@ bool ReescalaCPI(Session& s, FormRows& rows, qint16& newCpi)
             }
             for (int r = z.ZoneTop; r <= z.ZoneBot; ++r)
                 for (int c = left; c <= right; ++c)
-                    grid.mark(r, c, z.ZoneID);
+                    grid.set(r, c, static_cast<qint16>(z.ZoneID));
         }
         z.ZoneLeft = left;
         z.ZoneRight = right;

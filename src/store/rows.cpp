@@ -203,4 +203,29 @@ void FormRows::insert(const MessageRow& r)
          boolValue(r.MsgRequiered), boolValue(r.MsgSystem), r.MsgIDOut, boolValue(r.MsgHide)});
 }
 
+void FormRows::setZoneRect(int zoneId, int left, int right, int top, int bot)
+{
+    run(db_,
+        QStringLiteral("UPDATE Zone SET ZoneLeft=?, ZoneRight=?, ZoneTop=?, ZoneBot=? WHERE FormID=? AND ZoneID=?"),
+        {left, right, top, bot, formId_, zoneId});
+}
+
+void FormRows::setZoneColumns(int zoneId, int left, int right)
+{
+    run(db_, QStringLiteral("UPDATE Zone SET ZoneLeft=?, ZoneRight=? WHERE FormID=? AND ZoneID=?"),
+        {left, right, formId_, zoneId});
+}
+
+void FormRows::setZoneLines(int zoneId, int top, int bot)
+{
+    run(db_, QStringLiteral("UPDATE Zone SET ZoneTop=?, ZoneBot=? WHERE FormID=? AND ZoneID=?"),
+        {top, bot, formId_, zoneId});
+}
+
+void FormRows::setMessageText(int msgId, const QString& text, bool visible)
+{
+    run(db_, QStringLiteral("UPDATE Message SET MsgText=?, MsgVisible=? WHERE FormID=? AND MsgID=?"),
+        {text, visible ? 1 : 0, formId_, msgId});
+}
+
 } // namespace brela

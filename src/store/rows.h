@@ -23,6 +23,7 @@ struct FormRow {
     bool FormLock = false;
     QString FormItemOrder;
     QString FormPrModel;
+    bool operator==(const FormRow&) const = default;
 };
 
 struct ZoneRow {
@@ -39,6 +40,7 @@ struct ZoneRow {
     qint16 ZoneHoriFree = 0;
     bool ZoneVisible = false;
     int ZoneParent = 0;
+    bool operator==(const ZoneRow&) const = default;
 };
 
 struct MessageRow {
@@ -53,6 +55,7 @@ struct MessageRow {
     bool MsgSystem = false;
     int MsgIDOut = 0;
     bool MsgHide = false;
+    bool operator==(const MessageRow&) const = default;
 };
 
 // One whole definition as it travels outside the database (a form file, a
@@ -84,6 +87,12 @@ public:
     void update(const MessageRow& row);
     void insert(const ZoneRow& row);
     void insert(const MessageRow& row);
+
+    // Single-purpose writes of the editor: only the named columns change.
+    void setZoneRect(int zoneId, int left, int right, int top, int bot);
+    void setZoneColumns(int zoneId, int left, int right);
+    void setZoneLines(int zoneId, int top, int bot);
+    void setMessageText(int msgId, const QString& text, bool visible);
 
 private:
     QSqlDatabase db_;

@@ -27,6 +27,22 @@ void writeValidationFile(Session& session, const QString& log)
 
 } // namespace
 
+bool validateCommand(Session& session, ValidationState& state)
+{
+    QString log;
+    bool corrected = false;
+    bool passed = false;
+    try {
+        passed = ValidaFormulario(session, state, log, corrected);
+    } catch (const DbError& error) {
+        reportDbError(session.op, error, applicationTitle());
+        return false;
+    }
+    writeValidationFile(session, log);
+    session.op.message(log, passed ? Icon::Information : Icon::Exclamation, QStringLiteral("Validación"));
+    return passed;
+}
+
 bool generateCommand(Session& session, ValidationState& state, QString& fileName)
 {
     QString log;

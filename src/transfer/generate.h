@@ -14,4 +14,9 @@ namespace brela {
 // name used is handed back. True when the script was written.
 bool generateCommand(Session& session, ValidationState& state, QString& fileName);
 
+// "Validar": the validation run on the working copy, corrections included,
+// without generating. Its log goes to "Valida.txt" and is shown to the
+// operator. True when no uncorrectable problem remains.
+bool validateCommand(Session& session, ValidationState& state);
+
 } // namespace brela

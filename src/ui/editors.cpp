@@ -11,16 +11,15 @@
 namespace brela {
 namespace {
 
-// The sheet draws what was stored; a drawing must not forget the change.
-void redraw(frmMain& main, bool modified)
+// The sheet draws what was stored. The change is in the undo history,
+// which is what tells whether the form is modified.
+void redraw(frmMain& main)
 {
     factura* sheet = main.sheet();
     if (!sheet)
         return;
     sheet->redrawRequested = true;
     sheet->ArmaForm();
-    if (modified)
-        sheet->markModified();
 }
 
 template <typename Window> Window* openOne(frmMain& main)
@@ -43,6 +42,9 @@ void wireEditors(Session& session, frmMain& main, factura& sheet)
         }
         auto* window = new frmPropiedades(session, &main);
         window->setAttribute(Qt::WA_DeleteOnClose);
+        window->setRecorder([&main](const QString& text, const std::function<bool()>& write) {
+            return main.formEditor().record(text, write);
+        });
         window->setAcceptedHandler([&main](bool modified) {
             // A zone editor holds the columns and lines of the page it opened on;
             // its Aceptar would write them back over a new pitch or item order.
@@ -50,7 +52,7 @@ void wireEditors(Session& session, frmMain& main, factura& sheet)
                 for (FrmPropZone* editor : main.findChildren<FrmPropZone*>())
                     if (editor->inUse())
                         editor->pageChanged();
-            redraw(main, modified);
+            redraw(main);
         });
         window->open();
     });
@@ -69,7 +71,10 @@ void wireEditors(Session& session, frmMain& main, factura& sheet)
             if (main.sheet())
                 main.sheet()->setZoneBox(zone, r.top, r.bot, r.left, r.right);
         };
-        boxes.accepted = [&main](bool modified) { redraw(main, modified); };
+        boxes.accepted = [&main](bool) { redraw(main); };
+        boxes.record = [&main](const QString& text, const std::function<bool()>& write) {
+            return main.formEditor().record(text, write);
+        };
         auto* editor = new FrmPropZone(session, main.validation().grid, boxes, &main);
         if (!editor->load(zoneId)) {
             delete editor;

@@ -1,6 +1,7 @@
 #include "ui/factura.h"
 
 #include "common/numbers.h"
+#include "edit/form_editor.h"
 #include "store/db.h"
 
 #include <QCloseEvent>
@@ -13,6 +14,8 @@
 #include <QRegion>
 #include <QResizeEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QWheelEvent>
 #include <QScrollArea>
 #include <cmath>
 
@@ -51,6 +54,61 @@ protected:
     }
 };
 
+// Readable whatever the zoom; the printout keeps its own size.
+double screenPoints(double points, double zoom)
+{
+    return std::max(7.0, points * std::min(zoom, 2.0));
+}
+
+// Pixels of a box's border that grab an edge or a corner instead of the box.
+constexpr int kGrip = 4;
+
+Handle handleAt(const QRect& box, const QPoint& at)
+{
+    const bool left = at.x() < kGrip;
+    const bool right = at.x() >= box.width() - kGrip;
+    const bool top = at.y() < kGrip;
+    const bool bottom = at.y() >= box.height() - kGrip;
+    if (top && left)
+        return Handle::TopLeft;
+    if (top && right)
+        return Handle::TopRight;
+    if (bottom && left)
+        return Handle::BottomLeft;
+    if (bottom && right)
+        return Handle::BottomRight;
+    if (left)
+        return Handle::Left;
+    if (right)
+        return Handle::Right;
+    if (top)
+        return Handle::Top;
+    if (bottom)
+        return Handle::Bottom;
+    return Handle::Body;
+}
+
+Qt::CursorShape cursorFor(Handle h)
+{
+    switch (h) {
+    case Handle::Left:
+    case Handle::Right:
+        return Qt::SizeHorCursor;
+    case Handle::Top:
+    case Handle::Bottom:
+        return Qt::SizeVerCursor;
+    case Handle::TopLeft:
+    case Handle::BottomRight:
+        return Qt::SizeFDiagCursor;
+    case Handle::TopRight:
+    case Handle::BottomLeft:
+        return Qt::SizeBDiagCursor;
+    case Handle::Body:
+        break;
+    }
+    return Qt::SizeAllCursor;
+}
+
 QString shownText(QString caption)
 {
     caption.remove(QLatin1Char('\r'));
@@ -60,6 +118,26 @@ QString shownText(QString caption)
 }
 
 } // namespace
+
+// Selection, handles and problem outlines over the boxes; the mouse goes
+// through it to them.
+class SheetOverlay : public QWidget {
+public:
+    SheetOverlay(QWidget* parent, std::function<void(QPainter&)> paint) : QWidget(parent), paint_(std::move(paint))
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        paint_(painter);
+    }
+
+private:
+    std::function<void(QPainter&)> paint_;
+};
 
 factura::factura(Session& session, FormRows& rows, MapaOcupacion& grid, QWidget* parent)
     : QWidget(parent), session_(session), rows_(rows), grid_(grid)
@@ -78,6 +156,10 @@ factura::factura(Session& session, FormRows& rows, MapaOcupacion& grid, QWidget*
     Hoja->setMouseTracking(true);
     Hoja->installEventFilter(this);
     scroll_->setWidget(canvas_);
+    scroll_->setFocusPolicy(Qt::NoFocus);
+    scroll_->viewport()->installEventFilter(this);
+    overlay_ = new SheetOverlay(Hoja, [this](QPainter& painter) { paintOverlay(painter); });
+    setFocusPolicy(Qt::StrongFocus);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(scroll_);
@@ -85,7 +167,208 @@ factura::factura(Session& session, FormRows& rows, MapaOcupacion& grid, QWidget*
 
 PixelScale factura::pixelScale() const
 {
-    return PixelScale{static_cast<double>(logicalDpiX())};
+    return PixelScale{logicalDpiX() * zoom_};
+}
+
+void factura::setEditor(FormEditor* editor)
+{
+    editor_ = editor;
+    if (!editor_)
+        return;
+    connect(editor_, &FormEditor::rowsChanged, this, [this] {
+        if (drawn)
+            refreshBoxes();
+    });
+    connect(editor_, &FormEditor::findingsChanged, overlay_, qOverload<>(&QWidget::update));
+    connect(editor_, &FormEditor::selectionChanged, this, [this](int zoneId) {
+        overlay_->update();
+        if (QLabel* label = box(zoneId))
+            scroll_->ensureWidgetVisible(label, 20, 20);
+    });
+}
+
+void factura::setZoom(double zoom)
+{
+    zoom_ = std::clamp(zoom, 0.2, 8.0);
+    if (drawn)
+        place(drawing_);
+}
+
+void factura::fitPage()
+{
+    fit_ = true;
+    const QSize whole =
+        PixelScale{static_cast<double>(logicalDpiX())}.pixels(QRectF(QPointF(0, 0), drawing_.windowTwips)).size();
+    const QSize room = scroll_->viewport()->size();
+    if (whole.isEmpty() || room.isEmpty())
+        return;
+    setZoom(std::min(double(room.width()) / whole.width(), double(room.height()) / whole.height()));
+}
+
+void factura::trueSize()
+{
+    fit_ = false;
+    // One millimetre of the drawing is TwipsPorMM units; on paper it is 1440/25.4.
+    if (drawing_.view.twipsPerMm > 0)
+        setZoom(1440.0 / 25.4 / drawing_.view.twipsPerMm);
+}
+
+void factura::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (fit_ && drawn)
+        fitPage();
+}
+
+void factura::refreshBoxes()
+{
+    try {
+        drawing_ = layoutSheet(session_, rows_, grid_, false);
+    } catch (const DbError& error) {
+        reportDbError(session_.op, error);
+        return;
+    }
+    place(drawing_);
+    setWindowTitle(drawing_.caption);
+}
+
+int factura::zoneOf(const QObject* label) const
+{
+    for (const auto& [id, candidate] : boxes_)
+        if (candidate == label)
+            return id;
+    return 0;
+}
+
+void factura::paintOverlay(QPainter& painter)
+{
+    if (!editor_)
+        return;
+    for (const auto& [id, label] : boxes_) {
+        if (label->isHidden() || !editor_->hasProblem(id))
+            continue;
+        painter.setPen(QPen(QColor(200, 0, 0), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(label->geometry().adjusted(1, 1, -1, -1));
+    }
+    QLabel* chosen = box(editor_->selected());
+    if (!chosen || chosen->isHidden())
+        return;
+    const QRect r = chosen->geometry();
+    painter.setPen(QPen(QColor(0, 90, 200), 2));
+    painter.drawRect(r.adjusted(1, 1, -1, -1));
+    painter.setPen(QColor(0, 90, 200));
+    painter.setBrush(Qt::white);
+    const int h = 6;
+    const int xs[] = {r.left(), r.center().x(), r.right()};
+    const int ys[] = {r.top(), r.center().y(), r.bottom()};
+    for (int x : xs)
+        for (int y : ys)
+            if (x != r.center().x() || y != r.center().y())
+                painter.drawRect(x - h / 2, y - h / 2, h, h);
+}
+
+bool factura::event(QEvent* event)
+{
+    // Tab goes through the zones, not through the window's widgets.
+    if (event->type() == QEvent::KeyPress && editor_) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+            editor_->select(
+                editor_->nextZone(key->key() == Qt::Key_Backtab || key->modifiers().testFlag(Qt::ShiftModifier)));
+            return true;
+        }
+    }
+    return QWidget::event(event);
+}
+
+void factura::keyPressEvent(QKeyEvent* event)
+{
+    if (!editor_ || !editor_->selected()) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    const bool edge = event->modifiers().testFlag(Qt::ShiftModifier);
+    switch (event->key()) {
+    case Qt::Key_Left:
+        editor_->nudge(edge ? Handle::Right : Handle::Body, -1, 0);
+        break;
+    case Qt::Key_Right:
+        editor_->nudge(edge ? Handle::Right : Handle::Body, 1, 0);
+        break;
+    case Qt::Key_Up:
+        editor_->nudge(edge ? Handle::Bottom : Handle::Body, 0, -1);
+        break;
+    case Qt::Key_Down:
+        editor_->nudge(edge ? Handle::Bottom : Handle::Body, 0, 1);
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        emit zoneDoubleClicked(editor_->selected());
+        break;
+    case Qt::Key_Delete:
+        editor_->markUnused(editor_->selected());
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+// Press selects and starts a drag, moves step it on the character grid,
+// release ends it as one undo step.
+bool factura::mouseOnBox(QLabel* label, int zoneId, QEvent* event)
+{
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    const bool outline = dynamic_cast<ZoneOutline*>(label) != nullptr;
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        if (mouse->button() != Qt::LeftButton)
+            return false;
+        setFocus(Qt::MouseFocusReason);
+        if (outline) {
+            // The outline's edge lies over the edges of its inner boxes: those keep their grips.
+            const QPoint onSheet = label->mapTo(Hoja, mouse->position().toPoint());
+            for (const auto& [id, inner] : boxes_) {
+                if (inner != label && !inner->isHidden() && !dynamic_cast<ZoneOutline*>(inner)
+                    && inner->geometry().contains(onSheet)) {
+                    label = inner;
+                    zoneId = id;
+                    break;
+                }
+            }
+        }
+        editor_->select(zoneId);
+        // A container's outline is a handle of its group: it moves, never stretches.
+        editor_->beginDrag(zoneId,
+                           dynamic_cast<ZoneOutline*>(label)
+                               ? Handle::Body
+                               : handleAt(label->rect(), label->mapFromGlobal(mouse->globalPosition()).toPoint()));
+        pressed_ = true;
+        pressedAt_ = mouse->globalPosition();
+        return true;
+    case QEvent::MouseMove:
+        if (!pressed_) {
+            label->setCursor(outline ? Qt::SizeAllCursor
+                                     : cursorFor(handleAt(label->rect(), mouse->position().toPoint())));
+            return false;
+        } else {
+            const PixelScale px = pixelScale();
+            const QPointF moved = mouse->globalPosition() - pressedAt_;
+            const double column = px.pixels(drawing_.view.twipsPerColumn);
+            const double line = px.pixels(drawing_.view.twipsPerRow);
+            if (column > 0 && line > 0)
+                editor_->dragTo(int(std::lround(moved.x() / column)), int(std::lround(moved.y() / line)));
+            return true;
+        }
+    case QEvent::MouseButtonRelease:
+        if (!pressed_ || mouse->button() != Qt::LeftButton)
+            return false;
+        pressed_ = false;
+        editor_->endDrag();
+        return true;
+    default:
+        return false;
+    }
 }
 
 void factura::Form_Activate()
@@ -127,6 +410,7 @@ QLabel* factura::makeBox(int zoneId, bool outline)
         label->setContentsMargins(1, 0, 0, 0);
         label->setMouseTracking(true);
         label->installEventFilter(this);
+        connect(label, &QObject::destroyed, this, [this] { pressed_ = false; });
     }
     return label;
 }
@@ -155,6 +439,9 @@ void factura::ArmaForm()
 
     drawing_ = drawing;
     place(drawing_);
+    if (fit_ && !drawn)
+        QMetaObject::invokeMethod(
+            this, [this] { fitPage(); }, Qt::QueuedConnection);
     setEnabled(true);
     Hoja->setToolTip(kSheetTooltip);
     setWindowTitle(drawing_.caption);
@@ -170,7 +457,11 @@ void factura::place(const SheetDrawing& d)
     const QSize window = px.pixels(QRectF(QPointF(0, 0), d.windowTwips)).size();
     canvas_->setFixedSize(window);
     Hoja->setGeometry(px.pixels(QRectF(QPointF(0, 0), d.sheetTwips)));
-    const QFont font = boxFont(d.fontPoints);
+    const QFont font = boxFont(screenPoints(d.fontPoints, zoom_));
+    const QFontMetrics metrics(font);
+    std::map<int, QString> descriptions;
+    for (const ZoneRow& z : d.zones)
+        descriptions[z.ZoneID] = z.ZoneDescr;
 
     // Boxes of zones that are no longer visible (or gone) are hidden; a
     // zone that became visible since the last drawing gets its box now.
@@ -179,8 +470,17 @@ void factura::place(const SheetDrawing& d)
         QLabel* label = makeBox(b.zoneId, b.outline);
         label->setToolTip(b.tooltip);
         label->setFont(font);
-        label->setText(b.outline ? zeroPad(b.zoneId, 3) : shownText(b.caption));
-        label->setGeometry(px.pixels(b.twips));
+        const QRect where = px.pixels(b.twips);
+        // The number always, the description as far as it fits.
+        const QString number = zeroPad(b.zoneId, 3);
+        QString head =
+            metrics.elidedText(number + QLatin1Char(' ') + descriptions[b.zoneId], Qt::ElideRight, where.width() - 4);
+        if (!head.startsWith(number + QLatin1Char(' ')) || head.size() < number.size() + 3)
+            head = number;
+        const QString texts = shownText(b.caption);
+        // An outline shares its corner with its first inner zone: its number alone.
+        label->setText(b.outline ? number : texts.isEmpty() ? head : head + QLatin1Char('\n') + texts);
+        label->setGeometry(where);
         label->show();
         shown[b.zoneId] = true;
     }
@@ -190,6 +490,9 @@ void factura::place(const SheetDrawing& d)
         else if (dynamic_cast<ZoneOutline*>(label))
             label->raise(); // its edge over the inner boxes it surrounds
     }
+    overlay_->setGeometry(Hoja->rect());
+    overlay_->raise();
+    overlay_->update();
 }
 
 void factura::setZoneBox(int zoneId, int top, int bottom, int left, int right)
@@ -208,18 +511,34 @@ void factura::setZoneBox(int zoneId, int top, int bottom, int left, int right)
     if (!label)
         label = makeBox(zoneId, !moved.ZoneVisible && isContainer(zoneId));
     label->setGeometry(pixelScale().pixels(drawing_.view.zoneBox(printedZone(drawing_.form, drawing_.zones, moved))));
-    if (label->font() != boxFont(drawing_.fontPoints))
-        label->setFont(boxFont(drawing_.fontPoints));
+    const QFont font = boxFont(screenPoints(drawing_.fontPoints, zoom_));
+    if (label->font() != font)
+        label->setFont(font);
     label->show();
+    overlay_->update();
 }
 
 bool factura::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == scroll_->viewport() && event->type() == QEvent::Wheel) {
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        if (!wheel->modifiers().testFlag(Qt::ControlModifier))
+            return false;
+        fit_ = false;
+        setZoom(zoom_ * std::pow(1.15, wheel->angleDelta().y() / 120.0));
+        return true;
+    }
     const bool onSheet = watched == Hoja;
     auto* label = qobject_cast<QLabel*>(watched);
     if (!onSheet && !(label && label->parentWidget() == Hoja))
         return QWidget::eventFilter(watched, event);
 
+    if (editor_ && label && !onSheet && mouseOnBox(label, zoneOf(label), event))
+        return true;
+    if (editor_ && onSheet && event->type() == QEvent::MouseButtonPress) {
+        setFocus(Qt::MouseFocusReason);
+        editor_->select(0);
+    }
     if (event->type() == QEvent::MouseMove) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         // Positions are reported from the sheet's own corner, boxes included.

@@ -3,17 +3,24 @@
 #include "store/rows.h"
 #include "store/session.h"
 #include "ui/sheet_layout.h"
-#include "validation/occupancy.h"
+#include "store/occupancy.h"
 
 #include <QWidget>
 #include <functional>
 #include <map>
 
 class QLabel;
+class QKeyEvent;
+class QPainter;
 class QPrinter;
+class QResizeEvent;
 class QScrollArea;
 
 namespace brela {
+
+class FormEditor;
+class SheetOverlay;
+enum class Handle;
 
 // The sheet view: the working copy drawn as its paper, one box per visible
 // zone with the texts the printer will print there. Lives in the main
@@ -36,6 +43,18 @@ public:
     bool printAtTrueScale = false; // the next ArmaForm prints
 
     void markModified() { modified = true; }
+
+    // The editing model the sheet edits through: clicks select, drags and
+    // keys step, and the boxes follow its rows, selection and findings.
+    void setEditor(FormEditor* editor);
+    FormEditor* editor() const { return editor_; }
+
+    // Pixels per drawing unit against the screen's: Ctrl+wheel, the whole
+    // page (which then follows the window's size) or the paper's own size.
+    double zoom() const { return zoom_; }
+    void setZoom(double zoom);
+    void fitPage();
+    void trueSize();
 
     // Moves (or creates) one zone's box without redrawing the sheet.
     void setZoneBox(int zoneId, int top, int bottom, int left, int right);
@@ -70,9 +89,16 @@ signals:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     QLabel* makeBox(int zoneId, bool outline);
+    int zoneOf(const QObject* label) const;
+    void refreshBoxes();
+    void paintOverlay(QPainter& painter);
+    bool mouseOnBox(QLabel* label, int zoneId, QEvent* event);
     void place(const SheetDrawing& drawing);
     void runPrintPreview(const SheetDrawing& drawing);
 
@@ -86,6 +112,12 @@ private:
     std::function<bool()> closeRequest_;
     PrintRunner printRunner_;
     bool unloading_ = false;
+    FormEditor* editor_ = nullptr;
+    SheetOverlay* overlay_ = nullptr;
+    double zoom_ = 1;
+    bool fit_ = true;
+    bool pressed_ = false; // a drag runs from the press to the release
+    QPointF pressedAt_;    // globally, in pixels
 };
 
 } // namespace brela

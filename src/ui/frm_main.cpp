@@ -4,11 +4,16 @@
 #include "common/version.h"
 #include "store/copy.h"
 #include "store/db.h"
+#include "ui/factura.h"
 #include "ui/frm_open_form.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDockWidget>
+#include <QListWidget>
+#include <QStyle>
+#include <QUndoStack>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
@@ -125,6 +130,8 @@ frmMain::frmMain(Session& session, QWidget* parent)
     mdi_ = new QMdiArea(this);
     mdi_->setObjectName(QStringLiteral("MDIArea"));
     setCentralWidget(mdi_);
+    formEditor_ = new FormEditor(session_, validation_.grid, this);
+    buildEditing();
     buildMenus();
     buildStatusBar();
     readPlacement();
@@ -180,6 +187,7 @@ void frmMain::buildMenus()
     addControl(file, QStringLiteral("mnuFileImport"), QStringLiteral("&Importar formulario..."));
     addControl(file, QStringLiteral("mnuFileImportZon"), QStringLiteral("Importar script .&ZON..."));
     addControl(file, QStringLiteral("mnuFileBar2"), QStringLiteral("-"));
+    addControl(file, QStringLiteral("mnuFileValidate"), QStringLiteral("&Validar"));
     addControl(file, QStringLiteral("mnuFileGenerate"), QStringLiteral("&Generar"));
     addControl(file, QStringLiteral("MnuEnviar"), QStringLiteral("Enviar a impresora"));
     addControl(file, QStringLiteral("mnuFileFastMany"), QStringLiteral("Configuración rápida en varias impresoras..."));
@@ -188,6 +196,35 @@ void frmMain::buildMenus()
     addControl(file, QStringLiteral("mnuFileBar3"), QStringLiteral("-"));
     connect(addControl(file, QStringLiteral("mnuFileExit"), QStringLiteral("&Salir")), &QAction::triggered, this,
             &QWidget::close);
+
+    QMenu* edit = addSubmenu(nullptr, QStringLiteral("MnuEdit"), QStringLiteral("&Edición"));
+    QAction* undo = formEditor_->history().createUndoAction(this, QStringLiteral("&Deshacer"));
+    undo->setObjectName(QStringLiteral("mnuEditUndo"));
+    undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    edit->addAction(undo);
+    controls_[undo->objectName()] = undo;
+    QAction* redo = formEditor_->history().createRedoAction(this, QStringLiteral("&Rehacer"));
+    redo->setObjectName(QStringLiteral("mnuEditRedo"));
+    redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    edit->addAction(redo);
+    controls_[redo->objectName()] = redo;
+
+    QMenu* view = addSubmenu(nullptr, QStringLiteral("MnuVer"), QStringLiteral("&Ver"));
+    connect(addControl(view, QStringLiteral("mnuVerPagina"), QStringLiteral("&Página completa")), &QAction::triggered,
+            this, [this] {
+                if (sheet_)
+                    sheet_->fitPage();
+            });
+    connect(addControl(view, QStringLiteral("mnuVerReal"), QStringLiteral("&Tamaño real")), &QAction::triggered, this,
+            [this] {
+                if (sheet_)
+                    sheet_->trueSize();
+            });
+    QAction* panel = problems_->toggleViewAction();
+    panel->setObjectName(QStringLiteral("mnuVerProblemas"));
+    panel->setText(QStringLiteral("Pa&nel de problemas"));
+    view->addAction(panel);
+    controls_[panel->objectName()] = panel;
 
     QMenu* fast = addSubmenu(nullptr, QStringLiteral("mnuFileFastG"), QStringLiteral("&Configuración rápida"));
     connect(addControl(fast, QStringLiteral("mnuFileFastBuscar"), QStringLiteral("Elegir &formulario...")),
@@ -211,6 +248,44 @@ void frmMain::buildMenus()
     topLevel(QStringLiteral("mnuImprimirForm"), QStringLiteral("&Imprimir Formulario"));
     connect(topLevel(QStringLiteral("mnuAyuda"), QStringLiteral("Ayuda")), &QAction::triggered, this,
             &frmMain::Brela_help);
+}
+
+// The problems panel follows the editing model's findings; a double-click
+// on one selects the zone it is about.
+void frmMain::buildEditing()
+{
+    problems_ = new QDockWidget(QStringLiteral("Problemas"), this);
+    problems_->setObjectName(QStringLiteral("Problemas"));
+    problemList_ = new QListWidget(problems_);
+    problemList_->setObjectName(QStringLiteral("ListaProblemas"));
+    problemList_->setWordWrap(true);
+    problemList_->setTextElideMode(Qt::ElideNone);
+    problems_->setWidget(problemList_);
+    addDockWidget(Qt::RightDockWidgetArea, problems_);
+    connect(formEditor_, &FormEditor::findingsChanged, this, &frmMain::refreshProblems);
+    connect(problemList_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+        formEditor_->select(item->data(Qt::UserRole).toInt());
+        if (sheet_)
+            sheet_->setFocus();
+    });
+}
+
+void frmMain::refreshProblems()
+{
+    problemList_->clear();
+    if (session_.form.FormIDActual == 0 || !sheet_) {
+        problems_->setWindowTitle(QStringLiteral("Problemas"));
+        return;
+    }
+    const QIcon problem = style()->standardIcon(QStyle::SP_MessageBoxCritical);
+    const QIcon notice = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    for (const Finding& finding : formEditor_->findings()) {
+        QString text = finding.text.trimmed();
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        auto* item = new QListWidgetItem(finding.problem ? problem : notice, text, problemList_);
+        item->setData(Qt::UserRole, finding.zones.empty() ? 0 : finding.zones.front());
+    }
+    problems_->setWindowTitle(QStringLiteral("Problemas (%1)").arg(problemList_->count()));
 }
 
 void frmMain::buildStatusBar()
@@ -256,6 +331,23 @@ void frmMain::readPlacement()
     placedAt_ = pixelRect(visiblePlacement(readPlacementSettings(), screens, dpi), dpi);
     resize(placedAt_.size());
     move(placedAt_.topLeft());
+    if (!QSettings().contains(QStringLiteral("Settings/") + kPlacementKeys[2]))
+        firstPlacement();
+}
+
+// Nothing stored yet: large enough for every menu title and a whole sheet,
+// within the screen, in its middle.
+void frmMain::firstPlacement()
+{
+    const QScreen* shown = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!shown)
+        return;
+    const QRect room = shown->availableGeometry();
+    const QSize wanted(std::max(menuBar()->sizeHint().width() + 40, 1100), 820);
+    const QSize size = wanted.boundedTo(room.size() - QSize(20, 40));
+    resize(size);
+    move(room.left() + (room.width() - size.width()) / 2, room.top() + (room.height() - size.height()) / 2);
+    placedAt_ = QRect(pos(), this->size());
 }
 
 // Remembers where the operator left the window; an untouched one leaves the
@@ -493,6 +585,10 @@ void frmMain::EnabMenu()
     control(QStringLiteral("MnuLeeFormImpre"))->setEnabled(!open && printerAvailable_);
     control(QStringLiteral("mnuFileClose"))->setEnabled(open);
     control(QStringLiteral("mnuFileGenerate"))->setEnabled(open);
+    control(QStringLiteral("mnuFileValidate"))->setEnabled(open);
+    control(QStringLiteral("mnuVerPagina"))->setEnabled(open);
+    control(QStringLiteral("mnuVerReal"))->setEnabled(open);
+    refreshProblems();
     control(QStringLiteral("mnuFileSaveAs"))->setEnabled(open);
     control(QStringLiteral("mnuFileExport"))->setEnabled(open);
     control(QStringLiteral("mnuFileImportZon"))->setEnabled(!open);

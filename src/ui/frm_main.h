@@ -7,6 +7,7 @@
 #include "store/rows.h"
 #include "store/session.h"
 #include "ui/form_lists.h"
+#include "edit/form_editor.h"
 #include "validation/validation.h"
 
 #include <QMainWindow>
@@ -15,6 +16,8 @@
 #include <map>
 
 class QAction;
+class QDockWidget;
+class QListWidget;
 class QLabel;
 class QMdiArea;
 class QMenu;
@@ -55,6 +58,11 @@ public:
     factura* sheet() const;
     // The occupancy grid and zone table the sheet view and validation fill.
     ValidationState& validation() { return validation_; }
+    // The open form's editing model: history, selection, live findings.
+    FormEditor& formEditor() { return *formEditor_; }
+    // The "Problemas" panel: one line per live finding.
+    QDockWidget* problemsPanel() const { return problems_; }
+    QListWidget* problemList() const { return problemList_; }
 
     // File-menu commands and printing the form (frm_main_library.cpp).
     void openFromList(qint16 formId, const QString& model);
@@ -149,6 +157,9 @@ private:
     };
 
     void buildMenus();
+    void buildEditing();
+    void refreshProblems();
+    void firstPlacement();
     void buildStatusBar();
     void readPlacement();
     void writePlacement();
@@ -181,6 +192,9 @@ private:
     FileChooser chooseFile_;
     QPointer<factura> sheet_;
     ValidationState validation_;
+    FormEditor* formEditor_ = nullptr;
+    QDockWidget* problems_ = nullptr;
+    QListWidget* problemList_ = nullptr;
     bool leaving_ = false;
     void applyPrinterLock();
     PrinterWorker* worker_ = nullptr;

@@ -113,24 +113,31 @@ bool frmMain::sheetDrawn() const
 
 bool frmMain::sheetModified() const
 {
-    return sheet_ && sheet_->modified;
+    // Changes outside the history (a read-back) or a history away from its saved point.
+    return sheet_ && (sheet_->modified || formEditor_->modified());
 }
 
 void frmMain::setSheetModified(bool modified)
 {
     if (sheet_)
         sheet_->modified = modified;
+    if (!modified)
+        formEditor_->setSaved();
 }
 
 void frmMain::showSheet()
 {
     if (!sheet_) {
         sheet_ = new factura(session_, detail_, validation_.grid);
+        // A form opened anew starts a history of its own.
+        formEditor_->reset();
+        sheet_->setEditor(formEditor_);
         wireEditors(session_, *this, *sheet_);
         sheet_->setCloseRequest([this] { return offerToSave(session_, *this, Leaving::CloseForm); });
         connect(sheet_, &factura::closed, this, [this] {
             sheet_ = nullptr;
             forgetCurrentForm(session_, *this);
+            formEditor_->reset();
         });
         connect(sheet_, &factura::pointerMoved, this, [this](const QString& zone, const QString& x, const QString& y) {
             panel(1)->setText(zone);
@@ -144,13 +151,13 @@ void frmMain::showSheet()
         const int offset = static_cast<int>(px.pixels(250));
         frame->move(offset, offset);
         sheet_->ArmaForm();
-        // The whole sheet when it fits, else as much as the area shows, with scroll bars.
-        const QSize wanted = sheet_->Hoja->parentWidget()->size() + (frame->size() - frame->contentsRect().size());
-        const QSize room = mdi_->viewport()->size() - QSize(offset, offset);
-        frame->resize(wanted.boundedTo(room.expandedTo(QSize(200, 150))));
+        // The sheet fills the window and scales with it.
+        frame->showMaximized();
+        refreshProblems();
     }
     QMdiSubWindow* frame = qobject_cast<QMdiSubWindow*>(sheet_->parentWidget());
-    frame->show();
+    if (!frame->isVisible())
+        frame->showMaximized();
     mdi_->setActiveSubWindow(frame);
     sheet_->Form_Activate();
 }

@@ -136,7 +136,8 @@ void connectTransfer(frmMain& main, Session& session)
         main.setEnabled(false);
         ValidationState state;
         QString file;
-        generateCommand(session, state, file);
+        // The validation's corrections are a step of the history like any edit.
+        main.formEditor().record(QStringLiteral("Generar"), [&] { return generateCommand(session, state, file); });
         // The validation may have corrected the working copy under the sheet view.
         main.ArmaDetalle(kWorkingCopy);
         main.setEnabled(true);
@@ -160,6 +161,16 @@ void connectTransfer(frmMain& main, Session& session)
                          window->raise();
                          window->activateWindow();
                      });
+
+    QObject::connect(main.control(QStringLiteral("mnuFileValidate")), &QAction::triggered, &main, [&main, &session] {
+        if (session.form.FormIDActual == 0)
+            return;
+        main.setEnabled(false);
+        main.formEditor().record(QStringLiteral("Validar"),
+                                 [&] { return validateCommand(session, main.validation()); });
+        main.setEnabled(true);
+        main.EnabMenu();
+    });
 
     QObject::connect(main.control(QStringLiteral("MnuEnviar")), &QAction::triggered, &main,
                      [&main, &session, window = QPointer<FrmSetZone>()]() mutable {

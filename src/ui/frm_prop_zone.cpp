@@ -403,7 +403,9 @@ void FrmPropZone::Command1_Click(int index)
         if (row)
             sheet_.place(zone, ZoneRect{row->ZoneLeft, row->ZoneRight, top, bot});
     };
-    if (!editor_->accept(session_, grid_, texts, counts, moveBox))
+    const auto write = [&] { return editor_->accept(session_, grid_, texts, counts, moveBox); };
+    const QString step = QStringLiteral("Zona %1").arg(zeroPad(editor_->zone().ZoneID, 3));
+    if (!(sheet_.record ? sheet_.record(step, write) : write()))
         return;
     restoreBox(false);
     done_ = true;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "store/session.h"
-#include "validation/zone_editor.h"
+#include "edit/zone_editor.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -23,6 +23,8 @@ struct SheetBoxes {
     std::function<QWidget*(int zone)> box;                // the zone's box; null when it has none
     std::function<void(int zone, const ZoneRect&)> place; // puts a box on a rectangle
     std::function<void(bool modified)> accepted;          // redraws, marking the form modified
+    // Runs the write as one undo step; without it the write just runs.
+    std::function<bool(const QString& text, const std::function<bool()>& write)> record;
 };
 
 // The zone property editor: moves and resizes one zone with fourteen

@@ -258,7 +258,8 @@ void frmPropiedades::Command1_Click(int index)
     page.itemOrder = combo_[9]->currentText().left(3);
     page.model = combo_[10]->currentText().left(5);
     page.changed = changed_;
-    if (AceptaPagina(session_, page) != PageOutcome::Accepted)
+    const auto write = [&] { return AceptaPagina(session_, page) == PageOutcome::Accepted; };
+    if (!(recorder_ ? recorder_(QStringLiteral("Diseño de página"), write) : write()))
         return;
     // A new pitch, order or model reworks the form as much as a typed size does.
     const bool modified = changed_ || page.cpi != stored_.FormCPI || page.itemOrder != stored_.FormItemOrder

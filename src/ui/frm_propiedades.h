@@ -24,6 +24,9 @@ public:
     // Called once the values are stored; `modified` when the operator
     // changed anything the saved form does not have yet.
     void setAcceptedHandler(std::function<void(bool modified)> handler) { accepted_ = std::move(handler); }
+    // Runs the page's write as one undo step.
+    using Recorder = std::function<bool(const QString& text, const std::function<bool()>& write)>;
+    void setRecorder(Recorder recorder) { recorder_ = std::move(recorder); }
 
     // Fills the window from the working copy.
     void Form_Activate();
@@ -50,6 +53,7 @@ private:
 
     Session& session_;
     std::function<void(bool)> accepted_;
+    Recorder recorder_;
     QLabel* name_;
     QLineEdit* text_[8] = {};
     QScrollBar* spin_[8] = {};

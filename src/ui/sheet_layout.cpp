@@ -26,11 +26,6 @@ QRectF SheetView::zoneBox(const PrintedRect& p) const
                   (p.bottom - p.top + 1) * twipsPerRow);
 }
 
-bool isContainer(int zoneId)
-{
-    return zoneId == 60 || zoneId == 90 || zoneId == 100 || zoneId == 110;
-}
-
 QString SheetView::pointerX(double twips) const
 {
     return QStringLiteral("Coord. X=%1 mm").arg(millimetres(twips), 0, 'f', 1);
@@ -58,7 +53,6 @@ QString sheetCaption(const QString& name, int cpi, const QString& model)
 
 SheetDrawing layoutSheet(Session& s, FormRows& rows, MapaOcupacion& grid, bool trueScale)
 {
-    grid.clear();
     SheetDrawing d;
     if (auto form = rows.form())
         d.form = *form;
@@ -75,6 +69,7 @@ SheetDrawing layoutSheet(Session& s, FormRows& rows, MapaOcupacion& grid, bool t
 
     const std::vector<MessageRow> messages = rows.messages();
     d.zones = rows.zones();
+    fillGrid(grid, d.zones);
     for (const ZoneRow& zone : d.zones) {
         SheetBox box;
         box.zoneId = zone.ZoneID;
@@ -89,10 +84,6 @@ SheetDrawing layoutSheet(Session& s, FormRows& rows, MapaOcupacion& grid, bool t
             continue;
         }
         box.tooltip = QStringLiteral("Zona(%1)-%2").arg(zeroPad(zone.ZoneID, 3), zone.ZoneDescr);
-        // Cells beyond the grid cannot be recorded; don't walk them either.
-        for (int r = std::max(zone.ZoneTop, 0); r <= std::min(zone.ZoneBot, MapaOcupacion::kLastRow); ++r)
-            for (int c = std::max(zone.ZoneLeft, 0); c <= std::min(zone.ZoneRight, MapaOcupacion::kLastColumn); ++c)
-                grid.set(r, c, static_cast<qint16>(zone.ZoneID));
         for (const MessageRow& m : messages) {
             if (m.ZoneID != zone.ZoneID || !m.MsgVisible || m.MsgHide)
                 continue;

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "edit/zone_editor.h"
 #include "store/printed_zone.h"
 #include "store/rows.h"
 #include "store/session.h"
-#include "validation/occupancy.h"
+#include "store/occupancy.h"
 
 #include <QRectF>
 #include <QSizeF>
@@ -64,9 +65,6 @@ struct SheetDrawing {
 };
 
 inline const QString kSheetTooltip = QStringLiteral("Para cambiar tamaño y márgenes haga doble-click");
-
-// 060, 090, 100 and 110: the zones that carry a group along.
-bool isContainer(int zoneId);
 
 // Reads the working copy and lays the sheet out at screen or true scale.
 // Sets the pitch, the scale values and the model flag in the session, and

@@ -23,13 +23,28 @@ inline QString num(int value)
 
 class Run {
 public:
-    Run(Session& session, ValidationState& state, QString& log, bool& corrected)
-        : session(session), state(state), log(log), corrected(corrected)
+    // Without a session the run only reads: corrections change its own rows
+    // and table, never the database, and no box is shown.
+    Run(Session* session, const FormRow* form, ValidationState& state, QString& log, bool& corrected)
+        : session(session), form(form), state(state), log(log), corrected(corrected)
     {
     }
 
-    void add(const QString& text) { log += text; }
-    void fail() { problem = true; }
+    // Text of the finding `note` opened last (header and closing block go to the log alone).
+    void add(const QString& text)
+    {
+        log += text;
+        if (!findings.empty())
+            findings.back().text += text;
+    }
+    // Opens a finding about `zones`; the next add calls give its text.
+    void note(std::initializer_list<int> zones) { findings.push_back({QString(), std::vector<int>(zones), false}); }
+    void fail()
+    {
+        problem = true;
+        if (!findings.empty())
+            findings.back().problem = true;
+    }
     ZoneLimits& zone(int n) { return state.limits.at(n); }
 
     // Every correction goes through here: finds zone n of the working copy,
@@ -40,8 +55,10 @@ public:
     // The working copy's rows as the run read them, kept up to date by
     // correct(): reading a row again for each correction was most of a run.
     std::map<int, ZoneRow> rows;
+    std::vector<Finding> findings;
 
-    Session& session;
+    Session* session;
+    const FormRow* form; // null when the working copy has no Forms row
     ValidationState& state;
     QString& log;
     bool& corrected;

@@ -51,6 +51,7 @@ bool withinLimits(Run& run, const ZoneRow& z)
 {
     if (insideLimits(z))
         return true;
+    run.note({z.ZoneID});
     run.add(QStringLiteral("La zona %1 (filas %2 a %3, columnas %4 a %5) está fuera de los límites de la "
                            "impresora (zonas 0 a 200, filas 0 a 200, columnas 0 a 180) y no se puede validar.")
                 .arg(LimitesZona::contains(z.ZoneID) ? fmt3(z.ZoneID) : num(z.ZoneID))
@@ -70,6 +71,7 @@ void checkGridRow(Run& run, const ZoneRow& z, int r, bool& blankReported)
     const int n = z.ZoneID;
     const int beside = z.ZoneLeft - z.ZoneHoriFree;
     if (!blankReported && z.ZoneHoriFree > 0 && beside > 0 && !grid.isFree(r, beside)) {
+        run.note({grid.at(r, beside), n});
         run.add(kZones + fmt3(grid.at(r, beside)) + QStringLiteral(" y ") + fmt3(n)
                 + QStringLiteral(", debe haber una columna en blanco.") + kCrLf);
         blankReported = true;
@@ -78,9 +80,11 @@ void checkGridRow(Run& run, const ZoneRow& z, int r, bool& blankReported)
     bool overlapping = false;
     for (int c = z.ZoneLeft; c <= z.ZoneRight; ++c) {
         if (!grid.isFree(r, c)) {
-            if (!overlapping)
+            if (!overlapping) {
+                run.note({grid.at(r, c), n});
                 run.add(kZones + fmt3(grid.at(r, c)) + QStringLiteral(" y ") + fmt3(n)
                         + QStringLiteral(" superposición Fila ") + fmt3(r) + QStringLiteral(",Columna ") + fmt3(c));
+            }
             overlapping = true;
             run.fail();
         } else {
@@ -104,19 +108,24 @@ void checkZone(Run& run, const ZoneRow& z)
     }
 
     const int rows = z.ZoneBot - z.ZoneTop + 1;
-    if (rows < z.ZoneMinHeight)
+    if (rows < z.ZoneMinHeight) {
+        run.note({n});
         run.add(QStringLiteral("La zona ") + fmt3(n) + QStringLiteral(" tiene ") + num(rows)
                 + QStringLiteral(" filas y debe tener como mínimo ") + num(z.ZoneMinHeight) + QStringLiteral(" filas  ")
                 + kCrLf + kCrLf);
+    }
 
     if (n == 110 && rows < 6) {
         const QString text = kRowsOf110.arg(rows);
-        run.session.op.message(text, Icon::Information, QStringLiteral("ATENCION"));
+        if (run.session)
+            run.session->op.message(text, Icon::Information, QStringLiteral("ATENCION"));
+        run.note({110});
         run.add(kCrLf + kCrLf + text + kCrLf + kCrLf);
     }
 
     const int columns = z.ZoneRight - z.ZoneLeft + 1;
     if (columns < z.ZoneMinWidth) {
+        run.note({n});
         run.add(QStringLiteral("La zona ") + fmt3(n) + QStringLiteral(" tiene ") + num(columns)
                 + QStringLiteral(" columnas y debe tener como mínimo ") + num(z.ZoneMinWidth)
                 + QStringLiteral(" columnas. ") + kCrLf + kCrLf);
@@ -130,7 +139,7 @@ void checkZone(Run& run, const ZoneRow& z)
 // never a problem, since stored forms rely on that shift.
 void checkPrintedPlace(Run& run)
 {
-    const std::optional<FormRow> form = FormRows(run.session.db, kWorkingCopy).form();
+    const FormRow* form = run.form;
     if (!form || form->FormCPI <= 0)
         return;
     Units units;
@@ -145,7 +154,8 @@ void checkPrintedPlace(Run& run)
         if (!insideLimits(z))
             continue; // reported already
         const PrintedRect printed = printedZone(*form, zones, z);
-        if (printed.bottom >= lines)
+        if (printed.bottom >= lines) {
+            run.note({z.ZoneID});
             run.add(QStringLiteral("Aviso: la zona %1, corrida por los márgenes, termina en la línea %2 y el "
                                    "formulario tiene %3 líneas (0 a %4).")
                         .arg(fmt3(z.ZoneID))
@@ -153,7 +163,9 @@ void checkPrintedPlace(Run& run)
                         .arg(lines)
                         .arg(lines - 1)
                     + kCrLf);
-        if (printed.right >= columns)
+        }
+        if (printed.right >= columns) {
+            run.note({z.ZoneID});
             run.add(QStringLiteral("Aviso: la zona %1, corrida por los márgenes, termina en la columna %2 y la "
                                    "impresora imprime %3 columnas (0 a %4).")
                         .arg(fmt3(z.ZoneID))
@@ -161,6 +173,7 @@ void checkPrintedPlace(Run& run)
                         .arg(columns)
                         .arg(columns - 1)
                     + kCrLf);
+        }
     }
 }
 
@@ -176,13 +189,16 @@ bool Run::correct(int n, const std::function<void(ZoneRow&)>& edit)
 {
     const auto row = rows.find(n);
     if (row == rows.end()) {
-        session.op.message(QStringLiteral("Falta la zona ") + fmt3(n), Icon::Critical,
-                           QStringLiteral("Error de integridad de la base de datos."));
+        if (!session)
+            return false;
+        session->op.message(QStringLiteral("Falta la zona ") + fmt3(n), Icon::Critical,
+                            QStringLiteral("Error de integridad de la base de datos."));
         return false;
     }
     ZoneRow edited = row->second;
     edit(edited);
-    FormRows(session.db, kWorkingCopy).update(edited);
+    if (session)
+        FormRows(session->db, kWorkingCopy).update(edited);
     row->second = edited;
     corrected = true;
     return true;
@@ -198,45 +214,73 @@ QString coordinates(Run& run, int k)
 
 } // namespace validation
 
-bool ValidaFormulario(Session& session, ValidationState& state, QString& log, bool& corrected)
+namespace validation {
+namespace {
+
+// Everything a run checks, with the rows already read: the same code for the
+// validation run and for the live findings.
+void checkRows(Run& run, const std::vector<ZoneRow>& zones)
 {
-    using namespace validation;
-    corrected = false;
-    Run run(session, state, log, corrected);
-    session.op.status(QStringLiteral("Validando Form."));
-    StatusGuard statusGuard{session.op};
-
-    if (log.isEmpty())
-        run.add(header(session));
-
-    for (int r = 0; r <= MapaOcupacion::kLastRow; ++r) {
-        state.grid.clearRow(r);
-        session.op.processEvents();
-    }
+    Operator* op = run.session ? &run.session->op : nullptr;
+    run.state.grid.clear();
     // A fresh table: no result may depend on a form validated earlier.
-    state.limits.clear();
+    run.state.limits.clear();
 
-    for (const ZoneRow& z : FormRows(session.db, kWorkingCopy).zones()) {
+    for (const ZoneRow& z : zones) {
         run.rows[z.ZoneID] = z;
         if (withinLimits(run, z)) {
-            state.limits.at(z.ZoneID) = {static_cast<qint16>(z.ZoneTop),
-                                         static_cast<qint16>(z.ZoneBot),
-                                         static_cast<qint16>(z.ZoneLeft),
-                                         static_cast<qint16>(z.ZoneRight),
-                                         z.ZoneHoriFree,
-                                         static_cast<qint16>(z.ZoneMinWidth)};
+            run.state.limits.at(z.ZoneID) = {static_cast<qint16>(z.ZoneTop),
+                                             static_cast<qint16>(z.ZoneBot),
+                                             static_cast<qint16>(z.ZoneLeft),
+                                             static_cast<qint16>(z.ZoneRight),
+                                             z.ZoneHoriFree,
+                                             static_cast<qint16>(z.ZoneMinWidth)};
             checkZone(run, z);
         }
-        session.op.processEvents();
+        if (op)
+            op->processEvents();
     }
 
     applyFixedZoneRules(run);
     applyPositionRules(run);
     checkPrintedPlace(run);
+}
+
+} // namespace
+} // namespace validation
+
+bool ValidaFormulario(Session& session, ValidationState& state, QString& log, bool& corrected,
+                      std::vector<Finding>* findings)
+{
+    using namespace validation;
+    corrected = false;
+    FormRows rows(session.db, kWorkingCopy);
+    const std::optional<FormRow> form = rows.form();
+    Run run(&session, form ? &*form : nullptr, state, log, corrected);
+    session.op.status(QStringLiteral("Validando Form."));
+    StatusGuard statusGuard{session.op};
+
+    if (log.isEmpty())
+        log += header(session);
+
+    checkRows(run, rows.zones());
 
     if (run.problem)
-        run.add(closingBlock());
+        log += closingBlock();
+    if (findings)
+        *findings = std::move(run.findings);
     return !run.problem;
+}
+
+std::vector<Finding> checkForm(const std::optional<FormRow>& form, const std::vector<ZoneRow>& zones,
+                               ValidationState& state)
+{
+    using namespace validation;
+    QString log;
+    bool corrected = false;
+    Run run(nullptr, form ? &*form : nullptr, state, log, corrected);
+    checkRows(run, zones);
+    return std::move(run.findings);
 }
 
 } // namespace brela

@@ -24,6 +24,7 @@ void groupB(Run& run)
     const ZoneLimits& z90 = run.zone(90);
     const ZoneLimits& z70 = run.zone(70);
     auto report = [&run](const QString& first, int other, const QString& last) {
+        run.note({60, other});
         run.add(first + kCrLf + coordinates(run, 60) + coordinates(run, other) + last + kCrLf + kCrLf);
         run.fail();
     };
@@ -58,6 +59,7 @@ void groupC(Run& run)
         const bool applies = rule.leftEdge ? c.left > i.left : c.right < i.right;
         if (!applies)
             continue;
+        run.note({rule.inner, rule.container});
         run.add(zoneFrom(rule.inner, i.left, i.right) + kCrLf + andZoneFrom(rule.container, c.left, c.right) + kCrLf
                 + QString::fromUtf8(rule.correction) + kCrLf + kCrLf);
         const qint16 value = rule.leftEdge ? i.left : i.right;
@@ -140,13 +142,14 @@ void rowsOf90(Run& run, int zone, const QString& ending, bool warnEmpty90)
         return;
     const qint16 top = z90.top;
     const qint16 bot = z90.bot;
+    run.note({zone, 90});
     run.add(QStringLiteral("La zona ") + fmt3(zone) + QStringLiteral(" esta definida desde fila ") + num(z.top)
             + QStringLiteral(" hasta ") + num(z.bot) + kCrLf
             + QStringLiteral("se redefinirá dentro de la zona 90 desde ") + num(top) + QStringLiteral(" hasta ")
             + num(bot) + ending);
     run.correct(zone, [&](ZoneRow& row) {
-        if (warnEmpty90 && (top == 0 || bot == 0))
-            run.session.op.message(QStringLiteral("Error Se esperaba zona 90 con valores diferentes a cero"));
+        if (warnEmpty90 && (top == 0 || bot == 0) && run.session)
+            run.session->op.message(QStringLiteral("Error Se esperaba zona 90 con valores diferentes a cero"));
         row.ZoneTop = top;
         row.ZoneBot = bot;
     });
@@ -170,6 +173,7 @@ void pairGroup(Run& run, const Pair& g)
     const ZoneLimits& k = run.zone(g.k);
 
     if (k.left != p.left) {
+        run.note({g.k, g.p});
         run.add(zoneFrom(g.k, k.left, k.right) + kCrLf + andZoneFrom(g.p, p.left, p.right) + kCrLf);
         const int wk = k.right - k.left;
         const int wp = p.right - p.left;
@@ -182,6 +186,7 @@ void pairGroup(Run& run, const Pair& g)
     rowsOf90(run, g.p, QStringLiteral(" .") + kCrLf + kCrLf, false);
 
     if (q.left < p.right + 1 + q.horiFree) {
+        run.note({g.p, g.q});
         run.add(text(g.space) + kCrLf + zoneFrom(g.p, p.left, p.right) + text(g.spaceP)
                 + andZoneFrom(g.q, q.left, q.right) + text(g.spaceQ));
         q.left = static_cast<qint16>(p.right + 1 + q.horiFree);
@@ -193,6 +198,7 @@ void pairGroup(Run& run, const Pair& g)
     if (q.right - q.left + 1 < q.minWidth) {
         q.left = static_cast<qint16>(q.right + 1 - q.minWidth);
         p.right = static_cast<qint16>(q.left - 1 - q.horiFree);
+        run.note({g.q, g.p});
         run.add(QStringLiteral("La zona ") + fmt3(g.q) + QStringLiteral(" debe tener ancho mínimo ") + num(q.minWidth)
                 + text(g.widthUnit) + kCrLf);
         writeColumns(run, g.p);
@@ -211,6 +217,7 @@ void pairFitsIn94(Run& run)
     const ZoneLimits& z82 = run.zone(82);
     const ZoneLimits& z94 = run.zone(94);
     if ((z82.right - z82.left) + (z81.right - z81.left) + 1 > z94.right - z94.left) {
+        run.note({81, 82, 94});
         run.add(QStringLiteral("Las columnas de la zona 82  mas la 81 mas un espacio es mayor que las columnas de "
                                "la zona 94")
                 + kCrLf + coordinates(run, 81) + coordinates(run, 82) + coordinates(run, 94));
@@ -238,38 +245,45 @@ void applyPositionRules(Run& run)
     };
     auto below = [&](int a, int b) { return z(a).top > z(b).bot; };
     auto rightOf = [&](int a, int b) { return z(a).left > z(b).right; };
-    auto rule = [&run](bool holds, const char* text) {
+    auto rule = [&run](bool holds, const char* text, std::initializer_list<int> zones) {
         if (holds)
             return;
+        run.note(zones);
         run.add(QString::fromUtf8(text) + kCrLf + kCrLf);
         run.fail();
     };
 
-    rule(rightSameRows(10, 22), "La zona 010 debe estar a la derecha\r\ny tener las mismas filas que la zona 022.");
-    rule(rightSameRows(34, 24), "La zona 034 debe estar a la derecha\r\ny tener las mismas filas que la zona 024.");
-    rule(below(24, 22), "La zona 024 debe estar abajo de la zona 022.");
-    rule(rightSameRows(36, 26), "La zona 036 debe estar a la derecha\r\ny tener las mismas filas que la zona 026.");
-    rule(below(26, 24), "La zona 026 debe estar abajo de la zona 024.");
-    rule(rightSameRows(52, 42), "La zona 052 debe estar a la derecha\r\ny tener las mismas filas que la zona 042.");
-    rule(below(42, 26), "La zona 042 debe estar abajo de la zona 026.");
-    rule(rightSameRows(54, 44), "La zona 054 debe estar a la derecha\r\ny tener las mismas filas que la zona 044.");
-    rule(below(44, 42), "La zona 044 debe estar abajo de la zona 042.");
-    rule(rightSameRows(144, 142), "La zona 144 debe estar a la derecha\r\ny tener las mismas filas que la zona 142.");
-    rule(below(60, 44), "Las zona 06x debe estar abajo de la zona 044.");
-    rule(below(101, 91), "Las zona 101 debe estar abajo de la zona 091.");
-    rule(below(111, 101), "Las zona 111 debe estar abajo de la zona 101.");
+    rule(rightSameRows(10, 22), "La zona 010 debe estar a la derecha\r\ny tener las mismas filas que la zona 022.",
+         {10, 22});
+    rule(rightSameRows(34, 24), "La zona 034 debe estar a la derecha\r\ny tener las mismas filas que la zona 024.",
+         {34, 24});
+    rule(below(24, 22), "La zona 024 debe estar abajo de la zona 022.", {24, 22});
+    rule(rightSameRows(36, 26), "La zona 036 debe estar a la derecha\r\ny tener las mismas filas que la zona 026.",
+         {36, 26});
+    rule(below(26, 24), "La zona 026 debe estar abajo de la zona 024.", {26, 24});
+    rule(rightSameRows(52, 42), "La zona 052 debe estar a la derecha\r\ny tener las mismas filas que la zona 042.",
+         {52, 42});
+    rule(below(42, 26), "La zona 042 debe estar abajo de la zona 026.", {42, 26});
+    rule(rightSameRows(54, 44), "La zona 054 debe estar a la derecha\r\ny tener las mismas filas que la zona 044.",
+         {54, 44});
+    rule(below(44, 42), "La zona 044 debe estar abajo de la zona 042.", {44, 42});
+    rule(rightSameRows(144, 142), "La zona 144 debe estar a la derecha\r\ny tener las mismas filas que la zona 142.",
+         {144, 142});
+    rule(below(60, 44), "Las zona 06x debe estar abajo de la zona 044.", {60, 44});
+    rule(below(101, 91), "Las zona 101 debe estar abajo de la zona 091.", {101, 91});
+    rule(below(111, 101), "Las zona 111 debe estar abajo de la zona 101.", {111, 101});
     rule(rightOf(64, 61) && rightOf(64, 62) && rightOf(64, 63),
-         "Las zona 064 debe estar a la derecha de las zona 061 ,062 y 063.");
-    rule(rightOf(65, 64), "Las zona 065 debe estar a la derecha de la zona 064.");
-    rule(rightOf(66, 65), "Las zona 066 debe estar a la derecha de la zona 065.");
-    rule(rightOf(92, 91), "Las zona 092 debe estar a la derecha de la zona 091.");
-    rule(rightOf(93, 92), "Las zona 093 debe estar a la derecha de la zona 092.");
-    rule(rightOf(94, 93), "Las zona 094 debe estar a la derecha de la zona 093.");
-    rule(rightOf(95, 94), "Las zona 095 debe estar a la derecha de la zona 094.");
-    rule(rightOf(97, 95), "Las zona 097 debe estar a la derecha de la zona 095.");
-    rule(rightOf(102, 101), "Las zona 102 debe estar a la derecha de la zona 101.");
-    rule(rightOf(112, 111), "Las zona 112 debe estar a la derecha de la zona 111.");
-    rule(rightOf(144, 142), "Las zona 144 debe estar a la derecha de la zona 142.");
+         "Las zona 064 debe estar a la derecha de las zona 061 ,062 y 063.", {64, 61, 62, 63});
+    rule(rightOf(65, 64), "Las zona 065 debe estar a la derecha de la zona 064.", {65, 64});
+    rule(rightOf(66, 65), "Las zona 066 debe estar a la derecha de la zona 065.", {66, 65});
+    rule(rightOf(92, 91), "Las zona 092 debe estar a la derecha de la zona 091.", {92, 91});
+    rule(rightOf(93, 92), "Las zona 093 debe estar a la derecha de la zona 092.", {93, 92});
+    rule(rightOf(94, 93), "Las zona 094 debe estar a la derecha de la zona 093.", {94, 93});
+    rule(rightOf(95, 94), "Las zona 095 debe estar a la derecha de la zona 094.", {95, 94});
+    rule(rightOf(97, 95), "Las zona 097 debe estar a la derecha de la zona 095.", {97, 95});
+    rule(rightOf(102, 101), "Las zona 102 debe estar a la derecha de la zona 101.", {102, 101});
+    rule(rightOf(112, 111), "Las zona 112 debe estar a la derecha de la zona 111.", {112, 111});
+    rule(rightOf(144, 142), "Las zona 144 debe estar a la derecha de la zona 142.", {144, 142});
 }
 
 } // namespace brela::validation

@@ -3,7 +3,7 @@
 #include "store/library.h"
 #include "store/rows.h"
 #include "test_env.h"
-#include "validation/occupancy.h"
+#include "store/occupancy.h"
 
 #include <gtest/gtest.h>
 

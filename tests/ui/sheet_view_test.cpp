@@ -12,12 +12,15 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QPrinter>
 #include <QComboBox>
 #include <QPointer>
+#include <QTest>
 #include <QToolButton>
+#include <QUndoStack>
 #include <gtest/gtest.h>
 
 using namespace brela;
@@ -264,7 +267,7 @@ TEST_F(SheetWindow, TheZoneEditorMovesTheBoxOnTheSheetAndWritesOnlyOnAccept)
     editor->Command1_Click(0);
     EXPECT_EQ(rect(142), QStringLiteral("57..57,0..49"));
     EXPECT_EQ(FormRows(env.session->db, kWorkingCopy).zoneMessages(142)[1].MsgText, QStringLiteral("Vuelva pronto"));
-    EXPECT_TRUE(sheet->modified);
+    EXPECT_TRUE(window->sheetModified());
     EXPECT_EQ(sheet->box(142)->geometry(), sheet->pixelScale().pixels(sheet->view().zoneBox({12, 67, 61, 67})));
     EXPECT_EQ(window->validation().grid.at(57, 50), 0);
 
@@ -347,4 +350,55 @@ TEST_F(SheetWindow, ANewPageDesignClosesTheZoneEditorOpenOverIt)
     EXPECT_EQ(env.op.texts().last(),
               QStringLiteral("El diseño de página cambió, así que la ventana de la zona 142 se cerró sin guardar sus "
                              "cambios. Ábrala de nuevo para seguir."));
+}
+
+// The mouse on the real sheet: a drag moves zone 022 three columns on the
+// character grid, one undo step puts it back, and the modified flag follows.
+TEST_F(SheetWindow, DraggingABoxMovesTheZoneInTheStoreAndUndoPutsItBack)
+{
+    factura* sheet = open(List::OpenQm210, 1);
+    ASSERT_NE(sheet, nullptr);
+    window->resize(1000, 800);
+    QApplication::processEvents(); // the sheet fits its window
+    QLabel* box = sheet->box(22);
+    ASSERT_NE(box, nullptr);
+    // Points on the sheet, given to the box wherever it has got to.
+    const QPoint start = box->geometry().center();
+    const double column = sheet->pixelScale().pixels(sheet->view().twipsPerColumn);
+    auto at = [&](double columns) {
+        return box->mapFrom(sheet->Hoja, start + QPoint(int(std::lround(columns * column)), 0));
+    };
+    QTest::mousePress(box, Qt::LeftButton, {}, at(0));
+    for (double step : {0.4, 1.0, 2.2, 3.0})
+        QTest::mouseMove(box, at(step));
+    QTest::mouseRelease(box, Qt::LeftButton, {}, at(3));
+    EXPECT_EQ(rect(22), QStringLiteral("10..11,3..54"));
+    EXPECT_EQ(sheet->editor()->selected(), 22);
+    EXPECT_EQ(box->geometry().left(), sheet->pixelScale().pixels(sheet->view().zoneBox({15, 20, 66, 21})).left());
+    EXPECT_TRUE(window->sheetModified());
+    EXPECT_EQ(window->formEditor().history().count(), 1);
+
+    window->control(QStringLiteral("mnuEditUndo"))->trigger();
+    EXPECT_EQ(rect(22), QStringLiteral("10..11,0..51"));
+    EXPECT_FALSE(window->sheetModified());
+
+    // The keys step the selection too; a refused step only speaks in the status bar.
+    sheet->setFocus();
+    QTest::keyClick(sheet, Qt::Key_Right);
+    EXPECT_EQ(rect(22), QStringLiteral("10..11,1..52"));
+    QTest::keyClick(sheet, Qt::Key_Down);
+    EXPECT_EQ(rect(22), QStringLiteral("10..11,1..52"));
+    EXPECT_TRUE(env.op.transcript().isEmpty());
+
+    // A broken rule is in the Problemas panel at once; a double-click on it selects its zone.
+    QTest::keyClick(sheet, Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_EQ(rect(22), QStringLiteral("10..10,1..52"));
+    QListWidget* problems = window->problemList();
+    ASSERT_EQ(problems->count(), 1);
+    EXPECT_TRUE(problems->item(0)->text().startsWith(QStringLiteral("La zona 010 debe estar a la derecha\n")));
+    EXPECT_TRUE(sheet->editor()->hasProblem(10));
+    emit problems->itemDoubleClicked(problems->item(0));
+    EXPECT_EQ(sheet->editor()->selected(), 10);
+    window->control(QStringLiteral("mnuEditUndo"))->trigger();
+    EXPECT_EQ(problems->count(), 0);
 }

@@ -1,13 +1,17 @@
 #pragma once
 
+#include "store/rows.h"
+
 #include <QtGlobal>
 #include <array>
+#include <vector>
 
 namespace brela {
 
 // Which zone uses each cell of the sheet: rows 0..200 by columns 0..180,
 // 0 for a free cell. Filled by validation and by drawing the sheet, then read
-// and updated by the zone editor, so it is an object they all hold.
+// and updated by the zone editor, so it is an object they all hold; the page
+// design's rescale keeps one of its own.
 class MapaOcupacion {
 public:
     static constexpr int kLastRow = 200;
@@ -38,5 +42,9 @@ public:
 private:
     std::array<std::array<qint16, kLastColumn + 1>, kLastRow + 1> cells_{};
 };
+
+// Refills `grid` with the used zones, a later zone over an earlier one, as
+// the sheet draws them; cells beyond the grid are not walked.
+void fillGrid(MapaOcupacion& grid, const std::vector<ZoneRow>& zones);
 
 } // namespace brela

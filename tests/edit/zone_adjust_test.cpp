@@ -1,5 +1,5 @@
 #include "../store/working_copy.h"
-#include "validation/zone_adjust.h"
+#include "edit/zone_adjust.h"
 
 using namespace brela;
 using namespace brela::test;

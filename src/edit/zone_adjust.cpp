@@ -1,4 +1,4 @@
-#include "validation/zone_adjust.h"
+#include "edit/zone_adjust.h"
 
 #include "common/numbers.h"
 #include "store/rows.h"
@@ -89,8 +89,7 @@ bool AjustaZonas(Session& s, MapaOcupacion& grid, const qint16& container, int t
             if (moveBox)
                 moveBox(z.ZoneID, top, bot);
         }
-        run(rows.db(), QStringLiteral("UPDATE Zone SET ZoneTop=?, ZoneBot=? WHERE FormID=? AND ZoneID=?"),
-            {top, bot, rows.formId(), z.ZoneID});
+        rows.setZoneLines(z.ZoneID, top, bot);
         s.op.processEvents();
     }
 
@@ -99,9 +98,7 @@ bool AjustaZonas(Session& s, MapaOcupacion& grid, const qint16& container, int t
             missing(s, zone);
             return;
         }
-        run(rows.db(),
-            QStringLiteral("UPDATE Zone SET ZoneTop=?, ZoneBot=?, ZoneLeft=?, ZoneRight=? WHERE FormID=? AND ZoneID=?"),
-            {top, bot, minLeft, maxRight, rows.formId(), zone});
+        rows.setZoneRect(zone, minLeft, maxRight, top, bot);
     };
     span(n);
     if (n == 90)

@@ -1,8 +1,9 @@
-#include "validation/zone_editor.h"
+#include "edit/zone_editor.h"
 
 #include "common/cp1252.h"
 #include "common/numbers.h"
 #include "common/version.h"
+#include "store/printed_zone.h"
 
 #include <algorithm>
 #include <cmath>
@@ -33,14 +34,45 @@ int textLength(const MessageRow& m, bool primerModelo)
 
 } // namespace
 
+bool isContainer(int zoneId)
+{
+    return zoneId == 60 || zoneId == 90 || zoneId == 100 || zoneId == 110;
+}
+
+namespace {
+
+// The largest coordinate that the margin shift leaves at or before `limit`.
+int lastBefore(int limit, double margin)
+{
+    const ZoneRow none;
+    FormRow form;
+    form.FormMarLeft = margin;
+    auto printed = [&](int coordinate) {
+        ZoneRow z = none;
+        z.ZoneLeft = z.ZoneRight = coordinate;
+        return printedZone(form, {}, z).right;
+    };
+    int c = std::clamp(limit - int(std::floor(std::clamp(margin, -1e6, 1e6))), -1, limit);
+    while (c >= 0 && printed(c) > limit)
+        --c;
+    while (c < limit && printed(c + 1) <= limit)
+        ++c;
+    return c;
+}
+
+} // namespace
+
 PrintableArea printableArea(const FormRow& form)
 {
     Units units;
     units.CPIActual = form.FormCPI > 0 ? form.FormCPI : 12;
     CalculaEscala(units, false);
+    // The sheet's lines and the printer's widest line, as the validation's printed-place check counts them.
+    const int lines = int(roundHalfEven(form.FormHeight * units.FilasPorMM));
+    const int columns = 8 * units.CPIActual;
     PrintableArea area;
-    area.lastLine = int(std::floor((form.FormHeight - form.FormMarTop - form.FormMarBot) * units.FilasPorMM));
-    area.lastColumn = int(std::floor((form.FormWidth - form.FormMarLeft - form.FormMarRight) * units.ColumnasPorMM));
+    area.lastLine = lastBefore(lines - 1, form.FormMarTop);
+    area.lastColumn = lastBefore(columns - 1, form.FormMarLeft);
     // The grid, like the printer, ends at line 200 and column 180.
     area.lastLine = std::min(area.lastLine, int(MapaOcupacion::kLastRow));
     area.lastColumn = std::min(area.lastColumn, int(MapaOcupacion::kLastColumn));
@@ -316,16 +348,10 @@ bool ZoneEditor::accept(Session& s, MapaOcupacion& grid, const std::vector<TextE
     FormRows rows(s.db, kWorkingCopy);
     try {
         Transaction transaction(s.db);
-        auto setZone = [&](int zone, const ZoneRect& r) {
-            run(s.db,
-                QStringLiteral(
-                    "UPDATE Zone SET ZoneLeft=?, ZoneRight=?, ZoneTop=?, ZoneBot=? WHERE FormID=? AND ZoneID=?"),
-                {r.left, r.right, r.top, r.bot, kWorkingCopy, zone});
-        };
+        auto setZone = [&](int zone, const ZoneRect& r) { rows.setZoneRect(zone, r.left, r.right, r.top, r.bot); };
 
         if (const qint16 container = qint16(containerOf(n))) {
-            run(s.db, QStringLiteral("UPDATE Zone SET ZoneLeft=?, ZoneRight=? WHERE FormID=? AND ZoneID=?"),
-                {rect.left, rect.right, kWorkingCopy, n});
+            rows.setZoneColumns(n, rect.left, rect.right);
             if (!AjustaZonas(s, grid, container, rect.top, rect.bot, moveBox)) {
                 grid = before;
                 return false;
@@ -362,9 +388,8 @@ bool ZoneEditor::accept(Session& s, MapaOcupacion& grid, const std::vector<TextE
                 std::find_if(texts.begin(), texts.end(), [&](const TextEdit& t) { return t.msgId == m.MsgID; });
             if (typed == texts.end())
                 continue;
-            run(s.db, QStringLiteral("UPDATE Message SET MsgText=?, MsgVisible=? WHERE FormID=? AND MsgID=?"),
-                {typed->text.left(textLength(m, s.PrimerModelo)), (typed->visible || m.MsgRequiered) ? 1 : 0,
-                 kWorkingCopy, m.MsgID});
+            rows.setMessageText(m.MsgID, typed->text.left(textLength(m, s.PrimerModelo)),
+                                typed->visible || m.MsgRequiered);
         }
         transaction.commit();
     } catch (const DbError& error) {

@@ -1,6 +1,6 @@
 #include "../store/working_copy.h"
 #include "scripted_operator.h"
-#include "validation/zone_editor.h"
+#include "edit/zone_editor.h"
 
 using namespace brela;
 using namespace brela::test;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "store/session.h"
-#include "validation/occupancy.h"
+#include "store/occupancy.h"
 
 #include <functional>
 

@@ -2,8 +2,8 @@
 
 #include "store/rows.h"
 #include "store/session.h"
-#include "validation/occupancy.h"
-#include "validation/zone_adjust.h"
+#include "store/occupancy.h"
+#include "edit/zone_adjust.h"
 
 #include <optional>
 #include <vector>
@@ -20,7 +20,12 @@ struct ZoneRect {
     bool operator==(const ZoneRect&) const = default;
 };
 
-// Last line and column inside the margins, capped to what the grid holds.
+// 060, 090, 100 and 110: the zones that carry a group along.
+bool isContainer(int zoneId);
+
+// Last line and column a zone may reach and still print on the sheet: the
+// printer shifts it by the margins taken as lines and columns (see
+// printedZone). Capped to what the grid holds.
 struct PrintableArea {
     int lastLine = MapaOcupacion::kLastRow;
     int lastColumn = MapaOcupacion::kLastColumn;
