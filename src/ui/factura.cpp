@@ -17,6 +17,7 @@
 #include <QKeyEvent>
 #include <QWheelEvent>
 #include <QScrollArea>
+#include <algorithm>
 #include <cmath>
 
 namespace brela {
@@ -465,6 +466,14 @@ void factura::place(const SheetDrawing& d)
 
     // Boxes of zones that are no longer visible (or gone) are hidden; a
     // zone that became visible since the last drawing gets its box now.
+    // An outline's number sits in its corner, over its first inner zone's
+    // number: that zone's text starts after it, so both stay readable.
+    std::vector<QPoint> outlineCorners;
+    for (const SheetBox& b : d.boxes)
+        if (b.outline)
+            outlineCorners.push_back(px.pixels(b.twips).topLeft());
+    const int indentWidth = metrics.horizontalAdvance(QStringLiteral("000 "));
+
     std::map<int, bool> shown;
     for (const SheetBox& b : d.boxes) {
         QLabel* label = makeBox(b.zoneId, b.outline);
@@ -473,8 +482,17 @@ void factura::place(const SheetDrawing& d)
         const QRect where = px.pixels(b.twips);
         // The number always, the description as far as it fits.
         const QString number = zeroPad(b.zoneId, 3);
-        QString head =
-            metrics.elidedText(number + QLatin1Char(' ') + descriptions[b.zoneId], Qt::ElideRight, where.width() - 4);
+        const bool underNumber =
+            !b.outline
+            && std::find(outlineCorners.begin(), outlineCorners.end(), where.topLeft()) != outlineCorners.end();
+        // Beside the outline's number where the box is wide enough, else below it.
+        const bool besideFits = where.width() - 4 - indentWidth >= metrics.horizontalAdvance(number);
+        const int indent = underNumber && besideFits ? indentWidth : 0;
+        const int drop =
+            underNumber && !besideFits && where.height() >= 2 * metrics.lineSpacing() ? metrics.lineSpacing() : 0;
+        label->setContentsMargins(1 + indent, drop, 0, 0);
+        QString head = metrics.elidedText(number + QLatin1Char(' ') + descriptions[b.zoneId], Qt::ElideRight,
+                                          where.width() - 4 - indent);
         if (!head.startsWith(number + QLatin1Char(' ')) || head.size() < number.size() + 3)
             head = number;
         const QString texts = shownText(b.caption);

@@ -262,6 +262,8 @@ void frmMain::buildEditing()
     problemList_->setTextElideMode(Qt::ElideNone);
     problems_->setWidget(problemList_);
     addDockWidget(Qt::RightDockWidgetArea, problems_);
+    // Narrow enough to leave the sheet most of the window.
+    resizeDocks({problems_}, {260}, Qt::Horizontal);
     connect(formEditor_, &FormEditor::findingsChanged, this, &frmMain::refreshProblems);
     connect(problemList_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
         formEditor_->select(item->data(Qt::UserRole).toInt());
