@@ -22,7 +22,7 @@ QString modelName(bool firstModel)
 bool formIsFirstModel(Session& session)
 {
     try {
-        const std::optional<FormRow> form = FormRows(session.db, kWorkingCopy).form();
+        const std::optional<FormRow> form = FormRows(session.db, session.workingCopy).form();
         return form && isFirstModel(form->FormPrModel);
     } catch (const DbError&) {
         return false;
@@ -65,7 +65,7 @@ bool ConfiguracionRapida(Session& session, PrinterLink& link, ValidationState& s
     if (progress.step)
         progress.step(QStringLiteral("Abriendo definición"));
     op.processEvents();
-    qint16 destination = kWorkingCopy;
+    qint16 destination = session.workingCopy;
     if (!CopiaFormulario(session, session.form.FormIDActual, name, name, destination, false)) {
         if (progress.finished)
             progress.finished();

@@ -130,7 +130,7 @@ void checkZone(Run& run, const ZoneRow& z)
 // never a problem, since stored forms rely on that shift.
 void checkPrintedPlace(Run& run)
 {
-    const std::optional<FormRow> form = FormRows(run.session.db, kWorkingCopy).form();
+    const std::optional<FormRow> form = FormRows(run.session.db, run.session.workingCopy).form();
     if (!form || form->FormCPI <= 0)
         return;
     Units units;
@@ -182,7 +182,7 @@ bool Run::correct(int n, const std::function<void(ZoneRow&)>& edit)
     }
     ZoneRow edited = row->second;
     edit(edited);
-    FormRows(session.db, kWorkingCopy).update(edited);
+    FormRows(session.db, session.workingCopy).update(edited);
     row->second = edited;
     corrected = true;
     return true;
@@ -216,7 +216,7 @@ bool ValidaFormulario(Session& session, ValidationState& state, QString& log, bo
     // A fresh table: no result may depend on a form validated earlier.
     state.limits.clear();
 
-    for (const ZoneRow& z : FormRows(session.db, kWorkingCopy).zones()) {
+    for (const ZoneRow& z : FormRows(session.db, session.workingCopy).zones()) {
         run.rows[z.ZoneID] = z;
         if (withinLimits(run, z)) {
             state.limits.at(z.ZoneID) = {static_cast<qint16>(z.ZoneTop),

@@ -313,19 +313,19 @@ bool ZoneEditor::accept(Session& s, MapaOcupacion& grid, const std::vector<TextE
 {
     const MapaOcupacion before = grid;
     const int n = zone_.ZoneID;
-    FormRows rows(s.db, kWorkingCopy);
+    FormRows rows(s.db, s.workingCopy);
     try {
         Transaction transaction(s.db);
         auto setZone = [&](int zone, const ZoneRect& r) {
             run(s.db,
                 QStringLiteral(
                     "UPDATE Zone SET ZoneLeft=?, ZoneRight=?, ZoneTop=?, ZoneBot=? WHERE FormID=? AND ZoneID=?"),
-                {r.left, r.right, r.top, r.bot, kWorkingCopy, zone});
+                {r.left, r.right, r.top, r.bot, s.workingCopy, zone});
         };
 
         if (const qint16 container = qint16(containerOf(n))) {
             run(s.db, QStringLiteral("UPDATE Zone SET ZoneLeft=?, ZoneRight=? WHERE FormID=? AND ZoneID=?"),
-                {rect.left, rect.right, kWorkingCopy, n});
+                {rect.left, rect.right, s.workingCopy, n});
             if (!AjustaZonas(s, grid, container, rect.top, rect.bot, moveBox)) {
                 grid = before;
                 return false;
@@ -364,7 +364,7 @@ bool ZoneEditor::accept(Session& s, MapaOcupacion& grid, const std::vector<TextE
                 continue;
             run(s.db, QStringLiteral("UPDATE Message SET MsgText=?, MsgVisible=? WHERE FormID=? AND MsgID=?"),
                 {typed->text.left(textLength(m, s.PrimerModelo)), (typed->visible || m.MsgRequiered) ? 1 : 0,
-                 kWorkingCopy, m.MsgID});
+                 s.workingCopy, m.MsgID});
         }
         transaction.commit();
     } catch (const DbError& error) {

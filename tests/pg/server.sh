@@ -1,0 +1,62 @@
+#!/bin/bash
+# A PostgreSQL server of the tests' own: start STATE_DIR | stop STATE_DIR.
+# It listens only on a Unix socket in a scratch folder, with fsync off; its
+# address goes to STATE_DIR/url for the test programs. Without the server
+# programs STATE_DIR/missing says why, and the PostgreSQL tests skip.
+set -u
+action=${1:?start or stop}
+state=${2:?state folder}
+mkdir -p "$state"
+
+find_bin() {
+    local found
+    found=$(command -v initdb 2>/dev/null)
+    if [ -n "$found" ]; then dirname "$(readlink -f "$found")"; return; fi
+    found=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -1)
+    [ -n "$found" ] && [ -x "$found/initdb" ] && echo "$found"
+}
+
+# The server refuses to run as root: then it runs as nobody.
+as_server() {
+    if [ "$(id -u)" = 0 ]; then runuser -u nobody -- "$@"; else "$@"; fi
+}
+
+case $action in
+start)
+    rm -f "$state/url" "$state/missing"
+    if [ -f "$state/dir" ]; then "$0" stop "$state"; fi
+    bin=$(find_bin)
+    if [ -z "$bin" ]; then
+        echo "no hay initdb ni pg_ctl de PostgreSQL" | tee "$state/missing"
+        exit 0
+    fi
+    # /tmp, not the build folder: the server's user may not reach inside it.
+    dir=$(mktemp -d /tmp/brela-pg.XXXXXX)
+    chmod 700 "$dir"
+    [ "$(id -u)" = 0 ] && chown nobody "$dir"
+    echo "$dir" > "$state/dir"
+    if ! as_server "$bin/initdb" -D "$dir/data" -U brela --auth=trust -E UTF8 --locale=C.UTF-8 \
+        > "$state/initdb.log" 2>&1; then
+        cat "$state/initdb.log"; exit 1
+    fi
+    if ! as_server "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 30 \
+        -o "-c listen_addresses='' -c unix_socket_directories='$dir' -c fsync=off -c synchronous_commit=off -c full_page_writes=off -c max_connections=60" \
+        start > /dev/null; then
+        cat "$dir/server.log"; exit 1
+    fi
+    if ! as_server "$bin/createdb" -h "$dir" -U brela brela_test; then
+        exit 1
+    fi
+    echo "postgresql://brela@/brela_test?host=$dir" | tee "$state/url"
+    ;;
+stop)
+    [ -f "$state/dir" ] || exit 0
+    dir=$(cat "$state/dir")
+    bin=$(find_bin)
+    [ -n "$bin" ] && [ -d "$dir/data" ] && as_server "$bin/pg_ctl" -D "$dir/data" -m fast -w stop > /dev/null
+    rm -rf "$dir"
+    rm -f "$state/dir" "$state/url"
+    ;;
+*)
+    echo "uso: $0 start|stop CARPETA" >&2; exit 2 ;;
+esac
