@@ -71,7 +71,10 @@ bool connectionLost(const QSqlError& error)
 
 QString errorText(const QSqlError& error, bool shared = false)
 {
-    const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    // The server's words without its "ERROR:" label, which the box's icon says.
+    if (shared && text.startsWith(QLatin1String("ERROR:")))
+        text = text.mid(6).trimmed();
     const QString spanish = shared ? (connectionLost(error) ? kConnectionLost : QString())
                                    : environmentText(error.nativeErrorCode().toInt());
     return spanish.isEmpty() ? text : spanish + QStringLiteral(" (") + text.trimmed() + QLatin1Char(')');
