@@ -209,7 +209,8 @@ std::optional<FormDefinition> loadDefinition(QSqlDatabase& db, qint16 formId)
 }
 
 namespace {
-bool copyForm(Session& s, qint16 source, const QString& nameB, qint16& destination, bool dropWorkingCopy, bool check);
+bool copyForm(Session& s, qint16 source, const QString& nameB, qint16& destination, bool dropWorkingCopy, bool check,
+              bool choose);
 } // namespace
 
 bool CopiaFormulario(Session& s, qint16 source, const QString& /*nameA*/, const QString& nameB, qint16& destination,
@@ -220,13 +221,15 @@ bool CopiaFormulario(Session& s, qint16 source, const QString& /*nameA*/, const 
     bool check = source == s.workingCopy && destination != 0 && destination == s.form.FormIDActual
                  && s.form.openedVersion >= 0;
     QString name = nameB;
+    bool choose = true;
     for (;;) {
         try {
-            return copyForm(s, source, name, destination, dropWorkingCopy, check);
+            return copyForm(s, source, name, destination, dropWorkingCopy, check, choose);
         } catch (const ChangedElsewhere&) {
             check = false;
             switch (askAboutConflict(s, name)) {
             case ConflictChoice::Overwrite:
+                choose = false; // the operator has just said so
                 break;
             case ConflictChoice::SaveAs:
                 name = askFormName(s, name);
@@ -244,10 +247,11 @@ bool CopiaFormulario(Session& s, qint16 source, const QString& /*nameA*/, const 
 
 namespace {
 
-bool copyForm(Session& s, qint16 source, const QString& nameB, qint16& destination, bool dropWorkingCopy, bool check)
+bool copyForm(Session& s, qint16 source, const QString& nameB, qint16& destination, bool dropWorkingCopy, bool check,
+              bool choose)
 {
     try {
-        if (!chooseDestination(s, nameB, destination))
+        if (choose && !chooseDestination(s, nameB, destination))
             return false;
 
         bool locked = false;
