@@ -432,6 +432,22 @@ QSqlDatabase openShared(const QString& name, const QString& url, const QString& 
 
 } // namespace
 
+QString libraryProblem(const QString& url)
+{
+    if (url.trimmed().isEmpty())
+        return {};
+    try {
+        QSqlDatabase db = openDatabase(QString(), url.trimmed());
+        const QString name = db.connectionName();
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(name);
+    } catch (const DbError& error) {
+        return error.text;
+    }
+    return {};
+}
+
 QSqlDatabase openDatabase(const QString& folder, const QString& url, const QString& desk)
 {
     static QAtomicInt counter;

@@ -71,6 +71,10 @@ QString localDesk();
 QString configuredLibraryUrl();
 void setConfiguredLibraryUrl(const QString& url);
 
+// Why the library at `url` cannot be used, after trying it (schema made if
+// missing); empty when it can, or when `url` is empty (Facturas.db).
+QString libraryProblem(const QString& url);
+
 // The FormID of the working copy on this connection: 9999 in Facturas.db; in
 // a shared library each desk has its own, below 1, so no desk sees another's.
 qint16 workingCopyOf(const QSqlDatabase& db);

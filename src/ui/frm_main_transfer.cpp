@@ -66,7 +66,7 @@ void runQuickConfiguration(frmMain& main, Session& session, qint16 formId)
     QuickProgress progress;
     progress.step = [dialog](const QString& label) { onWindow(dialog, [label](CustomDlg& d) { d.setStep(label); }); };
     progress.interrupted = [stop] { return stop->load(); };
-    progress.workingCopyReady = [window] { onWindow(window, [](frmMain& m) { m.ArmaDetalle(session_.workingCopy); }); };
+    progress.workingCopyReady = [window, wc = session.workingCopy] { onWindow(window, [wc](frmMain& m) { m.ArmaDetalle(wc); }); };
     const auto sent = std::make_shared<int>(0);
     progress.finished = [dialog] { onWindow(dialog, [](CustomDlg& d) { d.close(); }); };
     progress.send.label = [window](const QString& text) {
@@ -137,7 +137,7 @@ void connectTransfer(frmMain& main, Session& session)
         QString file;
         generateCommand(session, state, file);
         // The validation may have corrected the working copy under the sheet view.
-        main.ArmaDetalle(session_.workingCopy);
+        main.ArmaDetalle(session.workingCopy);
         main.setEnabled(true);
         main.EnabMenu();
     });

@@ -9,11 +9,12 @@ state=${2:?state folder}
 mkdir -p "$state"
 
 find_bin() {
+    # Debian keeps the server programs off PATH.
     local found
-    found=$(command -v initdb 2>/dev/null)
-    if [ -n "$found" ]; then dirname "$(readlink -f "$found")"; return; fi
     found=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -1)
-    [ -n "$found" ] && [ -x "$found/initdb" ] && echo "$found"
+    if [ -n "$found" ] && [ -x "$found/initdb" ]; then echo "$found"; return; fi
+    found=$(command -v initdb 2>/dev/null)
+    [ -n "$found" ] && dirname "$(readlink -f "$found")"
 }
 
 # The server refuses to run as root: then it runs as nobody.
