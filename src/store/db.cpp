@@ -9,6 +9,7 @@
 #include <QSettings>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlField>
 #include <QUrl>
 #include <QUrlQuery>
 #include <QUuid>
@@ -171,15 +172,41 @@ DbError failed(QSqlDatabase& db, const QSqlError& error)
     return failure(error, shared);
 }
 
+// The statement with each '?' outside quotes replaced by its value as the
+// driver writes it, escaping included: what Qt's PostgreSQL driver itself sends
+// for a prepared statement's values, but in one round trip instead of the
+// three of PREPARE, EXECUTE and DEALLOCATE.
+template <typename Values>
+QString withValues(const QSqlDatabase& db, const QString& sql, const Values& values)
+{
+    QString text;
+    text.reserve(sql.size() + 16 * qsizetype(std::size(values)));
+    auto value = std::begin(values);
+    bool quoted = false;
+    for (const QChar c : sql) {
+        if (c == QLatin1Char('\'')) {
+            quoted = !quoted;
+        } else if (c == QLatin1Char('?') && !quoted && value != std::end(values)) {
+            QSqlField field(QString(), value->metaType());
+            field.setValue(*value);
+            text += db.driver()->formatValue(field);
+            ++value;
+            continue;
+        }
+        text += c;
+    }
+    return text;
+}
+
 template <typename Values>
 QSqlQuery execute(QSqlDatabase& db, const QString& sql, const Values& values, bool forwardOnly)
 {
     QSqlQuery query(db);
     query.setForwardOnly(forwardOnly);
-    // PostgreSQL prepares no schema statement; one without values needs no
-    // preparing anyway.
-    if (std::size(values) == 0 && isShared(db)) {
-        if (!query.exec(sql))
+    // PostgreSQL prepares no schema statement, and a prepared one costs two
+    // more round trips to the server than the statement itself.
+    if (isShared(db)) {
+        if (!query.exec(std::size(values) == 0 ? sql : withValues(db, sql, values)))
             throw failed(db, query.lastError());
         return query;
     }
