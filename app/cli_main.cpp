@@ -210,7 +210,8 @@ int main(int argc, char** argv)
     try {
         db = openDatabase(folder, url);
     } catch (const DbError& error) {
-        reportDbError(op, error, QStringLiteral("No se puede abrir la base de datos %1").arg(libraryLabel(folder, url)));
+        reportDbError(op, error,
+                      QStringLiteral("No se puede abrir la base de datos %1").arg(libraryLabel(folder, url)));
         return cli::Failed;
     }
     Session session(db, op, clock, folder, url);

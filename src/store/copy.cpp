@@ -34,14 +34,15 @@ void copyFormRow(QSqlDatabase& db, qint16 source, qint16 destination, const QStr
                  std::optional<int> cpi = std::nullopt, const QString& changed = QString(), int version = 0)
 {
     run(db,
-        QStringLiteral("INSERT INTO Forms (FormID, FormDescr, FormHeight, FormWidth, FormUnit, FormCPI, "
-                       "FormMarTop, FormMarBot, FormMarLeft, FormMarRight, FormLock, FormItemOrder, FormPrModel, "
-                       "FormChanged, FormVersion) "
-                       "SELECT CAST(? AS INTEGER), CAST(? AS TEXT), FormHeight, FormWidth, FormUnit, "
-                       "COALESCE(CAST(? AS INTEGER), FormCPI), "
-                       "FormMarTop, FormMarBot, FormMarLeft, FormMarRight, 0, FormItemOrder, FormPrModel, CAST(? AS TEXT), "
-                       "CAST(? AS INTEGER) "
-                       "FROM Forms WHERE FormID=?"),
+        QStringLiteral(
+            "INSERT INTO Forms (FormID, FormDescr, FormHeight, FormWidth, FormUnit, FormCPI, "
+            "FormMarTop, FormMarBot, FormMarLeft, FormMarRight, FormLock, FormItemOrder, FormPrModel, "
+            "FormChanged, FormVersion) "
+            "SELECT CAST(? AS INTEGER), CAST(? AS TEXT), FormHeight, FormWidth, FormUnit, "
+            "COALESCE(CAST(? AS INTEGER), FormCPI), "
+            "FormMarTop, FormMarBot, FormMarLeft, FormMarRight, 0, FormItemOrder, FormPrModel, CAST(? AS TEXT), "
+            "CAST(? AS INTEGER) "
+            "FROM Forms WHERE FormID=?"),
         {destination, name, cpi ? QVariant(*cpi) : QVariant(),
          changed.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(changed), version, source});
 }
@@ -76,7 +77,7 @@ ConflictChoice askAboutConflict(Session& s, const QString& name)
                                 "¿Desea sobrescribirlo con sus cambios? (No: guardarlo con otro nombre)")
                      .arg(name),
                  Buttons::YesNoCancel, Icon::Exclamation, QStringLiteral("GUARDAR"));
-    return answer == Answer::Yes ? ConflictChoice::Overwrite
+    return answer == Answer::Yes  ? ConflictChoice::Overwrite
            : answer == Answer::No ? ConflictChoice::SaveAs
                                   : ConflictChoice::Cancel;
 }
@@ -94,10 +95,10 @@ bool chooseDestination(Session& s, const QString& nameB, qint16& destination)
 {
     bool ok = true;
     if (destination == 0) {
-        QSqlQuery byName = run(
-            s.db, QStringLiteral("SELECT FormID, FormLock, FormDescr FROM Forms WHERE ") + kStoredForms
-                      + QStringLiteral(" AND FormDescr=?"),
-            {nameB});
+        QSqlQuery byName = run(s.db,
+                               QStringLiteral("SELECT FormID, FormLock, FormDescr FROM Forms WHERE ") + kStoredForms
+                                   + QStringLiteral(" AND FormDescr=?"),
+                               {nameB});
         if (!byName.next()) {
             // A library past 9998 forms goes on above the working copy's
             // 9999: counting only below it would hand a new form FormID 9999
@@ -175,8 +176,7 @@ bool saveDefinition(Session& s, const FormDefinition& d, const QString& name, qi
                                "FormMarTop, FormMarBot, FormMarLeft, FormMarRight, FormLock, FormItemOrder, "
                                "FormPrModel, FormChanged, FormVersion) VALUES (?,?,?,?,?,?,?,?,?,?,0,?,?,?,?)"),
                 {destination, name, f.FormHeight, f.FormWidth, f.FormUnit, f.FormCPI, f.FormMarTop, f.FormMarBot,
-                 f.FormMarLeft, f.FormMarRight, f.FormItemOrder, f.FormPrModel, changedText(s.clock.now()),
-                 version});
+                 f.FormMarLeft, f.FormMarRight, f.FormItemOrder, f.FormPrModel, changedText(s.clock.now()), version});
             FormRows rows(s.db, destination);
             for (const ZoneRow& zone : d.zones)
                 rows.insert(zone);
@@ -218,8 +218,8 @@ bool CopiaFormulario(Session& s, qint16 source, const QString& /*nameA*/, const 
 {
     // Saving the working copy over the form it came from: the form must not
     // have been saved by another desk since.
-    bool check = source == s.workingCopy && destination != 0 && destination == s.form.FormIDActual
-                 && s.form.openedVersion >= 0;
+    bool check =
+        source == s.workingCopy && destination != 0 && destination == s.form.FormIDActual && s.form.openedVersion >= 0;
     QString name = nameB;
     bool choose = true;
     for (;;) {
@@ -301,13 +301,14 @@ bool copyForm(Session& s, qint16 source, const QString& nameB, qint16& destinati
 
 qint16 templateForModel(QSqlDatabase& db, bool firstModel)
 {
-    QSqlQuery templates =
-        run(db, QStringLiteral("SELECT FormID FROM Forms WHERE ") + kStoredForms + QStringLiteral(" AND FormLock<>0 AND ")
-                    + (firstModel ? QStringLiteral("FormPrModel='QM210'") : QStringLiteral("FormPrModel<>'QM210'"))
-                    + QStringLiteral(" ORDER BY FormID"));
+    QSqlQuery templates = run(
+        db, QStringLiteral("SELECT FormID FROM Forms WHERE ") + kStoredForms + QStringLiteral(" AND FormLock<>0 AND ")
+                + (firstModel ? QStringLiteral("FormPrModel='QM210'") : QStringLiteral("FormPrModel<>'QM210'"))
+                + QStringLiteral(" ORDER BY FormID"));
     if (templates.next())
         return static_cast<qint16>(templates.value(0).toInt());
-    QSqlQuery any = run(db, QStringLiteral("SELECT FormID FROM Forms WHERE ") + kStoredForms + QStringLiteral(" ORDER BY FormID"));
+    QSqlQuery any =
+        run(db, QStringLiteral("SELECT FormID FROM Forms WHERE ") + kStoredForms + QStringLiteral(" ORDER BY FormID"));
     return any.next() ? static_cast<qint16>(any.value(0).toInt()) : qint16(0);
 }
 
@@ -386,7 +387,9 @@ std::vector<FormSummary> findForms(QSqlDatabase& db, const QString& model, const
 
 qint16 findForm(QSqlDatabase& db, const QString& name)
 {
-    QSqlQuery byName = run(db, QStringLiteral("SELECT FormID FROM Forms WHERE ") + kStoredForms + QStringLiteral(" AND FormDescr=?"), {name});
+    QSqlQuery byName =
+        run(db, QStringLiteral("SELECT FormID FROM Forms WHERE ") + kStoredForms + QStringLiteral(" AND FormDescr=?"),
+            {name});
     if (byName.next())
         return static_cast<qint16>(byName.value(0).toInt());
     bool isNumber = false;

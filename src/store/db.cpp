@@ -176,8 +176,7 @@ DbError failed(QSqlDatabase& db, const QSqlError& error)
 // driver writes it, escaping included: what Qt's PostgreSQL driver itself sends
 // for a prepared statement's values, but in one round trip instead of the
 // three of PREPARE, EXECUTE and DEALLOCATE.
-template <typename Values>
-QString withValues(const QSqlDatabase& db, const QString& sql, const Values& values)
+template <typename Values> QString withValues(const QSqlDatabase& db, const QString& sql, const Values& values)
 {
     QString text;
     text.reserve(sql.size() + 16 * qsizetype(std::size(values)));

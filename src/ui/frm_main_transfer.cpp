@@ -66,7 +66,9 @@ void runQuickConfiguration(frmMain& main, Session& session, qint16 formId)
     QuickProgress progress;
     progress.step = [dialog](const QString& label) { onWindow(dialog, [label](CustomDlg& d) { d.setStep(label); }); };
     progress.interrupted = [stop] { return stop->load(); };
-    progress.workingCopyReady = [window, wc = session.workingCopy] { onWindow(window, [wc](frmMain& m) { m.ArmaDetalle(wc); }); };
+    progress.workingCopyReady = [window, wc = session.workingCopy] {
+        onWindow(window, [wc](frmMain& m) { m.ArmaDetalle(wc); });
+    };
     const auto sent = std::make_shared<int>(0);
     progress.finished = [dialog] { onWindow(dialog, [](CustomDlg& d) { d.close(); }); };
     progress.send.label = [window](const QString& text) {

@@ -184,7 +184,8 @@ TEST_F(Library, AFailingStatementUndoesTheWholeCopyAndShowsTheDatabaseText)
     if (env.shared) {
         env.exec(QStringLiteral("CREATE FUNCTION refuse() RETURNS trigger AS "
                                 "'BEGIN RAISE EXCEPTION ''mensaje rechazado''; END' LANGUAGE plpgsql"));
-        env.exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON Message FOR EACH ROW EXECUTE FUNCTION refuse()"));
+        env.exec(
+            QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON Message FOR EACH ROW EXECUTE FUNCTION refuse()"));
     } else {
         env.exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON Message "
                                 "BEGIN SELECT RAISE(ABORT, 'mensaje rechazado'); END"));
@@ -338,7 +339,8 @@ TEST_F(Library, EverySaveToAStoredFormDatesItsLastChange)
     EXPECT_EQ(changed(id), QDateTime(QDate(2026, 3, 14), QTime(10, 26, 53)));
     qint16 destination = id; // as the generate command keeps its corrections
     env.op.queueAnswer(Answer::Ok);
-    ASSERT_TRUE(CopiaFormulario(s(), env.session->workingCopy, QStringLiteral("Mía"), QStringLiteral("Mía"), destination, false));
+    ASSERT_TRUE(CopiaFormulario(s(), env.session->workingCopy, QStringLiteral("Mía"), QStringLiteral("Mía"),
+                                destination, false));
     EXPECT_EQ(changed(id), QDateTime(QDate(2026, 3, 14), QTime(10, 27, 53)));
     EXPECT_EQ(env.count(QStringLiteral("SELECT COUNT(*) FROM Forms WHERE FormID=9999 AND FormChanged IS NULL")), 1);
 }

@@ -55,8 +55,8 @@ TestEnv::TestEnv()
     if (!testServerUrl().isEmpty())
         shared = std::make_unique<ScratchLibrary>();
     const QString url = shared ? shared->url : QString();
-    session = std::make_unique<Session>(openDatabase(dir.path(), url, QStringLiteral("desk-a")), op, clock,
-                                        dir.path(), url);
+    session =
+        std::make_unique<Session>(openDatabase(dir.path(), url, QStringLiteral("desk-a")), op, clock, dir.path(), url);
 }
 
 TestEnv::~TestEnv()
