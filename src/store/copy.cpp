@@ -90,25 +90,48 @@ void copyMessages(QSqlDatabase& db, qint16 source, qint16 destination)
         {destination, source});
 }
 
+// A library past 9998 forms goes on above the working copy's 9999:
+// counting only below it would hand a new form FormID 9999 and overwrite the
+// working copy.
+int nextFormId(QSqlDatabase& db)
+{
+    QSqlQuery highest = run(db, QStringLiteral("SELECT MAX(FormID) FROM Forms WHERE ") + kStoredForms);
+    int next = 1;
+    if (highest.next() && !highest.value(0).isNull())
+        next = highest.value(0).toInt() + 1;
+    return next == kWorkingCopy ? next + 1 : next;
+}
+
+// Whoever numbers a new form in a shared library holds this lock until it is stored.
+constexpr qint64 kNewFormLock = 0x4272656c62;
+
+// In a shared library another desk may have stored a new form under the
+// FormID chosen before the transaction: the next free one is taken again
+// under the lock, in the transaction that stores the form.
+void retakeNewId(QSqlDatabase& db, bool fresh, qint16& destination)
+{
+    if (!fresh || !isShared(db))
+        return;
+    run(db, QStringLiteral("SELECT pg_advisory_xact_lock(?)"), {kNewFormLock});
+    const int next = nextFormId(db);
+    if (next > std::numeric_limits<qint16>::max())
+        throw DbError(QStringLiteral("La biblioteca ya tiene la mayor cantidad de formularios que admite."));
+    destination = static_cast<qint16>(next);
+}
+
 // Steps 1 and 2: where to copy to, and whether the operator lets us.
-bool chooseDestination(Session& s, const QString& nameB, qint16& destination)
+// `fresh` tells that `destination` is a new FormID.
+bool chooseDestination(Session& s, const QString& nameB, qint16& destination, bool& fresh)
 {
     bool ok = true;
+    fresh = false;
     if (destination == 0) {
         QSqlQuery byName = run(s.db,
                                QStringLiteral("SELECT FormID, FormLock, FormDescr FROM Forms WHERE ") + kStoredForms
                                    + QStringLiteral(" AND FormDescr=?"),
                                {nameB});
         if (!byName.next()) {
-            // A library past 9998 forms goes on above the working copy's
-            // 9999: counting only below it would hand a new form FormID 9999
-            // and overwrite the working copy.
-            QSqlQuery highest = run(s.db, QStringLiteral("SELECT MAX(FormID) FROM Forms WHERE ") + kStoredForms);
-            int next = 1;
-            if (highest.next() && !highest.value(0).isNull())
-                next = highest.value(0).toInt() + 1;
-            if (next == kWorkingCopy)
-                ++next;
+            const int next = nextFormId(s.db);
             if (next > std::numeric_limits<qint16>::max()) {
                 s.op.message(QStringLiteral("La biblioteca ya tiene la mayor cantidad de formularios que admite. "
                                             "Elimine alguno o reemplace uno existente."),
@@ -116,6 +139,7 @@ bool chooseDestination(Session& s, const QString& nameB, qint16& destination)
                 return false;
             }
             destination = static_cast<qint16>(next);
+            fresh = true;
         } else if (asBool(byName.value(1))) {
             s.op.message(kLockedText + QStringLiteral("\r\n\r\nSi lo desea, guarde el formulario con otro nombre."),
                          Icon::Information, QStringLiteral("ATENCION"));
@@ -164,10 +188,12 @@ void listInMenus(Session& s, qint16 formId, const QString& name)
 bool saveDefinition(Session& s, const FormDefinition& d, const QString& name, qint16& destination)
 {
     try {
-        if (!chooseDestination(s, name, destination))
+        bool fresh = false;
+        if (!chooseDestination(s, name, destination, fresh))
             return false;
         {
             Transaction transaction(s.db);
+            retakeNewId(s.db, fresh, destination);
             const int version = claimVersion(s.db, destination) + 1;
             deleteDefinition(s.db, destination);
             const FormRow& f = d.form;
@@ -251,13 +277,15 @@ bool copyForm(Session& s, qint16 source, const QString& nameB, qint16& destinati
               bool choose)
 {
     try {
-        if (choose && !chooseDestination(s, nameB, destination))
+        bool fresh = false;
+        if (choose && !chooseDestination(s, nameB, destination, fresh))
             return false;
 
         bool locked = false;
         int version = -1;
         {
             Transaction transaction(s.db);
+            retakeNewId(s.db, fresh, destination);
             if (destination != s.workingCopy) {
                 version = claimVersion(s.db, destination);
                 if (check && version != s.form.openedVersion)

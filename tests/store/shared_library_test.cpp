@@ -8,6 +8,7 @@
 #include <QSqlError>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <set>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -73,6 +74,14 @@ protected:
         ASSERT_TRUE(openStoredForm(a->session, 5));
         ASSERT_TRUE(openStoredForm(b->session, 5));
         a->op.boxes.clear();
+    }
+    // A save that takes its time: the other desk's save starts while it runs.
+    void slowSaves()
+    {
+        run(a->session.db, QStringLiteral("CREATE FUNCTION slow() RETURNS trigger AS "
+                                          "'BEGIN PERFORM pg_sleep(0.2); RETURN NEW; END' LANGUAGE plpgsql"));
+        run(a->session.db,
+            QStringLiteral("CREATE TRIGGER slow BEFORE INSERT ON Forms FOR EACH ROW EXECUTE FUNCTION slow()"));
     }
     void TearDown() override
     {
@@ -168,11 +177,7 @@ TEST_F(SharedLibrary, TheSecondSaveOfTheSameFormIsAskedAndLosesNothing)
 
 TEST_F(SharedLibrary, TwoSavesAtTheSameMomentCannotBothPass)
 {
-    // A save that takes its time: the other desk's save starts while it runs.
-    run(a->session.db, QStringLiteral("CREATE FUNCTION slow() RETURNS trigger AS "
-                                      "'BEGIN PERFORM pg_sleep(0.2); RETURN NEW; END' LANGUAGE plpgsql"));
-    run(a->session.db,
-        QStringLiteral("CREATE TRIGGER slow BEFORE INSERT ON Forms FOR EACH ROW EXECUTE FUNCTION slow()"));
+    slowSaves();
     for (int round = 0; round < 3; ++round) {
         ASSERT_TRUE(openStoredForm(a->session, 5));
         ASSERT_TRUE(openStoredForm(b->session, 5));
@@ -191,6 +196,27 @@ TEST_F(SharedLibrary, TwoSavesAtTheSameMomentCannotBothPass)
         Desk& later = savedA ? *b : *a;
         EXPECT_EQ(later.op.transcript().last(), kChangedElsewhere + QStringLiteral(" -> Cancel")) << "round " << round;
     }
+}
+
+TEST_F(SharedLibrary, NewFormsSavedAtTheSameMomentGetAFormIdEach)
+{
+    slowSaves();
+    bool savedA = false;
+    bool savedB = false;
+    qint16 idA = 0;
+    qint16 idB = 0;
+    std::thread first([&] {
+        savedA = CopiaFormulario(a->session, a->session.workingCopy, QString(), QStringLiteral("Nueva A"), idA, false);
+    });
+    std::thread second([&] {
+        savedB = CopiaFormulario(b->session, b->session.workingCopy, QString(), QStringLiteral("Nueva B"), idB, false);
+    });
+    first.join();
+    second.join();
+    ASSERT_TRUE(savedA) << a->op.transcript().join(QLatin1Char('\n')).toStdString();
+    ASSERT_TRUE(savedB) << b->op.transcript().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(std::set<qint16>({idA, idB}), std::set<qint16>({6, 7}));
+    EXPECT_EQ(findForm(a->session.db, QStringLiteral("Nueva B")), idB);
 }
 
 TEST_F(SharedLibrary, ADroppedConnectionIsToldAndLosesNothing)
