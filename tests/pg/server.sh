@@ -17,9 +17,10 @@ find_bin() {
     [ -n "$found" ] && dirname "$(readlink -f "$found")"
 }
 
-# The server refuses to run as root: then it runs as nobody.
+# The server refuses to run as root: then it runs as nobody, from a folder
+# nobody may enter (a build under /root is not one).
 as_server() {
-    if [ "$(id -u)" = 0 ]; then runuser -u nobody -- "$@"; else "$@"; fi
+    if [ "$(id -u)" = 0 ]; then (cd / && runuser -u nobody -- "$@"); else "$@"; fi
 }
 
 case $action in
