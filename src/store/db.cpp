@@ -73,9 +73,14 @@ bool connectionLost(const QSqlError& error)
 QString errorText(const QSqlError& error, bool shared = false)
 {
     QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
-    // The server's words without its "ERROR:" label, which the box's icon says.
-    if (shared && text.startsWith(QLatin1String("ERROR:")))
-        text = text.mid(6).trimmed();
+    // The server's words without its "ERROR:" label, which the box's icon
+    // says, nor the empty "()" of an error that came without a code.
+    if (shared) {
+        if (text.startsWith(QLatin1String("ERROR:")))
+            text = text.mid(6).trimmed();
+        if (text.endsWith(QLatin1String("()")))
+            text = text.chopped(2).trimmed();
+    }
     const QString spanish = shared ? (connectionLost(error) ? kConnectionLost : QString())
                                    : environmentText(error.nativeErrorCode().toInt());
     return spanish.isEmpty() ? text : spanish + QStringLiteral(" (") + text.trimmed() + QLatin1Char(')');
