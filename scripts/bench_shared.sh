@@ -6,7 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 state=$(mktemp -d)
 trap 'bash tests/pg/server.sh stop "$state" >/dev/null; rm -rf "$state"' EXIT
-bash tests/pg/server.sh start "$state" >/dev/null
+# With fsync on, as a real server runs: SQLite syncs every commit too.
+BRELA_PG_DURABLE=1 bash tests/pg/server.sh start "$state" >/dev/null
 if [ ! -f "$state/url" ]; then cat "$state/missing" >&2; exit 77; fi
 cmake --build build --target bench_shared >/dev/null
 home=$(mktemp -d)

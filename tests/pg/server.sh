@@ -1,8 +1,9 @@
 #!/bin/bash
 # A PostgreSQL server of the tests' own: start STATE_DIR | stop STATE_DIR.
-# It listens only on a Unix socket in a scratch folder, with fsync off; its
-# address goes to STATE_DIR/url for the test programs. Without the server
-# programs STATE_DIR/missing says why, and the PostgreSQL tests skip.
+# It listens only on a Unix socket in a scratch folder, with fsync off unless
+# BRELA_PG_DURABLE=1; its address goes to STATE_DIR/url for the test programs.
+# Without the server programs STATE_DIR/missing says why, and the PostgreSQL
+# tests skip.
 set -u
 action=${1:?start or stop}
 state=${2:?state folder}
@@ -33,7 +34,11 @@ start)
         exit 0
     fi
     # /tmp, not the build folder: the server's user may not reach inside it.
-    dir=$(mktemp -d /tmp/brela-pg.XXXXXX)
+    # Tests need no durability; BRELA_PG_DURABLE=1 keeps the server's
+    # defaults, for timings comparable with SQLite's synced writes.
+    durability="-c fsync=off -c synchronous_commit=off -c full_page_writes=off"
+    [ "${BRELA_PG_DURABLE:-}" = 1 ] && durability=
+        dir=$(mktemp -d /tmp/brela-pg.XXXXXX)
     chmod 700 "$dir"
     [ "$(id -u)" = 0 ] && chown nobody "$dir"
     echo "$dir" > "$state/dir"
@@ -42,7 +47,7 @@ start)
         cat "$state/initdb.log"; exit 1
     fi
     if ! as_server "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 30 \
-        -o "-c listen_addresses='' -c unix_socket_directories='$dir' -c fsync=off -c synchronous_commit=off -c full_page_writes=off -c max_connections=60" \
+        -o "-c listen_addresses='' -c unix_socket_directories='$dir' $durability -c max_connections=60" \
         start > /dev/null; then
         cat "$dir/server.log"; exit 1
     fi
