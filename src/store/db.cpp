@@ -191,8 +191,10 @@ template <typename Values> QString withValues(const QSqlDatabase& db, const QStr
         if (c == QLatin1Char('\'')) {
             quoted = !quoted;
         } else if (c == QLatin1Char('?') && !quoted && value != std::end(values)) {
-            QSqlField field(QString(), value->metaType());
-            field.setValue(*value);
+            // Booleans are kept as 1 and 0, and PostgreSQL will not put TRUE in an integer.
+            const QVariant bound = value->typeId() == QMetaType::Bool ? QVariant(value->toInt()) : *value;
+            QSqlField field(QString(), bound.metaType());
+            field.setValue(bound);
             text += db.driver()->formatValue(field);
             ++value;
             continue;
