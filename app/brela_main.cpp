@@ -21,7 +21,7 @@ using namespace brela;
 
 namespace {
 
-const char* kUsage = "uso: brela [--help] [--version]\n"
+const char* kUsage = "uso: brela [--database URL] [--help] [--version]\n"
                      "  Brela diseña los formularios de las impresoras fiscales QM210F y QM540F,\n"
                      "  los valida, genera su guión de configuración (.ZON) y lo envía a la\n"
                      "  impresora por el port serie. Sin opciones abre la ventana principal.\n"
@@ -29,6 +29,10 @@ const char* kUsage = "uso: brela [--help] [--version]\n"
                      "  el programa está instalado en el sistema, en la carpeta de datos del usuario.\n"
                      "  Para usarlo sin ventanas: brela-cli --help\n"
                      "\n"
+                     "  --database URL  la biblioteca compartida en PostgreSQL para esta vez:\n"
+                     "             postgresql://usuario@servidor:puerto/base o\n"
+                     "             postgresql://usuario@/base?host=/carpeta/del/socket;\n"
+                     "             \"\" usa Facturas.db. Sin ella, la de \"Configuración aplicación\"\n"
                      "  --help     muestra esta ayuda y termina\n"
                      "  --version  muestra la versión y termina\n";
 
@@ -72,21 +76,28 @@ int main(int argc, char** argv)
 
     QtOperator op;
     const QString folder = programFolder();
+    QString url = configuredLibraryUrl();
+    const QStringList args = app.arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == QStringLiteral("--database") && i + 1 < args.size())
+            url = args[++i].trimmed();
+        else if (args[i].startsWith(QStringLiteral("--database=")))
+            url = args[i].mid(11).trimmed();
+    }
     QSqlDatabase db;
     try {
-        db = openDatabase(folder);
+        db = openDatabase(folder, url);
     } catch (const DbError& error) {
-        reportDbError(
-            op,
-            DbError(
-                QStringLiteral("No se puede abrir la base de datos %1:\r\n%2").arg(databasePath(folder), error.text),
-                error.number),
-            applicationTitle());
+        reportDbError(op,
+                      DbError(QStringLiteral("No se puede abrir la base de datos %1:\r\n%2")
+                                  .arg(libraryLabel(folder, url), error.text),
+                              error.number),
+                      applicationTitle());
         return 1;
     }
 
     SystemClock clock;
-    Session session(db, op, clock, folder);
+    Session session(db, op, clock, folder, url);
 
     session.units.CPIActual = 12;
     CalculaEscala(session.units, false);

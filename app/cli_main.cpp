@@ -50,7 +50,8 @@ void catchInterruptions()
 
 void printUsage(void (*print)(const QString&))
 {
-    print(QStringLiteral("uso: brela-cli [--folder DIR] [--port N|NOMBRE|DISPOSITIVO]... [--yes|--no] COMMAND [ARGS]"));
+    print(QStringLiteral("uso: brela-cli [--folder DIR] [--database URL] [--port N|NOMBRE|DISPOSITIVO]... [--yes|--no] "
+                         "COMMAND [ARGS]"));
     for (const auto& [name, entry] : commands())
         print(QStringLiteral("  ") + QString::fromUtf8(entry.usage));
 }
@@ -62,6 +63,10 @@ void printHelp()
     printUsage(&out);
     out(QString());
     out(QStringLiteral("  --folder DIR   carpeta del programa (base de datos, registros, scripts)"));
+    out(QStringLiteral("  --database URL la biblioteca compartida en PostgreSQL para esta orden:"));
+    out(QStringLiteral("                 postgresql://usuario@servidor:puerto/base o"));
+    out(QStringLiteral("                 postgresql://usuario@/base?host=/carpeta/del/socket; \"\" usa Facturas.db."));
+    out(QStringLiteral("                 Sin ella, la de \"Configuración aplicación\" de este usuario"));
     out(QStringLiteral("  --port P       el port de la impresora para esta orden: un número de 1 a 4, un nombre"));
     out(QStringLiteral("                 que lista \"ports\" (COM2, ttyUSB0), el n.º de serie de un adaptador o"));
     out(QStringLiteral("                 la ruta de un dispositivo (/dev/pts/3). quick y send admiten varios"));
@@ -157,14 +162,19 @@ int main(int argc, char** argv)
     QStringList args = app.arguments().mid(1);
     QString folder;
     QStringList ports;
+    QString url = configuredLibraryUrl();
     ConsoleOperator::Preset preset = ConsoleOperator::Preset::None;
 
     while (!args.isEmpty() && args.first().startsWith(QStringLiteral("--"))) {
         const QString option = args.takeFirst();
-        if ((option == QStringLiteral("--folder") || option == QStringLiteral("--port")) && args.isEmpty())
+        if ((option == QStringLiteral("--folder") || option == QStringLiteral("--port")
+             || option == QStringLiteral("--database"))
+            && args.isEmpty())
             return cli::usageError(QStringLiteral("Falta el valor de %1.").arg(option));
         if (option == QStringLiteral("--folder"))
             folder = args.takeFirst();
+        else if (option == QStringLiteral("--database"))
+            url = args.takeFirst().trimmed();
         else if (option == QStringLiteral("--port"))
             ports << args.takeFirst();
         else if (option == QStringLiteral("--yes"))
@@ -203,12 +213,13 @@ int main(int argc, char** argv)
     SystemClock clock;
     QSqlDatabase db;
     try {
-        db = openDatabase(folder);
+        db = openDatabase(folder, url);
     } catch (const DbError& error) {
-        reportDbError(op, error, QStringLiteral("No se puede abrir la base de datos %1").arg(databasePath(folder)));
+        reportDbError(op, error,
+                      QStringLiteral("No se puede abrir la base de datos %1").arg(libraryLabel(folder, url)));
         return cli::Failed;
     }
-    Session session(db, op, clock, folder);
+    Session session(db, op, clock, folder, url);
     cli::Context context{session, args, ports.value(0), ports, preset != ConsoleOperator::Preset::None};
     cli::catchInterruptions();
     return cli::finish(found->second.command(context));

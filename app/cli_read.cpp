@@ -40,13 +40,13 @@ int read(Context& context)
             Icon::Critical, QString());
         return Failed;
     }
-    session.form.FormIDActual = kWorkingCopy;
+    session.form.FormIDActual = session.workingCopy;
     session.form.NombreActual = kReadBackName;
 
     if (!saveAs.isEmpty()) {
         // The library's save as: a new name gets the next FormID, an existing one is asked about.
         qint16 destination = 0;
-        if (!CopiaFormulario(session, kWorkingCopy, QString(), saveAs, destination, false))
+        if (!CopiaFormulario(session, session.workingCopy, QString(), saveAs, destination, false))
             return Failed;
         out(QStringLiteral("Guardado como \"%1\" (FormID %2).").arg(saveAs).arg(destination));
     }

@@ -13,7 +13,8 @@ CREATE TABLE Forms (
     FormLock      INTEGER DEFAULT 0,
     FormItemOrder TEXT DEFAULT 'CDP',
     FormPrModel   TEXT DEFAULT 'QM540',
-    FormChanged   TEXT              -- last save, 'yyyy-MM-dd HH:mm:ss' local time; NULL before it was kept
+    FormChanged   TEXT,             -- last save, 'yyyy-MM-dd HH:mm:ss' local time; NULL before it was kept
+    FormVersion   INTEGER DEFAULT 0 -- saves so far: a desk's save checks that no other desk saved since it opened
 );
 
 CREATE TABLE Zone (
@@ -48,10 +49,12 @@ CREATE TABLE Message (
     PRIMARY KEY (FormID, MsgID)
 );
 
--- Serial port settings: one row.
+-- Serial port settings: one row; in a library shared by several desks, one
+-- per desk (PortDesk). PortDevice and the adapter columns are added on opening.
 CREATE TABLE PortConfig (
     PortNmb       INTEGER DEFAULT 1,
-    PORTCFG       TEXT DEFAULT '9600, N, 8, 1'
+    PORTCFG       TEXT DEFAULT '9600, N, 8, 1',
+    PortDesk      TEXT
 );
 
 INSERT INTO PortConfig (PortNmb, PORTCFG) VALUES (1, '9600, N, 8, 1');

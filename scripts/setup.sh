@@ -4,8 +4,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# postgresql and libqt6sql6-psql: the shared library's server and Qt's
+# driver, for the tests that run on a PostgreSQL server of their own.
 packages=(cmake g++ ninja-build libgtest-dev qt6-base-dev qt6-serialport-dev
-          libqt6sql6-sqlite qt6-translations-l10n xvfb xauth python3 ccache)
+          libqt6sql6-sqlite libqt6sql6-psql postgresql qt6-translations-l10n xvfb xauth python3 ccache)
 bash scripts/install_missing.sh "${packages[@]}"
 
 # ccache keeps a second build (the sanitizer one, another clone) from

@@ -136,7 +136,7 @@ RowsChange difference(const FormSnapshot& before, const FormSnapshot& after)
 }
 
 FormEditor::FormEditor(Session& session, MapaOcupacion& grid, QObject* parent)
-    : QObject(parent), session_(session), grid_(grid), rows_(session.db, kWorkingCopy)
+    : QObject(parent), session_(session), grid_(grid), rows_(session.db, session.workingCopy)
 {
     connect(&history_, &QUndoStack::cleanChanged, this, [this](bool clean) { emit modifiedChanged(!clean); });
 }

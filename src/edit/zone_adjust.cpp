@@ -47,7 +47,7 @@ bool AjustaZonas(Session& s, MapaOcupacion& grid, const qint16& container, int t
                  const ZoneBoxMover& moveBox)
 {
     const int n = container;
-    FormRows rows(s.db, kWorkingCopy);
+    FormRows rows(s.db, s.workingCopy);
     const std::vector<ZoneRow> zones = rows.zones();
     std::vector<ZoneRow> inner;
     std::copy_if(zones.begin(), zones.end(), std::back_inserter(inner),

@@ -345,7 +345,7 @@ bool ZoneEditor::accept(Session& s, MapaOcupacion& grid, const std::vector<TextE
 {
     const MapaOcupacion before = grid;
     const int n = zone_.ZoneID;
-    FormRows rows(s.db, kWorkingCopy);
+    FormRows rows(s.db, s.workingCopy);
     try {
         Transaction transaction(s.db);
         auto setZone = [&](int zone, const ZoneRect& r) { rows.setZoneRect(zone, r.left, r.right, r.top, r.bot); };

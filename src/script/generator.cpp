@@ -200,7 +200,7 @@ private:
                            "Coordenada X  del punto inferior derecho | Coordenada Y punto inferior derecho"));
         out_.line(QStringLiteral(" "));
 
-        const std::vector<ZoneRow> rows = FormRows(s_.db, kWorkingCopy).zones();
+        const std::vector<ZoneRow> rows = FormRows(s_.db, s_.workingCopy).zones();
         int detailLines = 1; // zone 060's, the subtotal offset's default
         for (const ZoneRow& zone : rows) {
             s_.op.status(QStringLiteral("Proceso Zona %1").arg(zone.ZoneID));
@@ -250,7 +250,7 @@ private:
     {
         out_.line(QStringLiteral("** DEFINICION DE HEADERS y TRAILERS"));
         out_.line();
-        for (const MessageRow& m : FormRows(s_.db, kWorkingCopy).messages()) {
+        for (const MessageRow& m : FormRows(s_.db, s_.workingCopy).messages()) {
             if (m.MsgID >= 200)
                 break;
             // The first model's headers above 65 are fixed.
@@ -294,7 +294,7 @@ bool GeneraConfig(Session& session, const QString& validationText, QString& file
     bool failed = false;
     QString failure;
     try {
-        const std::optional<FormRow> form = FormRows(session.db, kWorkingCopy).form();
+        const std::optional<FormRow> form = FormRows(session.db, session.workingCopy).form();
         if (!form)
             throw GenerationError{QStringLiteral("No hay ningún formulario abierto.")};
         if (form->FormCPI == 0)

@@ -6,7 +6,7 @@
 
 namespace brela {
 
-// Writes the working copy (FormID 9999) as a configuration script.
+// Writes the working copy (Session::workingCopy) as a configuration script.
 //
 // The sheet's columns and lines follow the form's own FormCPI.
 //

@@ -2,8 +2,10 @@
 
 #include "common/name_search.h"
 #include "store/db.h"
+#include "store/library.h"
 #include "store/rows.h"
 
+#include <algorithm>
 #include <limits>
 #include <optional>
 
@@ -29,45 +31,107 @@ const QString kMessageColumns = QStringLiteral("ZoneID, MsgID, MsgDesc, MsgText,
 // given, replaces the pitch. `changed` dates a stored form's save; the
 // working copy has none.
 void copyFormRow(QSqlDatabase& db, qint16 source, qint16 destination, const QString& name,
-                 std::optional<int> cpi = std::nullopt, const QString& changed = QString())
+                 std::optional<int> cpi = std::nullopt, const QString& changed = QString(), int version = 0)
 {
     run(db,
-        QStringLiteral("INSERT INTO Forms (FormID, FormDescr, FormHeight, FormWidth, FormUnit, FormCPI, "
-                       "FormMarTop, FormMarBot, FormMarLeft, FormMarRight, FormLock, FormItemOrder, FormPrModel, "
-                       "FormChanged) "
-                       "SELECT ?, ?, FormHeight, FormWidth, FormUnit, COALESCE(?, FormCPI), "
-                       "FormMarTop, FormMarBot, FormMarLeft, FormMarRight, 0, FormItemOrder, FormPrModel, ? "
-                       "FROM Forms WHERE FormID=?"),
+        QStringLiteral(
+            "INSERT INTO Forms (FormID, FormDescr, FormHeight, FormWidth, FormUnit, FormCPI, "
+            "FormMarTop, FormMarBot, FormMarLeft, FormMarRight, FormLock, FormItemOrder, FormPrModel, "
+            "FormChanged, FormVersion) "
+            "SELECT CAST(? AS INTEGER), CAST(? AS TEXT), FormHeight, FormWidth, FormUnit, "
+            "COALESCE(CAST(? AS INTEGER), FormCPI), "
+            "FormMarTop, FormMarBot, FormMarLeft, FormMarRight, 0, FormItemOrder, FormPrModel, CAST(? AS TEXT), "
+            "CAST(? AS INTEGER) "
+            "FROM Forms WHERE FormID=?"),
         {destination, name, cpi ? QVariant(*cpi) : QVariant(),
-         changed.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(changed), source});
+         changed.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(changed), version, source});
+}
+
+// Locks stored form `formId` for this transaction and returns its
+// FormVersion (0 when it has none or is missing). A second desk saving the
+// same form waits here until the first commits, then reads the first's
+// version: two racing saves cannot both pass the check.
+int claimVersion(QSqlDatabase& db, qint16 formId)
+{
+    run(db, QStringLiteral("UPDATE Forms SET FormVersion=COALESCE(FormVersion, 0) WHERE FormID=?"), {formId});
+    QSqlQuery q = run(db, QStringLiteral("SELECT COALESCE(FormVersion, 0) FROM Forms WHERE FormID=?"), {formId});
+    return q.next() ? q.value(0).toInt() : 0;
+}
+
+int storedVersion(QSqlDatabase& db, qint16 formId)
+{
+    QSqlQuery q = run(db, QStringLiteral("SELECT COALESCE(FormVersion, 0) FROM Forms WHERE FormID=?"), {formId});
+    return q.next() ? q.value(0).toInt() : -1;
+}
+
+// Thrown inside the save's transaction when another desk saved the form
+// since this one opened it; the transaction rolls back before the question.
+struct ChangedElsewhere {};
+
+enum class ConflictChoice { Overwrite, SaveAs, Cancel };
+
+ConflictChoice askAboutConflict(Session& s, const QString& name)
+{
+    const Answer answer =
+        s.op.ask(QStringLiteral("El formulario «%1» fue modificado en otro puesto después de abrirlo.\r\n\r\n"
+                                "¿Desea sobrescribirlo con sus cambios? (No: guardarlo con otro nombre)")
+                     .arg(name),
+                 Buttons::YesNoCancel, Icon::Exclamation, QStringLiteral("GUARDAR"));
+    return answer == Answer::Yes  ? ConflictChoice::Overwrite
+           : answer == Answer::No ? ConflictChoice::SaveAs
+                                  : ConflictChoice::Cancel;
 }
 
 void copyMessages(QSqlDatabase& db, qint16 source, qint16 destination)
 {
     run(db,
-        QStringLiteral("INSERT INTO Message (FormID, %1) SELECT ?, %1 FROM Message WHERE FormID=?")
+        QStringLiteral("INSERT INTO Message (FormID, %1) SELECT CAST(? AS INTEGER), %1 FROM Message WHERE FormID=?")
             .arg(kMessageColumns),
         {destination, source});
 }
 
+// A library past 9998 forms goes on above the working copy's 9999:
+// counting only below it would hand a new form FormID 9999 and overwrite the
+// working copy.
+int nextFormId(QSqlDatabase& db)
+{
+    QSqlQuery highest = run(db, QStringLiteral("SELECT MAX(FormID) FROM Forms WHERE ") + kStoredForms);
+    int next = 1;
+    if (highest.next() && !highest.value(0).isNull())
+        next = highest.value(0).toInt() + 1;
+    return next == kWorkingCopy ? next + 1 : next;
+}
+
+// Whoever numbers a new form in a shared library holds this lock until it is stored.
+constexpr qint64 kNewFormLock = 0x4272656c62;
+
+// In a shared library another desk may have stored a new form under the
+// FormID chosen before the transaction: the next free one is taken again
+// under the lock, in the transaction that stores the form.
+void retakeNewId(QSqlDatabase& db, bool fresh, qint16& destination)
+{
+    if (!fresh || !isShared(db))
+        return;
+    run(db, QStringLiteral("SELECT pg_advisory_xact_lock(?)"), {kNewFormLock});
+    const int next = nextFormId(db);
+    if (next > std::numeric_limits<qint16>::max())
+        throw DbError(QStringLiteral("La biblioteca ya tiene la mayor cantidad de formularios que admite."));
+    destination = static_cast<qint16>(next);
+}
+
 // Steps 1 and 2: where to copy to, and whether the operator lets us.
-bool chooseDestination(Session& s, const QString& nameB, qint16& destination)
+// `fresh` tells that `destination` is a new FormID.
+bool chooseDestination(Session& s, const QString& nameB, qint16& destination, bool& fresh)
 {
     bool ok = true;
+    fresh = false;
     if (destination == 0) {
-        QSqlQuery byName = run(
-            s.db, QStringLiteral("SELECT FormID, FormLock, FormDescr FROM Forms WHERE FormID<>9999 AND FormDescr=?"),
-            {nameB});
+        QSqlQuery byName = run(s.db,
+                               QStringLiteral("SELECT FormID, FormLock, FormDescr FROM Forms WHERE ") + kStoredForms
+                                   + QStringLiteral(" AND FormDescr=?"),
+                               {nameB});
         if (!byName.next()) {
-            // A library past 9998 forms goes on above the working copy's
-            // 9999: counting only below it would hand a new form FormID 9999
-            // and overwrite the working copy.
-            QSqlQuery highest = run(s.db, QStringLiteral("SELECT MAX(FormID) FROM Forms WHERE FormID<>9999"));
-            int next = 1;
-            if (highest.next() && !highest.value(0).isNull())
-                next = highest.value(0).toInt() + 1;
-            if (next == kWorkingCopy)
-                ++next;
+            const int next = nextFormId(s.db);
             if (next > std::numeric_limits<qint16>::max()) {
                 s.op.message(QStringLiteral("La biblioteca ya tiene la mayor cantidad de formularios que admite. "
                                             "Elimine alguno o reemplace uno existente."),
@@ -75,6 +139,7 @@ bool chooseDestination(Session& s, const QString& nameB, qint16& destination)
                 return false;
             }
             destination = static_cast<qint16>(next);
+            fresh = true;
         } else if (asBool(byName.value(1))) {
             s.op.message(kLockedText + QStringLiteral("\r\n\r\nSi lo desea, guarde el formulario con otro nombre."),
                          Icon::Information, QStringLiteral("ATENCION"));
@@ -90,7 +155,7 @@ bool chooseDestination(Session& s, const QString& nameB, qint16& destination)
                 ok = false;
         }
     }
-    if (destination != kWorkingCopy) {
+    if (destination != s.workingCopy) {
         QSqlQuery existing =
             run(s.db, QStringLiteral("SELECT FormDescr, FormLock FROM Forms WHERE FormID=?"), {destination});
         if (existing.next()) {
@@ -123,18 +188,21 @@ void listInMenus(Session& s, qint16 formId, const QString& name)
 bool saveDefinition(Session& s, const FormDefinition& d, const QString& name, qint16& destination)
 {
     try {
-        if (!chooseDestination(s, name, destination))
+        bool fresh = false;
+        if (!chooseDestination(s, name, destination, fresh))
             return false;
         {
             Transaction transaction(s.db);
+            retakeNewId(s.db, fresh, destination);
+            const int version = claimVersion(s.db, destination) + 1;
             deleteDefinition(s.db, destination);
             const FormRow& f = d.form;
             run(s.db,
                 QStringLiteral("INSERT INTO Forms (FormID, FormDescr, FormHeight, FormWidth, FormUnit, FormCPI, "
                                "FormMarTop, FormMarBot, FormMarLeft, FormMarRight, FormLock, FormItemOrder, "
-                               "FormPrModel, FormChanged) VALUES (?,?,?,?,?,?,?,?,?,?,0,?,?,?)"),
+                               "FormPrModel, FormChanged, FormVersion) VALUES (?,?,?,?,?,?,?,?,?,?,0,?,?,?,?)"),
                 {destination, name, f.FormHeight, f.FormWidth, f.FormUnit, f.FormCPI, f.FormMarTop, f.FormMarBot,
-                 f.FormMarLeft, f.FormMarRight, f.FormItemOrder, f.FormPrModel, changedText(s.clock.now())});
+                 f.FormMarLeft, f.FormMarRight, f.FormItemOrder, f.FormPrModel, changedText(s.clock.now()), version});
             FormRows rows(s.db, destination);
             for (const ZoneRow& zone : d.zones)
                 rows.insert(zone);
@@ -166,37 +234,89 @@ std::optional<FormDefinition> loadDefinition(QSqlDatabase& db, qint16 formId)
     return d;
 }
 
+namespace {
+bool copyForm(Session& s, qint16 source, const QString& nameB, qint16& destination, bool dropWorkingCopy, bool check,
+              bool choose);
+} // namespace
+
 bool CopiaFormulario(Session& s, qint16 source, const QString& /*nameA*/, const QString& nameB, qint16& destination,
                      bool dropWorkingCopy)
 {
+    // Saving the working copy over the form it came from: the form must not
+    // have been saved by another desk since.
+    bool check =
+        source == s.workingCopy && destination != 0 && destination == s.form.FormIDActual && s.form.openedVersion >= 0;
+    QString name = nameB;
+    bool choose = true;
+    for (;;) {
+        try {
+            return copyForm(s, source, name, destination, dropWorkingCopy, check, choose);
+        } catch (const ChangedElsewhere&) {
+            check = false;
+            switch (askAboutConflict(s, name)) {
+            case ConflictChoice::Overwrite:
+                choose = false; // the operator has just said so
+                break;
+            case ConflictChoice::SaveAs:
+                name = askFormName(s, name);
+                if (name.isEmpty())
+                    return false;
+                destination = 0;
+                s.form.NombreActual = name;
+                break;
+            case ConflictChoice::Cancel:
+                return false;
+            }
+        }
+    }
+}
+
+namespace {
+
+bool copyForm(Session& s, qint16 source, const QString& nameB, qint16& destination, bool dropWorkingCopy, bool check,
+              bool choose)
+{
     try {
-        if (!chooseDestination(s, nameB, destination))
+        bool fresh = false;
+        if (choose && !chooseDestination(s, nameB, destination, fresh))
             return false;
 
         bool locked = false;
+        int version = -1;
         {
             Transaction transaction(s.db);
+            retakeNewId(s.db, fresh, destination);
+            if (destination != s.workingCopy) {
+                version = claimVersion(s.db, destination);
+                if (check && version != s.form.openedVersion)
+                    throw ChangedElsewhere{};
+                ++version;
+            } else if (source != s.workingCopy) {
+                version = storedVersion(s.db, source);
+            }
             deleteDefinition(s.db, destination);
             copyFormRow(s.db, source, destination, nameB, std::nullopt,
-                        destination == kWorkingCopy ? QString() : changedText(s.clock.now()));
+                        destination == s.workingCopy ? QString() : changedText(s.clock.now()), std::max(version, 0));
             run(s.db,
-                QStringLiteral("INSERT INTO Zone (FormID, %1, ZoneParent) SELECT ?, %1, ZoneParent "
+                QStringLiteral("INSERT INTO Zone (FormID, %1, ZoneParent) SELECT CAST(? AS INTEGER), %1, ZoneParent "
                                "FROM Zone WHERE FormID=?")
                     .arg(kZoneColumns),
                 {destination, source});
             copyMessages(s.db, source, destination);
             QSqlQuery lock = run(s.db, QStringLiteral("SELECT FormLock FROM Forms WHERE FormID=?"), {source});
             locked = lock.next() && asBool(lock.value(0));
-            if (destination != kWorkingCopy && dropWorkingCopy)
-                deleteDefinition(s.db, kWorkingCopy);
+            if (destination != s.workingCopy && dropWorkingCopy)
+                deleteDefinition(s.db, s.workingCopy);
             transaction.commit();
         }
 
         s.form.FormBloqueado = locked;
-        if (destination != kWorkingCopy)
+        if (destination != s.workingCopy)
             s.form.FormIDActual = destination;
+        if (destination != s.workingCopy || source != s.workingCopy)
+            s.form.openedVersion = version;
 
-        if (destination != 0 && destination != kWorkingCopy)
+        if (destination != 0 && destination != s.workingCopy)
             listInMenus(s, destination, nameB);
         return true;
     } catch (const DbError& error) {
@@ -205,15 +325,18 @@ bool CopiaFormulario(Session& s, qint16 source, const QString& /*nameA*/, const 
     }
 }
 
+} // namespace
+
 qint16 templateForModel(QSqlDatabase& db, bool firstModel)
 {
-    QSqlQuery templates =
-        run(db, QStringLiteral("SELECT FormID FROM Forms WHERE FormID<>9999 AND FormLock<>0 AND ")
-                    + (firstModel ? QStringLiteral("FormPrModel='QM210'") : QStringLiteral("FormPrModel<>'QM210'"))
-                    + QStringLiteral(" ORDER BY FormID"));
+    QSqlQuery templates = run(
+        db, QStringLiteral("SELECT FormID FROM Forms WHERE ") + kStoredForms + QStringLiteral(" AND FormLock<>0 AND ")
+                + (firstModel ? QStringLiteral("FormPrModel='QM210'") : QStringLiteral("FormPrModel<>'QM210'"))
+                + QStringLiteral(" ORDER BY FormID"));
     if (templates.next())
         return static_cast<qint16>(templates.value(0).toInt());
-    QSqlQuery any = run(db, QStringLiteral("SELECT FormID FROM Forms WHERE FormID<>9999 ORDER BY FormID"));
+    QSqlQuery any =
+        run(db, QStringLiteral("SELECT FormID FROM Forms WHERE ") + kStoredForms + QStringLiteral(" ORDER BY FormID"));
     return any.next() ? static_cast<qint16>(any.value(0).toInt()) : qint16(0);
 }
 
@@ -227,12 +350,13 @@ qint16 CopiaPlantilla(Session& s, bool firstModel)
     }
 
     Transaction transaction(s.db);
-    deleteDefinition(s.db, kWorkingCopy);
-    copyFormRow(s.db, templateId, kWorkingCopy, QStringLiteral("Actual Impresora"), 12);
+    deleteDefinition(s.db, s.workingCopy);
+    copyFormRow(s.db, templateId, s.workingCopy, QStringLiteral("Actual Impresora"), 12);
     run(s.db,
-        QStringLiteral("INSERT INTO Zone (FormID, %1) SELECT 9999, %1 FROM Zone WHERE FormID=?").arg(kZoneColumns),
-        {templateId});
-    copyMessages(s.db, templateId, kWorkingCopy);
+        QStringLiteral("INSERT INTO Zone (FormID, %1) SELECT CAST(? AS INTEGER), %1 FROM Zone WHERE FormID=?")
+            .arg(kZoneColumns),
+        {s.workingCopy, templateId});
+    copyMessages(s.db, templateId, s.workingCopy);
     transaction.commit();
     return templateId;
 }
@@ -257,7 +381,8 @@ std::vector<FormSummary> listForms(QSqlDatabase& db)
         db,
         QStringLiteral(
             "SELECT FormID, FormPrModel, FormCPI, FormLock, FormDescr, FormWidth, FormHeight, FormMarTop, FormMarLeft, "
-            "FormChanged FROM Forms WHERE FormID<>9999 ORDER BY FormID"));
+            "FormChanged FROM Forms WHERE ")
+            + kStoredForms + QStringLiteral(" ORDER BY FormID"));
     std::vector<FormSummary> forms;
     forms.reserve(256);
     while (q.next()) {
@@ -290,12 +415,14 @@ std::vector<FormSummary> findForms(QSqlDatabase& db, const QString& model, const
 
 qint16 findForm(QSqlDatabase& db, const QString& name)
 {
-    QSqlQuery byName = run(db, QStringLiteral("SELECT FormID FROM Forms WHERE FormID<>9999 AND FormDescr=?"), {name});
+    QSqlQuery byName =
+        run(db, QStringLiteral("SELECT FormID FROM Forms WHERE ") + kStoredForms + QStringLiteral(" AND FormDescr=?"),
+            {name});
     if (byName.next())
         return static_cast<qint16>(byName.value(0).toInt());
     bool isNumber = false;
     const int id = name.trimmed().toInt(&isNumber);
-    if (isNumber && id > 0 && id < kWorkingCopy) {
+    if (isNumber && id > 0 && id != kWorkingCopy) {
         QSqlQuery byId = run(db, QStringLiteral("SELECT FormID FROM Forms WHERE FormID=?"), {id});
         if (byId.next())
             return static_cast<qint16>(id);

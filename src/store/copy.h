@@ -48,7 +48,7 @@ struct FormSummary {
     QString FormChanged; // as stored (changedText), empty for a form not saved since the date was kept
 };
 
-// Stored forms (FormID below 9999) in FormID order, in one query however
+// Stored forms (no desk's working copy) in FormID order, in one query however
 // many there are.
 std::vector<FormSummary> listForms(QSqlDatabase& db);
 

@@ -49,10 +49,10 @@ void closeGroup(QSqlDatabase& db, int group, const QString& line, qsizetype star
     const QString merged = rightTrimmed(line.mid(start - 1));
     if (merged.isEmpty())
         run(db, QStringLiteral("UPDATE Message SET MsgVisible=0, MsgText='' WHERE FormID=? AND MsgID=?"),
-            {kWorkingCopy, group});
+            {workingCopyOf(db), group});
     else
         run(db, QStringLiteral("UPDATE Message SET MsgVisible=1, MsgText=? WHERE FormID=? AND MsgID=?"),
-            {merged, kWorkingCopy, group});
+            {merged, workingCopyOf(db), group});
 }
 
 // The texts with MsgIDOut above 0 are laid side by side, each at its zone's
@@ -70,7 +70,7 @@ void mergeHeaderTexts(QSqlDatabase& db)
                 QStringLiteral("SELECT M.MsgIDOut, M.MsgVisible, M.MsgText, M.ZoneID, Z.ZoneLeft, Z.ZoneRight "
                                "FROM Message M, Zone Z WHERE M.FormID=? AND Z.FormID=? AND Z.ZoneID=M.ZoneID "
                                "AND M.MsgIDOut>0 ORDER BY M.MsgIDOut, Z.ZoneLeft, M.MsgID"),
-                {kWorkingCopy, kWorkingCopy});
+                {workingCopyOf(db), workingCopyOf(db)});
         while (q.next())
             pieces.push_back({q.value(0).toInt(), asBool(q.value(1)), q.value(2).toString(), q.value(3).toInt(),
                               q.value(4).toInt(), q.value(5).toInt()});

@@ -13,7 +13,7 @@ const QString kSaveAsPrompt = QStringLiteral("Ingrese el nombre del formulario q
 bool formExists(Session& s, qint16 formId)
 {
     try {
-        if (formId != kWorkingCopy && FormRows(s.db, formId).form())
+        if (formId != s.workingCopy && FormRows(s.db, formId).form())
             return true;
     } catch (const DbError& error) {
         reportDbError(s.op, error);
@@ -47,14 +47,14 @@ bool openStoredForm(Session& s, qint16 formId)
         reportDbError(s.op, error);
         return false;
     }
-    if (!form || formId == kWorkingCopy) {
+    if (!form || formId == s.workingCopy) {
         s.op.message(QStringLiteral("No existe el formulario %1.").arg(formId), Icon::Critical,
                      QStringLiteral("ATENCION"));
         return false;
     }
     s.form.FormIDActual = formId;
     s.form.NombreActual = form->FormDescr;
-    qint16 destination = kWorkingCopy;
+    qint16 destination = s.workingCopy;
     return CopiaFormulario(s, formId, s.form.NombreActual, s.form.NombreActual, destination, false);
 }
 
@@ -87,10 +87,10 @@ bool AbreFormulario(Session& s, LibraryView& view)
     }
     if (!formExists(s, s.form.FormIDActual))
         return false;
-    qint16 destination = kWorkingCopy;
+    qint16 destination = s.workingCopy;
     if (!CopiaFormulario(s, s.form.FormIDActual, s.form.NombreActual, s.form.NombreActual, destination, false))
         return false;
-    view.ArmaDetalle(kWorkingCopy);
+    view.ArmaDetalle(s.workingCopy);
     view.showSheet();
     return true;
 }
@@ -100,10 +100,14 @@ bool saveForm(Session& s, LibraryView& view)
     if (s.form.FormIDActual == 0)
         return false;
     // The printer's copy has no stored form yet: it is found or placed by name.
-    qint16 destination = s.form.FormIDActual == kWorkingCopy ? qint16(0) : s.form.FormIDActual;
-    if (!CopiaFormulario(s, kWorkingCopy, s.form.NombreActual, s.form.NombreActual, destination, false))
+    qint16 destination = s.form.FormIDActual == s.workingCopy ? qint16(0) : s.form.FormIDActual;
+    const QString name = s.form.NombreActual;
+    if (!CopiaFormulario(s, s.workingCopy, s.form.NombreActual, s.form.NombreActual, destination, false))
         return false;
     view.setSheetModified(false);
+    // Changed elsewhere meanwhile, the form may have gone under another name.
+    if (s.form.NombreActual != name)
+        view.setSheetCaption(QStringLiteral("Formulario:") + s.form.NombreActual);
     view.EnabMenu();
     return true;
 }
@@ -116,7 +120,7 @@ bool saveFormAs(Session& s, LibraryView& view)
     if (name.isEmpty())
         return false;
     qint16 destination = 0;
-    if (!CopiaFormulario(s, kWorkingCopy, QString(), name, destination, false))
+    if (!CopiaFormulario(s, s.workingCopy, QString(), name, destination, false))
         return false;
     view.setSheetModified(false);
     s.form.NombreActual = name;
@@ -138,8 +142,8 @@ bool deleteForm(Session& s, LibraryView& view)
         // The stored form and the working copy go together, or neither does.
         Transaction transaction(s.db);
         for (const char* table : {"Forms", "Zone", "Message"})
-            run(s.db, QStringLiteral("DELETE FROM %1 WHERE FormID=9999 OR FormID=?").arg(QLatin1String(table)),
-                {formId});
+            run(s.db, QStringLiteral("DELETE FROM %1 WHERE FormID=? OR FormID=?").arg(QLatin1String(table)),
+                {s.workingCopy, formId});
         transaction.commit();
     } catch (const DbError& error) {
         reportDbError(s.op, error);

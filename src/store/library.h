@@ -5,7 +5,7 @@
 namespace brela {
 
 // Opens stored form `formId` into the working copy: the current-form state
-// names it and its rows are copied to FormID 9999. False when the form does
+// names it and its rows are copied to the desk's working copy. False when the form does
 // not exist or the copy failed (the operator has been told).
 bool openStoredForm(Session& session, qint16 formId);
 

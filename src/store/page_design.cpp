@@ -159,7 +159,7 @@ PageOutcome AceptaPagina(Session& s, const PageSettings& page)
         s.op.message(QStringLiteral("El formulario debe tener un mínimo de 48 líneas"), Icon::Information, kAttention);
         return PageOutcome::Refused;
     }
-    FormRows rows(s.db, kWorkingCopy);
+    FormRows rows(s.db, s.workingCopy);
     try {
         Transaction transaction(s.db);
         std::optional<FormRow> stored = rows.form();

@@ -4,11 +4,35 @@
 
 namespace brela {
 
+namespace {
+
+// Facturas.db holds one row; a shared library one per desk, since each desk
+// has its own printer on its own port.
+QString deskFilter(QSqlDatabase& db)
+{
+    return isShared(db) ? QStringLiteral(" WHERE PortDesk=?") : QString();
+}
+
+QVariantList deskValue(QSqlDatabase& db)
+{
+    return isShared(db) ? QVariantList{deskOf(db)} : QVariantList{};
+}
+
+QSqlQuery runWithDesk(QSqlDatabase& db, const QString& sql, QVariantList values)
+{
+    return runValues(db, sql, values + deskValue(db));
+}
+
+} // namespace
+
 PortConfig loadPortConfig(QSqlDatabase& db)
 {
     PortConfig config;
-    QSqlQuery query = run(db, QStringLiteral("SELECT PortNmb, PORTCFG, PortDevice, PortAdapter, PortAdapterName "
-                                             "FROM PortConfig LIMIT 1"));
+    QSqlQuery query = runWithDesk(db,
+                                  QStringLiteral("SELECT PortNmb, PORTCFG, PortDevice, PortAdapter, PortAdapterName "
+                                                 "FROM PortConfig")
+                                      + deskFilter(db) + QStringLiteral(" LIMIT 1"),
+                                  {});
     if (query.next()) {
         config.PortNmb = query.value(0).toInt();
         config.PORTCFG = query.value(1).toString();
@@ -24,14 +48,20 @@ namespace {
 void storeRow(QSqlDatabase& db, const PortConfig& config)
 {
     Transaction transaction(db);
-    QSqlQuery count = run(db, QStringLiteral("SELECT COUNT(*) FROM PortConfig"));
+    QSqlQuery count = runWithDesk(db, QStringLiteral("SELECT COUNT(*) FROM PortConfig") + deskFilter(db), {});
     const bool exists = count.next() && count.value(0).toInt() > 0;
     count.finish();
     const QString sql = exists ? QStringLiteral("UPDATE PortConfig SET PortNmb = ?, PORTCFG = ?, PortDevice = ?, "
                                                 "PortAdapter = ?, PortAdapterName = ?")
+                                     + deskFilter(db)
                                : QStringLiteral("INSERT INTO PortConfig (PortNmb, PORTCFG, PortDevice, PortAdapter, "
-                                                "PortAdapterName) VALUES (?, ?, ?, ?, ?)");
-    run(db, sql, {config.PortNmb, config.PORTCFG, config.PortDevice, config.PortAdapter, config.PortAdapterName});
+                                                "PortAdapterName, PortDesk) VALUES (?, ?, ?, ?, ?, ?)");
+    const QVariantList values{config.PortNmb, config.PORTCFG, config.PortDevice, config.PortAdapter,
+                              config.PortAdapterName};
+    if (exists)
+        runWithDesk(db, sql, values);
+    else
+        runValues(db, sql, values + QVariantList{isShared(db) ? QVariant(deskOf(db)) : QVariant()});
     transaction.commit();
 }
 

@@ -9,14 +9,14 @@ bool setWorkingZoneRect(QSqlDatabase& db, int zoneId, int left, int top, int rig
     QSqlQuery q = run(db,
                       QStringLiteral("UPDATE Zone SET ZoneLeft=?, ZoneTop=?, ZoneRight=?, ZoneBot=? "
                                      "WHERE FormID=? AND ZoneID=?"),
-                      {left, top, right, bottom, kWorkingCopy, zoneId});
+                      {left, top, right, bottom, workingCopyOf(db), zoneId});
     return q.numRowsAffected() > 0;
 }
 
 void setWorkingZoneBottoms(QSqlDatabase& db, int first, int last, int bottom)
 {
     run(db, QStringLiteral("UPDATE Zone SET ZoneBot=? WHERE FormID=? AND ZoneID>=? AND ZoneID<=?"),
-        {bottom, kWorkingCopy, first, last});
+        {bottom, workingCopyOf(db), first, last});
 }
 
 std::vector<SplitPart> workingSplitParts(QSqlDatabase& db)
@@ -27,7 +27,7 @@ std::vector<SplitPart> workingSplitParts(QSqlDatabase& db)
                                      "FROM Message M, Message M2, Zone Z "
                                      "WHERE M.FormID=? AND Z.FormID=? AND M2.FormID=? AND M2.MsgID=M.MsgIDOut "
                                      "AND Z.ZoneID=M.ZoneID AND M.MsgIDOut>0 ORDER BY M.MsgIDOut, Z.ZoneLeft, M.MsgID"),
-                      {kWorkingCopy, kWorkingCopy, kWorkingCopy});
+                      {workingCopyOf(db), workingCopyOf(db), workingCopyOf(db)});
     std::vector<SplitPart> parts;
     while (q.next())
         parts.push_back(
@@ -38,12 +38,12 @@ std::vector<SplitPart> workingSplitParts(QSqlDatabase& db)
 void setWorkingMessage(QSqlDatabase& db, int msgId, const QString& text, bool visible)
 {
     run(db, QStringLiteral("UPDATE Message SET MsgText=?, MsgVisible=? WHERE FormID=? AND MsgID=?"),
-        {text.isNull() ? QStringLiteral("") : text, visible ? 1 : 0, kWorkingCopy, msgId});
+        {text.isNull() ? QStringLiteral("") : text, visible ? 1 : 0, workingCopyOf(db), msgId});
 }
 
 void hideWorkingMessage(QSqlDatabase& db, int msgId)
 {
-    run(db, QStringLiteral("UPDATE Message SET MsgVisible=0 WHERE FormID=? AND MsgID=?"), {kWorkingCopy, msgId});
+    run(db, QStringLiteral("UPDATE Message SET MsgVisible=0 WHERE FormID=? AND MsgID=?"), {workingCopyOf(db), msgId});
 }
 
 } // namespace brela

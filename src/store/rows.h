@@ -67,7 +67,7 @@ struct FormDefinition {
     std::vector<MessageRow> messages;
 };
 
-// Typed access to one definition's rows (the working copy is FormID 9999).
+// Typed access to one definition's rows (the working copy is Session::workingCopy).
 // Readers return nothing when a row is missing; writers throw DbError.
 class FormRows {
 public:

@@ -8,15 +8,20 @@
 
 namespace brela {
 
+// The working copy's FormID in Facturas.db; a shared library gives each desk
+// its own (Session::workingCopy).
 constexpr qint16 kWorkingCopy = 9999;
 inline const QString kFirstModel = QStringLiteral("QM210");
 inline const QString kSecondModel = QStringLiteral("QM540");
 
 // The stored form the working copy came from.
 struct FormState {
-    qint16 FormIDActual = 0; // 0: none; 9999: read from the printer
+    qint16 FormIDActual = 0; // 0: none; the working copy's FormID: read from the printer
     QString NombreActual;
     bool FormBloqueado = false;
+    // The stored form's FormVersion when it was opened or last saved here;
+    // -1: not known, nothing to compare on save.
+    int openedVersion = -1;
 };
 
 // Conversion values between millimetres, rows, columns and drawing twips.
@@ -41,10 +46,13 @@ public:
     virtual void removeForm(qint16 formId) = 0;
 };
 
+qint16 workingCopyOf(const QSqlDatabase& db);
+
 // The run's shared state, created once at start-up and passed by reference.
 struct Session {
-    Session(QSqlDatabase database, Operator& op, Clock& clock, QString folder)
-        : db(std::move(database)), op(op), clock(clock), folder(std::move(folder))
+    Session(QSqlDatabase database, Operator& op, Clock& clock, QString folder, QString url = {})
+        : db(std::move(database)), op(op), clock(clock), folder(std::move(folder)), url(std::move(url)),
+          workingCopy(workingCopyOf(db))
     {
         CalculaEscala(units, false);
     }
@@ -53,6 +61,10 @@ struct Session {
     Operator& op;
     Clock& clock;
     QString folder;
+    // The shared library's address; empty for Facturas.db in `folder`.
+    QString url;
+    // This desk's working copy: the FormID its rows are edited under.
+    qint16 workingCopy;
     FormState form;
     Units units;
     bool PrimerModelo = false;

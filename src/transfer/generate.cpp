@@ -65,8 +65,8 @@ bool generateCommand(Session& session, ValidationState& state, QString& fileName
                               Buttons::YesNo, Icon::Information, QStringLiteral("ATENCION"))
                    != Answer::No) {
             qint16 destination = session.form.FormIDActual;
-            CopiaFormulario(session, kWorkingCopy, session.form.NombreActual, session.form.NombreActual, destination,
-                            false);
+            CopiaFormulario(session, session.workingCopy, session.form.NombreActual, session.form.NombreActual,
+                            destination, false);
         }
         if (session.op.ask(QStringLiteral("Hubo errores en la validación,") + kCrLf
                                + QStringLiteral("es probable que no pueda emitir facturas.") + kCrLf + kCrLf

@@ -22,7 +22,8 @@ const QString kBusyText =
 
 bool sameForm(const FormState& a, const FormState& b)
 {
-    return a.FormIDActual == b.FormIDActual && a.NombreActual == b.NombreActual && a.FormBloqueado == b.FormBloqueado;
+    return a.FormIDActual == b.FormIDActual && a.NombreActual == b.NombreActual && a.FormBloqueado == b.FormBloqueado
+           && a.openedVersion == b.openedVersion;
 }
 
 bool sameUnits(const Units& a, const Units& b)
@@ -247,8 +248,9 @@ bool PrinterWorker::start(Job job, std::function<void()> done)
             try {
                 if (!bench_) {
                     auto bench = std::make_unique<Bench>();
-                    bench->db = openDatabase(window_.folder);
-                    bench->session = std::make_unique<Session>(bench->db, operator_, window_.clock, window_.folder);
+                    bench->db = openDatabase(window_.folder, window_.url, deskOf(window_.db));
+                    bench->session =
+                        std::make_unique<Session>(bench->db, operator_, window_.clock, window_.folder, window_.url);
                     bench->line = makeLine_();
                     bench->link = std::make_unique<PrinterLink>(operator_, *bench->line, window_.clock);
                     bench->link->PFMostrarErrores = true;

@@ -43,7 +43,7 @@ struct Steps {
 bool formIsFirstModel(Session& session)
 {
     try {
-        const std::optional<FormRow> form = FormRows(session.db, kWorkingCopy).form();
+        const std::optional<FormRow> form = FormRows(session.db, session.workingCopy).form();
         return form && isFirstModel(form->FormPrModel);
     } catch (const DbError&) {
         return false;

@@ -183,7 +183,7 @@ private:
     // Zones in ascending number: each repair relies on the zones before it.
     void readZones()
     {
-        for (const ZoneRow& row : FormRows(s_.db, kWorkingCopy).zones()) {
+        for (const ZoneRow& row : FormRows(s_.db, s_.workingCopy).zones()) {
             const int zone = row.ZoneID;
             step(QStringLiteral("Leyendo zona ") + fmt3(zone));
             const std::optional<Rect> read = source_.zone(zone);
@@ -331,7 +331,7 @@ private:
         s_.units.CPIActual = cpiForColumns(width);
         CalculaEscala(s_.units, false);
 
-        FormRows rows(s_.db, kWorkingCopy);
+        FormRows rows(s_.db, s_.workingCopy);
         std::optional<FormRow> form = rows.form();
         if (!form)
             return;
@@ -347,7 +347,7 @@ private:
     // Lines that were not asked for keep the template's text.
     void readHeaders()
     {
-        for (const MessageRow& m : FormRows(s_.db, kWorkingCopy).messages()) {
+        for (const MessageRow& m : FormRows(s_.db, s_.workingCopy).messages()) {
             if (m.MsgID >= 200)
                 break;
             if (ok_ && (m.MsgID <= kFirstModelLastHeader || !s_.PrimerModelo)) {

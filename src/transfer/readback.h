@@ -25,7 +25,7 @@ struct ReadBack {
 inline const QString kReadBackName = QStringLiteral("Actual Impresora");
 inline const QString kReadBackLog = QStringLiteral("Actual impresora.log");
 
-// Rebuilds the working copy (FormID 9999) from a locked template of the
+// Rebuilds the working copy (Session::workingCopy) from a locked template of the
 // printer's model and what the printer reports: every zone's rectangle, the
 // form size and the header and trailer lines. Repairs the combinations the
 // printer takes but the layout rules do not, validates, writes the log to

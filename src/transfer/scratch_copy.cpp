@@ -34,7 +34,7 @@ bool ScratchCopy::load(qint16 formId, const QString& name)
         reportDbError(library_.op, error, name);
         return false;
     }
-    qint16 destination = kWorkingCopy;
+    qint16 destination = session_->workingCopy;
     return saveDefinition(*session_, *definition, name, destination);
 }
 

@@ -192,7 +192,7 @@ ZonImport importZonScript(Session& s, ValidationState& validation, const QString
     if (!result.read.ok)
         return result;
     qint16 destination = 0;
-    if (!CopiaFormulario(s, kWorkingCopy, QString(), chosen, destination, false))
+    if (!CopiaFormulario(s, s.workingCopy, QString(), chosen, destination, false))
         return result;
     s.form.NombreActual = chosen;
     result.stored = true;

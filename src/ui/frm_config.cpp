@@ -10,6 +10,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 
 namespace brela {
@@ -50,6 +51,14 @@ FrmConfig::FrmConfig(PrinterWorker& worker, Operator& op, QSqlDatabase db, PortP
     combo_[1]->addItems({QStringLiteral("9600, N, 8, 1"), QStringLiteral("19200, N, 8, 1"),
                          QStringLiteral("38400, N, 8, 1"), QStringLiteral("4800, N, 8, 1")});
 
+    library_ = new QLineEdit(configuredLibraryUrl(), this);
+    library_->setObjectName(QStringLiteral("txtBiblioteca"));
+    library_->setPlaceholderText(QStringLiteral("Vacío: Facturas.db en la carpeta del programa"));
+    library_->setToolTip(QStringLiteral("Biblioteca de formularios compartida por varios puestos, en PostgreSQL:\n"
+                                        "postgresql://usuario@servidor:puerto/base o\n"
+                                        "postgresql://usuario@/base?host=/carpeta/del/socket.\n"
+                                        "Se usa desde el próximo inicio del programa."));
+
     command_[0] = new QPushButton(QStringLiteral("&Cancelar"), this);
     command_[1] = new QPushButton(QStringLiteral("&Aceptar"), this);
     command_[0]->setObjectName(QStringLiteral("Command1_0"));
@@ -62,6 +71,8 @@ FrmConfig::FrmConfig(PrinterWorker& worker, Operator& op, QSqlDatabase db, PortP
     grid->addWidget(details_, 1, 1);
     grid->addWidget(new QLabel(QStringLiteral("Configuración"), this), 2, 0);
     grid->addWidget(combo_[1], 2, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Biblioteca"), this), 3, 0);
+    grid->addWidget(library_, 3, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(command_[0]);
@@ -155,6 +166,30 @@ void FrmConfig::selectStored()
     }
 }
 
+// A new library is tried before it is kept, and used from the next start:
+// the open windows hold forms of the present one.
+bool FrmConfig::acceptLibrary()
+{
+    const QString url = library_->text().trimmed();
+    if (url == configuredLibraryUrl())
+        return true;
+    setEnabled(false);
+    const QString problem = libraryProblem(url);
+    setEnabled(true);
+    if (!problem.isEmpty()) {
+        op_.message(QStringLiteral("No se puede usar la biblioteca %1:\r\n%2").arg(url, problem), Icon::Exclamation,
+                    applicationTitle());
+        return false;
+    }
+    setConfiguredLibraryUrl(url);
+    op_.message(url.isEmpty()
+                    ? QStringLiteral("Desde el próximo inicio, Brela usará la biblioteca Facturas.db de este equipo.")
+                    : QStringLiteral("Desde el próximo inicio, Brela usará la biblioteca compartida %1.")
+                          .arg(libraryLabel(QString(), url)),
+                Icon::Information, applicationTitle());
+    return true;
+}
+
 void FrmConfig::acceptSettings()
 {
     const QString port = combo_[0]->currentText().trimmed();
@@ -180,6 +215,8 @@ void FrmConfig::acceptSettings()
         op_.message(problem, Icon::Exclamation, applicationTitle());
         return;
     }
+    if (!acceptLibrary())
+        return;
     // A port that cannot be opened has been reported and the window closes all the same.
     const auto applied = std::make_shared<Applied>(Applied::Failed);
     const PortPanel panel = setPortPanel_;

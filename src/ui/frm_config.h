@@ -7,6 +7,7 @@
 
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 
 namespace brela {
@@ -32,6 +33,8 @@ public:
     QComboBox* settingsList() const { return combo_[1]; }
     QPushButton* cancelButton() const { return command_[0]; }
     QPushButton* acceptButton() const { return command_[1]; }
+    // The shared library's URL, kept per user; empty: Facturas.db.
+    QLineEdit* libraryEdit() const { return library_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -41,6 +44,7 @@ private:
     void selectStored();
     void showDetails();
     void acceptSettings();
+    bool acceptLibrary();
 
     PrinterWorker& worker_;
     Operator& op_;
@@ -52,6 +56,7 @@ private:
     QString missingCaption_; // the stored adapter while it is not connected
     Applied applied_ = Applied::Failed;
     QLabel* details_;
+    QLineEdit* library_;
     QComboBox* combo_[2];
     QPushButton* command_[2];
 };

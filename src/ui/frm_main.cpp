@@ -124,7 +124,7 @@ Placement visiblePlacement(Placement p, const QList<QRect>& screens, double dpi)
 }
 
 frmMain::frmMain(Session& session, QWidget* parent)
-    : QMainWindow(parent), session_(session), detail_(session.db, kWorkingCopy)
+    : QMainWindow(parent), session_(session), detail_(session.db, session_.workingCopy)
 {
     setObjectName(QStringLiteral("frmMain"));
     mdi_ = new QMdiArea(this);
@@ -501,7 +501,7 @@ QString frmMain::formCaption(qint16 formId) const
     if (known != listed_.end())
         return known->second.caption;
     try {
-        if (const auto form = FormRows(session_.db, formId).form(); form && formId != kWorkingCopy)
+        if (const auto form = FormRows(session_.db, formId).form(); form && formId != session_.workingCopy)
             return form->FormDescr;
     } catch (const DbError&) {
         // Opening it will say what is wrong.

@@ -73,7 +73,7 @@ void frmMain::exportOpenForm()
         return;
     if (QFileInfo(path).suffix().isEmpty())
         path += kFormFileSuffix;
-    if (exportForm(session_, kWorkingCopy, session_.form.NombreActual, path))
+    if (exportForm(session_, session_.workingCopy, session_.form.NombreActual, path))
         session_.op.status(QStringLiteral("Formulario exportado a %1").arg(path));
 }
 

@@ -21,9 +21,9 @@ void frmMain::readFromPrinter()
         [this, result] {
             if (result->ok) {
                 session_.form.NombreActual = kReadBackName;
-                session_.form.FormIDActual = kWorkingCopy;
+                session_.form.FormIDActual = session_.workingCopy;
                 session_.form.FormBloqueado = false;
-                ArmaDetalle(kWorkingCopy);
+                ArmaDetalle(session_.workingCopy);
                 showSheet();
                 setSheetModified(true);
             } else {

@@ -139,7 +139,7 @@ void connectTransfer(frmMain& main, Session& session)
         // The validation's corrections are a step of the history like any edit.
         main.formEditor().record(QStringLiteral("Generar"), [&] { return generateCommand(session, state, file); });
         // The validation may have corrected the working copy under the sheet view.
-        main.ArmaDetalle(kWorkingCopy);
+        main.ArmaDetalle(session.workingCopy);
         main.setEnabled(true);
         main.EnabMenu();
     });

@@ -21,7 +21,7 @@ void frmMain::importZonFromFile()
         return;
     const ZonImport result = importZonScript(session_, validation(), path, std::nullopt, QString(), true);
     if (result.stored) {
-        ArmaDetalle(kWorkingCopy);
+        ArmaDetalle(session_.workingCopy);
         showSheet();
         setSheetCaption(QStringLiteral("Formulario:") + result.name);
     }

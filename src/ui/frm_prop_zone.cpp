@@ -122,7 +122,7 @@ QLineEdit* FrmPropZone::columnBox(int index) const
 
 bool FrmPropZone::load(int zoneId)
 {
-    FormRows rows(session_.db, kWorkingCopy);
+    FormRows rows(session_.db, session_.workingCopy);
     std::optional<ZoneRow> zone;
     std::optional<ZoneRow> parent;
     std::optional<FormRow> form;
@@ -399,7 +399,7 @@ void FrmPropZone::Command1_Click(int index)
         if (!sheet_.place || !sheet_.box || !sheet_.box(zone))
             return;
         // Only the lines change here; the box keeps its columns.
-        std::optional<ZoneRow> row = FormRows(session_.db, kWorkingCopy).zone(zone);
+        std::optional<ZoneRow> row = FormRows(session_.db, session_.workingCopy).zone(zone);
         if (row)
             sheet_.place(zone, ZoneRect{row->ZoneLeft, row->ZoneRight, top, bot});
     };

@@ -130,7 +130,7 @@ void frmPropiedades::Form_Activate()
     filling_ = true;
     name_->setText(session_.form.NombreActual);
     try {
-        stored_ = FormRows(session_.db, kWorkingCopy).form().value_or(FormRow{});
+        stored_ = FormRows(session_.db, session_.workingCopy).form().value_or(FormRow{});
     } catch (const DbError& error) {
         reportDbError(session_.op, error);
     }

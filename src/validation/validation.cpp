@@ -198,7 +198,7 @@ bool Run::correct(int n, const std::function<void(ZoneRow&)>& edit)
     ZoneRow edited = row->second;
     edit(edited);
     if (session)
-        FormRows(session->db, kWorkingCopy).update(edited);
+        FormRows(session->db, session->workingCopy).update(edited);
     row->second = edited;
     corrected = true;
     return true;
@@ -254,7 +254,7 @@ bool ValidaFormulario(Session& session, ValidationState& state, QString& log, bo
 {
     using namespace validation;
     corrected = false;
-    FormRows rows(session.db, kWorkingCopy);
+    FormRows rows(session.db, session.workingCopy);
     const std::optional<FormRow> form = rows.form();
     Run run(&session, form ? &*form : nullptr, state, log, corrected);
     session.op.status(QStringLiteral("Validando Form."));

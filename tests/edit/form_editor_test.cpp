@@ -29,7 +29,7 @@ protected:
     FormSnapshot snapshot() { return takeSnapshot(rows); }
 
     TestEnv env;
-    FormRows rows{env.session->db, kWorkingCopy};
+    FormRows rows{env.session->db, env.session->workingCopy};
     MapaOcupacion grid;
     FormEditor editor{*env.session, grid};
 };

@@ -111,6 +111,8 @@ TEST(Database, AFileThatIsNoDatabaseOfFormsOrAFolderThatCannotHoldOneIsRefusedAn
 
 TEST(Database, ADatabaseLockedByAnotherConnectionChangesNothingAndWorksOnceFree)
 {
+    if (!test::testServerUrl().isEmpty())
+        GTEST_SKIP() << "SQLite's own file lock";
     TestEnv env;
     ASSERT_TRUE(openStoredForm(*env.session, 1));
     const auto workingCopy = [&] {
@@ -125,7 +127,7 @@ TEST(Database, ADatabaseLockedByAnotherConnectionChangesNothingAndWorksOnceFree)
 
     QSqlDatabase other = openDatabase(env.dir.path());
     run(other, QStringLiteral("BEGIN EXCLUSIVE"));
-    qint16 destination = kWorkingCopy;
+    qint16 destination = env.session->workingCopy;
     EXPECT_FALSE(CopiaFormulario(*env.session, 3, QString(), QString(), destination, true));
     ASSERT_EQ(env.op.boxes.size(), 1u);
     EXPECT_TRUE(env.op.boxes[0].text.startsWith(

@@ -59,7 +59,7 @@ protected:
     }
 
     TestEnv env;
-    FormRows rows{env.session->db, kWorkingCopy};
+    FormRows rows{env.session->db, env.session->workingCopy};
     MapaOcupacion grid;
 };
 

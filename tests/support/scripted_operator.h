@@ -36,6 +36,7 @@ public:
     QStringList transcript() const;
     QStringList texts() const;
     size_t pendingAnswers() const { return answers_.size(); }
+    void dropPendingAnswers() { answers_.clear(); }
 
     std::vector<Box> boxes;
     QStringList statuses;

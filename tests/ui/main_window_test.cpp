@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QLineEdit>
 #include <gtest/gtest.h>
 
 using namespace brela;
@@ -205,6 +206,19 @@ TEST_F(MainWindow, UnusableStoredLineSettingsStillLeaveTheSettingsWindowWithinRe
     ASSERT_TRUE(settle(*worker));
     EXPECT_EQ(loadPortConfig(env.session->db).PORTCFG, QStringLiteral("19200, N, 8, 1"));
     EXPECT_EQ(line.opens.back().settings, QStringLiteral("19200, N, 8, 1"));
+
+    // A library that cannot be reached is said, and neither it nor the port is kept.
+    const QString unreachable = QStringLiteral("postgresql://nadie@/base?host=/sin/servidor");
+    settings.show();
+    settings.libraryEdit()->setText(unreachable);
+    settings.settingsList()->setCurrentIndex(2);
+    env.op.boxes.clear();
+    settings.acceptButton()->click();
+    ASSERT_EQ(env.op.boxes.size(), 1u);
+    EXPECT_TRUE(env.op.boxes[0].text.startsWith(QStringLiteral("No se puede usar la biblioteca ") + unreachable))
+        << env.op.boxes[0].text.toStdString();
+    EXPECT_TRUE(configuredLibraryUrl().isEmpty());
+    EXPECT_EQ(loadPortConfig(env.session->db).PORTCFG, QStringLiteral("19200, N, 8, 1"));
 }
 
 // Without the printer the program starts all the same, to design forms; a
