@@ -10,6 +10,8 @@
 
 #include <QSaveFile>
 
+#include <optional>
+
 namespace brela {
 namespace {
 
@@ -27,17 +29,27 @@ void writeValidationFile(Session& session, const QString& log)
 
 } // namespace
 
+// The validation run as both commands start it; empty after telling the
+// operator of a database error.
+static std::optional<bool> runValidation(Session& session, ValidationState& state, QString& log, bool& corrected)
+{
+    corrected = false;
+    try {
+        return ValidaFormulario(session, state, log, corrected);
+    } catch (const DbError& error) {
+        reportDbError(session.op, error, applicationTitle());
+        return std::nullopt;
+    }
+}
+
 bool validateCommand(Session& session, ValidationState& state)
 {
     QString log;
     bool corrected = false;
-    bool passed = false;
-    try {
-        passed = ValidaFormulario(session, state, log, corrected);
-    } catch (const DbError& error) {
-        reportDbError(session.op, error, applicationTitle());
+    const std::optional<bool> ran = runValidation(session, state, log, corrected);
+    if (!ran)
         return false;
-    }
+    const bool passed = *ran;
     writeValidationFile(session, log);
     session.op.message(log, passed ? Icon::Information : Icon::Exclamation, QStringLiteral("Validación"));
     return passed;
@@ -47,13 +59,10 @@ bool generateCommand(Session& session, ValidationState& state, QString& fileName
 {
     QString log;
     bool corrected = false;
-    bool passed = false;
-    try {
-        passed = ValidaFormulario(session, state, log, corrected);
-    } catch (const DbError& error) {
-        reportDbError(session.op, error, applicationTitle());
+    const std::optional<bool> ran = runValidation(session, state, log, corrected);
+    if (!ran)
         return false;
-    }
+    const bool passed = *ran;
 
     if (passed) {
         writeValidationFile(session, log);
