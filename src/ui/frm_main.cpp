@@ -16,6 +16,7 @@
 #include <QUndoStack>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
@@ -136,9 +137,13 @@ frmMain::frmMain(Session& session, QWidget* parent)
     buildStatusBar();
     readPlacement();
     session_.menus = this;
-    wireLibraryCommands();
-    connect(this, &frmMain::quickConfigurationRequested, this, &frmMain::noteUsed);
-    connect(control(QStringLiteral("MnuLeeFormImpre")), &QAction::triggered, this, &frmMain::readFromPrinter);
+    wireOwnEntries();
+    connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
+        if (window && sheet_ && window->widget() == sheet_)
+            sheet_->Form_Activate();
+    });
+    mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 }
 
 frmMain::~frmMain()
@@ -170,7 +175,6 @@ void frmMain::buildMenus()
     QMenu* open = addSubmenu(file, QStringLiteral("mnuFileOpenG"), QStringLiteral("A&brir..."));
     QAction* search = addControl(open, QStringLiteral("mnuFileOpenBuscar"), QStringLiteral("Abrir &formulario..."));
     search->setShortcut(QKeySequence::Open);
-    connect(search, &QAction::triggered, this, [this] { showLibraryDialog(false, QString()); });
     QMenu* open210 = addSubmenu(open, QStringLiteral("MnuQm210"), QStringLiteral("QM210F"));
     QMenu* open540 = addSubmenu(open, QStringLiteral("MnuQm540"), QStringLiteral("QM210F+, QM540F"));
     list(List::OpenQm210) = {
@@ -194,8 +198,7 @@ void frmMain::buildMenus()
     addControl(file, QStringLiteral("mnuFileBar4"), QStringLiteral("-"));
     addControl(file, QStringLiteral("MnuLeeFormImpre"), QStringLiteral("Leer desde impresora"));
     addControl(file, QStringLiteral("mnuFileBar3"), QStringLiteral("-"));
-    connect(addControl(file, QStringLiteral("mnuFileExit"), QStringLiteral("&Salir")), &QAction::triggered, this,
-            &QWidget::close);
+    addControl(file, QStringLiteral("mnuFileExit"), QStringLiteral("&Salir"));
 
     QMenu* edit = addSubmenu(nullptr, QStringLiteral("MnuEdit"), QStringLiteral("&Edición"));
     QAction* undo = formEditor_->history().createUndoAction(this, QStringLiteral("&Deshacer"));
@@ -210,16 +213,8 @@ void frmMain::buildMenus()
     controls_[redo->objectName()] = redo;
 
     QMenu* view = addSubmenu(nullptr, QStringLiteral("MnuVer"), QStringLiteral("&Ver"));
-    connect(addControl(view, QStringLiteral("mnuVerPagina"), QStringLiteral("&Página completa")), &QAction::triggered,
-            this, [this] {
-                if (sheet_)
-                    sheet_->fitPage();
-            });
-    connect(addControl(view, QStringLiteral("mnuVerReal"), QStringLiteral("&Tamaño real")), &QAction::triggered, this,
-            [this] {
-                if (sheet_)
-                    sheet_->trueSize();
-            });
+    addControl(view, QStringLiteral("mnuVerPagina"), QStringLiteral("&Página completa"));
+    addControl(view, QStringLiteral("mnuVerReal"), QStringLiteral("&Tamaño real"));
     QAction* panel = problems_->toggleViewAction();
     panel->setObjectName(QStringLiteral("mnuVerProblemas"));
     panel->setText(QStringLiteral("Pa&nel de problemas"));
@@ -227,8 +222,7 @@ void frmMain::buildMenus()
     controls_[panel->objectName()] = panel;
 
     QMenu* fast = addSubmenu(nullptr, QStringLiteral("mnuFileFastG"), QStringLiteral("&Configuración rápida"));
-    connect(addControl(fast, QStringLiteral("mnuFileFastBuscar"), QStringLiteral("Elegir &formulario...")),
-            &QAction::triggered, this, [this] { showLibraryDialog(true, QString()); });
+    addControl(fast, QStringLiteral("mnuFileFastBuscar"), QStringLiteral("Elegir &formulario..."));
     QMenu* fast210 = addSubmenu(fast, QStringLiteral("MnuQm2102"), QStringLiteral("QM210F"));
     QMenu* fast540 = addSubmenu(fast, QStringLiteral("MnuQm5402"), QStringLiteral("QM210F+, QM540F"));
     list(List::FastQm210) = {
@@ -246,8 +240,7 @@ void frmMain::buildMenus()
     topLevel(QStringLiteral("MnuUtil"), QStringLiteral("&Utilidades"));
     topLevel(QStringLiteral("MnuConfig"), QStringLiteral("&Configuración aplicación"));
     topLevel(QStringLiteral("mnuImprimirForm"), QStringLiteral("&Imprimir Formulario"));
-    connect(topLevel(QStringLiteral("mnuAyuda"), QStringLiteral("Ayuda")), &QAction::triggered, this,
-            &frmMain::Brela_help);
+    topLevel(QStringLiteral("mnuAyuda"), QStringLiteral("Ayuda"));
 }
 
 // The problems panel follows the editing model's findings; a double-click

@@ -171,7 +171,8 @@ private:
     void rebuildLists(bool firstModel);
     void rebuildList(List which);
     void noteUsed(qint16 formId);
-    void wireLibraryCommands();
+    // Every entry whose handler is the window's own; the rest are in wireMainWindow.
+    void wireOwnEntries();
     QString chooseFile(bool save, const QString& proposed, const QString& filter);
 
     Session& session_;

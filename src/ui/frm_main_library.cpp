@@ -23,26 +23,6 @@ factura* frmMain::sheet() const
     return sheet_;
 }
 
-void frmMain::wireLibraryCommands()
-{
-    connect(this, &frmMain::openRequested, this, &frmMain::openFromList);
-    connect(control(QStringLiteral("mnuFileClose")), &QAction::triggered, this, [this] { closeForm(session_, *this); });
-    connect(control(QStringLiteral("mnuFileKill")), &QAction::triggered, this, [this] { deleteForm(session_, *this); });
-    connect(control(QStringLiteral("mnuFileSave")), &QAction::triggered, this, [this] { saveForm(session_, *this); });
-    connect(control(QStringLiteral("mnuFileSaveAs")), &QAction::triggered, this,
-            [this] { saveFormAs(session_, *this); });
-    connect(control(QStringLiteral("mnuFileExport")), &QAction::triggered, this, &frmMain::exportOpenForm);
-    connect(control(QStringLiteral("mnuFileImport")), &QAction::triggered, this, &frmMain::importFormFromFile);
-    connect(control(QStringLiteral("mnuFileImportZon")), &QAction::triggered, this, &frmMain::importZonFromFile);
-    connect(control(QStringLiteral("mnuImprimirForm")), &QAction::triggered, this, &frmMain::printForm);
-    connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
-        if (window && sheet_ && window->widget() == sheet_)
-            sheet_->Form_Activate();
-    });
-    mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-}
-
 void frmMain::openFromList(qint16 formId, const QString& model)
 {
     openModel = model;
