@@ -55,10 +55,7 @@ PY
 
 while IFS=$'\t' read -r id model _ _ name; do
     start --model "${model,,}" --state "$work/estado-$id.json"
-    set +e
-    timeout 120 "$build/brela-cli" --folder "$folder" --port "$device" --yes quick "$id" >"$work/out" 2>"$work/err"
-    code=$?
-    set -e
+    run_cli 120 --folder "$folder" --port "$device" --yes quick "$id"
     [[ $code -eq 0 ]] || fail "$name: quick terminó con $code: $(cat "$work/err")"
     grep -qx "$name: Configuración Finalizada" "$work/err" || fail "$name: no terminó bien: $(cat "$work/err")"
     kill -TERM "$pid"

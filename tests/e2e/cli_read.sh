@@ -75,24 +75,19 @@ for number, text in headers.items():
 print("\n".join(problems))
 PY
 
-run_cli() {
-    set +e
-    timeout 120 "$build/brela-cli" --folder "$folder" "$@" >"$work/out" 2>"$work/err"
-    code=$?
-    set -e
-}
+cli() { run_cli 120 --folder "$folder" "$@"; }
 
 # The first stored form of each model.
 for model in QM210 QM540; do
     folder="$work/$model"
-    run_cli forms
+    cli forms
     id=$(awk -F'\t' -v m="$model" '$2 == m { print $1; exit }' "$work/out")
     [[ -n "$id" ]] || fail "no hay formulario predefinido $model"
     start --model "${model,,}"
 
-    run_cli --port "$device" --yes quick "$id"
+    cli --port "$device" --yes quick "$id"
     [[ $code -eq 0 ]] || fail "$model: quick terminó con $code: $(cat "$work/err")"
-    run_cli --port "$device" read --save-as Copia
+    cli --port "$device" read --save-as Copia
     [[ $code -eq 0 ]] || fail "$model: read terminó con $code: $(cat "$work/err")"
     head -n1 "$work/out" | grep -q "^Lectura actual de zonas de la impresora " || fail "$model: read no mostró el log"
     grep -q "^Guardado como \"Copia\"" "$work/out" || fail "$model: read no guardó: $(cat "$work/out")"
@@ -102,7 +97,7 @@ for model in QM210 QM540; do
     diff=$(python3 "$work/compare.py" "$folder/Brela.ZON" "$folder/Facturas.db" "$model")
     [[ -z "$diff" ]] || fail "$model: $diff"
 
-    run_cli validate Copia
+    cli validate Copia
     [[ $code -eq 0 ]] || fail "$model: validar Copia terminó con $code: $(cat "$work/out")"
     kill -TERM "$pid"
     wait "$pid" || fail "$model: brela-emulator no terminó limpio"

@@ -13,6 +13,9 @@ folder="$work/carpeta"
 script=$(cat "$work/generated")
 [[ -f "$script" ]] || fail "generate no dejó el script: $script"
 path="$work/impresora"
+# brela-cli on the emulator's port (a time limit, then its arguments).
+cli() { run_cli "$1" --folder "$folder" --port "$path" "${@:2}"; }
+stop() { kill -TERM "$pid"; wait "$pid" 2>/dev/null || true; }
 
 # name | emulator fault | survived (1) or stops at the question (0) | most seconds
 faults=(
@@ -57,63 +60,47 @@ for row in "${faults[@]}"; do
         for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
         start --model qm210 --link "$path"
     fi
-    set +e
-    timeout 30 "$build/brela-cli" --folder "$folder" --port "$path" status >"$work/out" 2>"$work/err"
-    code=$?
-    set -e
+    cli 30 status
     [[ $code -eq 0 ]] || fail "$name: el port no volvió a andar: $(cat "$work/err")"
-    kill -TERM "$pid"
-    wait "$pid" 2>/dev/null || true
+    stop
     echo "$name: $real s, CPU $user+$sys s"
 done
 # No answer to the model probe: nothing is sent on a guessed model, and the
 # send says it had errors instead of "Configurado sin errores".
 start --model qm210 --link "$path" --fault wrongseq:2
-set +e
-timeout 60 "$build/brela-cli" --folder "$folder" --port "$path" --yes send "$script" >"$work/out" 2>"$work/err"
-code=$?
-set -e
+cli 60 --yes send "$script"
 [[ $code -eq 1 ]] || fail "sin modelo: send debería dar 1, dio $code"
 grep -qx "Hubo errores en $name_only" "$work/err" || fail "sin modelo: $(tail -3 "$work/err")"
 ! grep -Eq " (OK|ERROR)$" "$work/err" || fail "sin modelo: se enviaron líneas"
 echo "sin respuesta al modelo: nada enviado"
-kill -TERM "$pid"; wait "$pid" 2>/dev/null || true
+stop
 
 # Nor is anything read on a guessed model: the working copy and the library stay.
 start --model qm210 --link "$path" --fault wrongseq:2
-set +e
-timeout 60 "$build/brela-cli" --folder "$folder" --port "$path" read --save-as Leido >"$work/out" 2>"$work/err"
-code=$?
-set -e
+cli 60 read --save-as Leido
 [[ $code -eq 1 ]] || fail "read sin modelo: debería dar 1, dio $code"
 grep -q "no respondió a la consulta del modelo" "$work/err" || fail "read sin modelo: $(tail -3 "$work/err")"
 ! grep -q "Leyendo zona" "$work/err" || fail "read sin modelo: leyó zonas"
 "$build/brela-cli" --folder "$folder" forms | grep -q "Leido" && fail "read sin modelo: guardó un formulario"
-kill -TERM "$pid"; wait "$pid" 2>/dev/null || true
+stop
 echo "lectura sin respuesta al modelo: nada leído ni guardado"
 
 # A line lost in a quick configuration, gone past: no "Configuración
 # Finalizada", the line named, the Z close said done, exit status 1.
 start --model qm210 --link "$path" --fault silence:2 --fault-from 8
-set +e
-timeout 60 "$build/brela-cli" --folder "$folder" --port "$path" --yes quick 1 >"$work/out" 2>"$work/err"
-code=$?
-set -e
+cli 60 --yes quick 1
 [[ $code -eq 1 ]] || fail "quick con una línea perdida: debería dar 1, dio $code"
 ! grep -q "Configuración Finalizada" "$work/err" || fail "quick con una línea perdida: dijo Finalizada"
 grep -q " ERROR$" "$work/err" || fail "quick con una línea perdida: ninguna línea falló"
 grep -qx "La impresora rechazó estas líneas:" "$work/err" || fail "quick: no nombró las líneas: $(tail -5 "$work/err")"
 grep -qx "El cierre Z ya se hizo: la jornada fiscal quedó cerrada." "$work/err" || fail "quick: no dijo que hubo cierre Z"
-kill -TERM "$pid"; wait "$pid" 2>/dev/null || true
+stop
 echo "quick con una línea perdida: termina con 1 y la nombra"
 
 # A Z close is never made unasked: --no leaves the fiscal day open.
 start --model qm540 --link "$path" --state "$work/sin-z.json"
 for command in "close Z" "quick 3"; do
-    set +e
-    timeout 60 "$build/brela-cli" --folder "$folder" --port "$path" --no $command >"$work/out" 2>"$work/err"
-    code=$?
-    set -e
+    cli 60 --no $command
     [[ $code -eq 1 ]] || fail "$command --no: debería dar 1, dio $code"
     grep -q "¿Desea hacer el cierre Z" "$work/err" || fail "$command --no: no preguntó: $(tail -3 "$work/err")"
 done

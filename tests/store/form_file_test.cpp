@@ -61,13 +61,6 @@ protected:
         EXPECT_TRUE(exportForm(s(), formId, name, path));
         return path;
     }
-    QString write(const QString& name, const QByteArray& bytes)
-    {
-        QFile file(env.path(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        return file.fileName();
-    }
 
     TestEnv env;
     Menus menus;
@@ -202,7 +195,7 @@ TEST_F(FormFile, AskedNameProposesTheFilesOwnAndRefusesAPoint)
         QByteArray bytes = file.readAll();
         bytes.replace("\"FormDescr\": \"Carta\"", "\"FormDescr\": \"\"");
         env.op.boxes.clear();
-        EXPECT_FALSE(importFormFile(s(), write(QStringLiteral("g.json"), bytes), name, false, stored));
+        EXPECT_FALSE(importFormFile(s(), env.write(QStringLiteral("g.json"), bytes), name, false, stored));
         ASSERT_EQ(env.op.boxes.size(), 1u);
         EXPECT_EQ(env.op.boxes[0].title, QStringLiteral("IMPORTAR FORMULARIO"));
         EXPECT_EQ(rows(), before);
@@ -262,7 +255,7 @@ TEST_F(FormFile, RefusedFilesSaySoAndChangeNothing)
         env.op.boxes.clear();
         qint16 stored = 0;
         EXPECT_FALSE(
-            importFormFile(s(), write(QStringLiteral("x.json"), c.bytes), QStringLiteral("Nuevo"), false, stored));
+            importFormFile(s(), env.write(QStringLiteral("x.json"), c.bytes), QStringLiteral("Nuevo"), false, stored));
         ASSERT_EQ(env.op.boxes.size(), 1u);
         EXPECT_EQ(env.op.boxes[0].icon, Icon::Critical);
         EXPECT_TRUE(env.op.boxes[0].text.startsWith(c.message)) << env.op.boxes[0].text.toStdString();

@@ -2,6 +2,7 @@
 
 #include <QAtomicInt>
 #include <QCoreApplication>
+#include <QFile>
 #include <QSqlError>
 #include <QStringList>
 #include <QUrl>
@@ -75,6 +76,13 @@ QString TestEnv::sql(const QString& text) const
         return text;
     QString result = text;
     return result.replace(QStringLiteral("9999"), wc());
+}
+
+QString TestEnv::write(const QString& name, const QByteArray& bytes) const
+{
+    QFile file(path(name));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()) << name.toStdString();
+    return file.fileName();
 }
 
 void TestEnv::exec(const QString& text)

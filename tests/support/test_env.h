@@ -33,6 +33,8 @@ struct TestEnv {
     QString wc() const { return QString::number(session->workingCopy); }
 
     QString path(const QString& name) const { return dir.filePath(name); }
+    // A file of the program folder holding `bytes`; its path.
+    QString write(const QString& name, const QByteArray& bytes) const;
     // Runs a statement; fails the test on a database error.
     void exec(const QString& sql);
     int count(const QString& sql);

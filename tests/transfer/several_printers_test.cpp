@@ -34,6 +34,17 @@ QStringList libraryRows(QSqlDatabase& db)
     return rows;
 }
 
+// Waits a minute at most for every printer of the run.
+bool finished(SeveralPrinters& run)
+{
+    QEventLoop loop;
+    QObject::connect(&run, &SeveralPrinters::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+    if (run.running())
+        loop.exec();
+    return !run.running();
+}
+
 // Form 4 open on the sheet and edited, not saved.
 void openAndEdit(TestEnv& env)
 {
@@ -64,12 +75,7 @@ TEST(SeveralPrinters, EachRunsItsOwnSequenceAndOneOfTheOtherModelFailsAlone)
     });
     env.op.queueAnswer(Answer::Yes);
     ASSERT_TRUE(run.startQuick(3, form, targets));
-    QEventLoop loop;
-    QObject::connect(&run, &SeveralPrinters::finished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
-    if (run.running())
-        loop.exec();
-    ASSERT_FALSE(run.running());
+    ASSERT_TRUE(finished(run));
 
     // One question for all of them; the other model is told, titled with its port.
     const QStringList transcript = env.op.transcript();
@@ -114,12 +120,7 @@ TEST(SeveralPrinters, ACancelStopsOnePrinterOnly)
         3, QStringLiteral("Carta"),
         {{QStringLiteral("COM1"), PortChoice{1, QString()}}, {QStringLiteral("COM2"), PortChoice{2, QString()}}}));
     run.cancel(0);
-    QEventLoop loop;
-    QObject::connect(&run, &SeveralPrinters::finished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
-    if (run.running())
-        loop.exec();
-    ASSERT_FALSE(run.running());
+    ASSERT_TRUE(finished(run));
     EXPECT_EQ(run.rows()[0].result, PrinterResult::Cancelled);
     EXPECT_EQ(stopped.printer->printer().zNumber(), 0);
     EXPECT_EQ(run.rows()[1].result, PrinterResult::Done);

@@ -124,14 +124,6 @@ QString everything(TestEnv& env)
     return all;
 }
 
-QString writeFile(TestEnv& env, const QString& name, const QByteArray& bytes)
-{
-    QFile file(env.path(name));
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    return file.fileName();
-}
-
 TEST(Sharing, AScriptThatIsNotOneOrLacksAZoneChangesNothing)
 {
     TestEnv env;
@@ -168,9 +160,8 @@ TEST(Sharing, AScriptThatIsNotOneOrLacksAZoneChangesNothing)
         SCOPED_TRACE(c.name);
         env.op.boxes.clear();
         ValidationState validation;
-        const ZonImport result =
-            importZonScript(*env.session, validation, writeFile(env, QStringLiteral("x.ZON"), c.bytes), false,
-                            QStringLiteral("Nuevo"), false);
+        const ZonImport result = importZonScript(*env.session, validation, env.write(QStringLiteral("x.ZON"), c.bytes),
+                                                 false, QStringLiteral("Nuevo"), false);
         EXPECT_FALSE(result.stored);
         ASSERT_EQ(env.op.transcript().size(), 1);
         EXPECT_TRUE(env.op.transcript()[0].startsWith(title)) << env.op.transcript()[0].toStdString();
@@ -216,8 +207,8 @@ TEST(Sharing, AScriptIsRepairedAsAPrinterIsAndItsLogOpens)
     env.op.queueInput(QStringLiteral("QM540"));
     env.op.queueInput(QStringLiteral("Reparado"));
     ValidationState validation;
-    const ZonImport result = importZonScript(
-        *env.session, validation, writeFile(env, QStringLiteral("rota.ZON"), edited), std::nullopt, QString(), true);
+    const ZonImport result = importZonScript(*env.session, validation, env.write(QStringLiteral("rota.ZON"), edited),
+                                             std::nullopt, QString(), true);
     ASSERT_TRUE(result.stored) << env.op.transcript().join('\n').toStdString();
     EXPECT_EQ(env.op.boxes[0].initial, QStringLiteral("QM540")); // the script's later-model lines tell
     EXPECT_EQ(env.op.boxes[1].initial, QStringLiteral("rota"));  // the file's name

@@ -23,19 +23,26 @@ CustomDlg* progressWindow(frmMain& main)
     return nullptr;
 }
 
+// The main window on a first-model printer, its lists built.
+struct QuickFromTheMenu : ::testing::Test {
+    QuickFromTheMenu()
+    {
+        printer.start(emu::Model::QM210, 0);
+        main.setWorker(*worker);
+        connectTransfer(main, *env.session);
+        main.show();
+        main.Form_Activate();
+    }
+    TestEnv env;
+    EmulatedPrinter printer{env};
+    frmMain main{*env.session};
+    const std::unique_ptr<PrinterWorker> worker = workerOn(env, printer.line, &printer.link);
+};
+
 // The quick configuration from its menu entry: menus locked and the progress
 // window up while the printer works, everything restored afterwards.
-TEST(QuickFromTheMenu, LocksTheMenusWhileRunningAndLeavesNoFormOpen)
+TEST_F(QuickFromTheMenu, LocksTheMenusWhileRunningAndLeavesNoFormOpen)
 {
-    TestEnv env;
-    EmulatedPrinter printer(env);
-    printer.start(emu::Model::QM210, 0);
-    frmMain main(*env.session);
-    const auto worker = workerOn(env, printer.line, &printer.link);
-    main.setWorker(*worker);
-    connectTransfer(main, *env.session);
-    main.show();
-    main.Form_Activate();
 
     // What the operator sees while the X close runs, looked at on the window's thread.
     bool fileMenuDuringClose = true;
@@ -84,17 +91,8 @@ TEST(QuickFromTheMenu, LocksTheMenusWhileRunningAndLeavesNoFormOpen)
 
 // "&Cancelar" in the progress window ends the wait on the printer at once,
 // not only at the next step: the X close is given up and nothing follows it.
-TEST(QuickFromTheMenu, CancelEndsTheWaitAtOnceAndSkipsTheRest)
+TEST_F(QuickFromTheMenu, CancelEndsTheWaitAtOnceAndSkipsTheRest)
 {
-    TestEnv env;
-    EmulatedPrinter printer(env);
-    printer.start(emu::Model::QM210, 0);
-    frmMain main(*env.session);
-    const auto worker = workerOn(env, printer.line, &printer.link);
-    main.setWorker(*worker);
-    connectTransfer(main, *env.session);
-    main.show();
-    main.Form_Activate();
     printer.intercept = [&](const Received& packet) -> std::optional<QByteArray> {
         if (packet.command == 57 && packet.fields.value(0) == "X")
             QMetaObject::invokeMethod(
@@ -200,11 +198,9 @@ TEST(ScriptWindow, ProposesTheScriptJustGenerated)
 TEST(TextWindow, SavesWindows1252WithCrLf)
 {
     TestEnv env;
-    const QString path = env.path(QStringLiteral("Brela.ZON"));
+    const QString path =
+        env.write(QStringLiteral("Brela.ZON"), "** Configuraci\xf3n\r\n@ZONA|00001|060|05|10|80|20\r\n");
     QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("** Configuraci\xf3n\r\n@ZONA|00001|060|05|10|80|20\r\n");
-    file.close();
 
     TextWindow window(env.op, path);
     ASSERT_TRUE(window.load());

@@ -28,6 +28,24 @@ using List = frmMain::List;
 namespace {
 
 struct MainWindow : ::testing::Test {
+    // The window shown on `line`, its stored port opened on the worker's thread as at start-up.
+    std::unique_ptr<PrinterWorker> startOn(MemoryLine& line, brela::test::FakePortList& ports)
+    {
+        auto worker = workerOn(env, line);
+        window->setWorker(*worker);
+        window->setPortOpener([this, &ports] {
+            return window->startPrinterJob(
+                [panel = window->portPanelSink(), &ports](Workbench& bench) {
+                    openPortAtStartup(bench.link, bench.session.db, panel, {}, ports);
+                },
+                {}, false);
+        });
+        window->show();
+        window->Form_Activate();
+        EXPECT_TRUE(settle(*worker));
+        return worker;
+    }
+
     TestEnv env;
     std::unique_ptr<frmMain> window = std::make_unique<frmMain>(*env.session);
 };
@@ -179,20 +197,9 @@ TEST_F(MainWindow, UnusableStoredLineSettingsStillLeaveTheSettingsWindowWithinRe
 {
     env.exec(QStringLiteral("UPDATE PortConfig SET PORTCFG = 'rapido'"));
     MemoryLine line(env.clock);
-    const auto worker = workerOn(env, line);
-    window->setWorker(*worker);
     brela::test::FakePortList ports;
+    const auto worker = startOn(line, ports);
     const PortPanel portPanel = window->portPanelSink();
-    window->setPortOpener([&] {
-        return window->startPrinterJob(
-            [portPanel, &ports](Workbench& bench) {
-                openPortAtStartup(bench.link, bench.session.db, portPanel, {}, ports);
-            },
-            {}, false);
-    });
-    window->show();
-    window->Form_Activate();
-    ASSERT_TRUE(settle(*worker));
     EXPECT_EQ(env.op.boxes.size(), 1u);
     EXPECT_TRUE(window->isVisible());
     EXPECT_TRUE(line.isOpen());
@@ -230,19 +237,8 @@ TEST_F(MainWindow, WithoutItsAdapterTheProgramStartsWithoutPrinterUntilAPortIsCh
         QStringLiteral("UPDATE PortConfig SET PortDevice = '/dev/ttyUSB0', PortAdapter = '0403:6001 SER=A5XK3RJT', "
                        "PortAdapterName = 'FT232R USB UART (FTDI, n.º de serie A5XK3RJT)'"));
     MemoryLine line(env.clock);
-    const auto worker = workerOn(env, line);
-    window->setWorker(*worker);
+    const auto worker = startOn(line, ports);
     const PortPanel portPanel = window->portPanelSink();
-    window->setPortOpener([&] {
-        return window->startPrinterJob(
-            [portPanel, &ports](Workbench& bench) {
-                openPortAtStartup(bench.link, bench.session.db, portPanel, {}, ports);
-            },
-            {}, false);
-    });
-    window->show();
-    window->Form_Activate();
-    ASSERT_TRUE(settle(*worker));
     window->setPrinterAvailable(line.isOpen());
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(env.op.boxes.size(), 1u);

@@ -45,6 +45,25 @@ private:
     std::atomic<qint64> worst_{0};
 };
 
+// A second meter on an idle thread of its own tells a busy machine, which
+// delays both, from a window thread held up by the transfer.
+struct IdleMeter {
+    IdleMeter()
+    {
+        meter->moveToThread(&thread);
+        QObject::connect(&thread, &QThread::finished, meter, &QObject::deleteLater);
+        thread.start();
+        QMetaObject::invokeMethod(meter, &StallMeter::start, Qt::BlockingQueuedConnection);
+    }
+    ~IdleMeter()
+    {
+        thread.quit();
+        thread.wait();
+    }
+    QThread thread;
+    StallMeter* meter = new StallMeter;
+};
+
 QString emulatorProgram()
 {
     return qEnvironmentVariable("BRELA_BUILD_DIR") + QStringLiteral("/brela-emulator");
@@ -88,15 +107,7 @@ TEST(WindowThread, NeverStallsThroughAQuickConfigurationAt9600Baud)
         ASSERT_TRUE(settle(worker));
         ASSERT_TRUE(opened) << env.op.transcript().join('\n').toStdString();
 
-        // A second meter on an idle thread of its own tells a busy machine,
-        // which delays both, from a window thread held up by the transfer.
-        QThread idle;
-        auto* control = new StallMeter;
-        control->moveToThread(&idle);
-        QObject::connect(&idle, &QThread::finished, control, &QObject::deleteLater);
-        idle.start();
-        QMetaObject::invokeMethod(control, &StallMeter::start, Qt::BlockingQueuedConnection);
-
+        IdleMeter control;
         QElapsedTimer took;
         took.start();
         StallMeter meter;
@@ -105,9 +116,7 @@ TEST(WindowThread, NeverStallsThroughAQuickConfigurationAt9600Baud)
         main.listEntry(frmMain::List::FastQm210, 1)->trigger();
         ASSERT_TRUE(settle(worker, 180000));
         const qint64 worst = meter.worst();
-        const qint64 machine = control->worst();
-        idle.quit();
-        idle.wait();
+        const qint64 machine = control.meter->worst();
         std::cout << "configuración rápida a 9600 baudios: " << took.elapsed() << " ms; mayor demora del hilo de "
                   << "ventanas: " << worst << " ms (la de un hilo ocioso: " << machine << " ms)" << std::endl;
         ASSERT_FALSE(env.op.transcript().isEmpty());
@@ -136,12 +145,7 @@ TEST(WindowThread, NeverStallsThroughARunOnTwoPrintersAt9600Baud)
     Session window(env.session->db, env.op, clock, env.dir.path());
     {
         SeveralPrinters run(window, [](const PrinterTarget&) { return std::make_shared<QtSerialLine>(); });
-        QThread idle;
-        auto* control = new StallMeter;
-        control->moveToThread(&idle);
-        QObject::connect(&idle, &QThread::finished, control, &QObject::deleteLater);
-        idle.start();
-        QMetaObject::invokeMethod(control, &StallMeter::start, Qt::BlockingQueuedConnection);
+        IdleMeter control;
         StallMeter meter;
         meter.start();
         QCoreApplication::processEvents();
@@ -152,9 +156,7 @@ TEST(WindowThread, NeverStallsThroughARunOnTwoPrintersAt9600Baud)
         QTimer::singleShot(180000, &loop, &QEventLoop::quit);
         if (run.running())
             loop.exec();
-        const qint64 machine = control->worst();
-        idle.quit();
-        idle.wait();
+        const qint64 machine = control.meter->worst();
         std::cout << "dos impresoras a 9600 baudios: mayor demora del hilo de ventanas: " << meter.worst()
                   << " ms (la de un hilo ocioso: " << machine << " ms)" << std::endl;
         EXPECT_TRUE(run.succeeded()) << env.op.transcript().join('\n').toStdString();
