@@ -319,9 +319,12 @@ void factura::keyPressEvent(QKeyEvent* event)
 // release ends it as one undo step.
 bool factura::mouseOnBox(QLabel* label, int zoneId, QEvent* event)
 {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
+        return false;
     auto* mouse = static_cast<QMouseEvent*>(event);
     const bool outline = dynamic_cast<ZoneOutline*>(label) != nullptr;
-    switch (event->type()) {
+    switch (type) {
     case QEvent::MouseButtonPress:
         if (mouse->button() != Qt::LeftButton)
             return false;
