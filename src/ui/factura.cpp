@@ -397,6 +397,15 @@ QList<int> factura::visibleBoxes() const
     return ids;
 }
 
+factura::~factura()
+{
+    // The boxes outlive this part of the sheet: they go with its base widget,
+    // and their goodbye must not reach a sheet already half gone.
+    for (const auto& [id, label] : boxes_)
+        if (label)
+            disconnect(label, nullptr, this, nullptr);
+}
+
 QLabel* factura::makeBox(int zoneId, bool outline)
 {
     QLabel*& label = boxes_[zoneId];

@@ -30,6 +30,7 @@ class factura : public QWidget {
     Q_OBJECT
 public:
     factura(Session& session, FormRows& rows, MapaOcupacion& grid, QWidget* parent = nullptr);
+    ~factura() override;
 
     // Rebuilds the drawing from the working copy; prints it first when
     // printAtTrueScale is set.
