@@ -536,6 +536,14 @@ QString libraryProblem(const QString& url)
     return {};
 }
 
+// A library that failed to open leaves no connection behind under its name.
+static void forgetConnection(QSqlDatabase& db, const QString& name)
+{
+    db.close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(name);
+}
+
 QSqlDatabase openDatabase(const QString& folder, const QString& url, const QString& desk)
 {
     static QAtomicInt counter;
@@ -565,9 +573,7 @@ QSqlDatabase openDatabase(const QString& folder, const QString& url, const QStri
                     QStringLiteral("El archivo no es una base de datos de formularios de %1.").arg(applicationTitle()));
         }
     } catch (const DbError&) {
-        db.close();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(name);
+        forgetConnection(db, name);
         throw;
     }
     if (fresh) {
@@ -578,7 +584,7 @@ QSqlDatabase openDatabase(const QString& folder, const QString& url, const QStri
             runScript(db, shippedFormsSql());
             transaction.commit();
         } catch (const DbError&) {
-            db.close();
+            forgetConnection(db, name);
             QFile::remove(path);
             throw;
         }
@@ -586,9 +592,7 @@ QSqlDatabase openDatabase(const QString& folder, const QString& url, const QStri
     try {
         upgradeSchema(db);
     } catch (const DbError&) {
-        db.close();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(name);
+        forgetConnection(db, name);
         throw;
     }
     return db;
@@ -607,9 +611,7 @@ QSqlDatabase openScratchDatabase()
         runScript(db, shippedSchemaSql());
         upgradeSchema(db);
     } catch (const DbError&) {
-        db.close();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(name);
+        forgetConnection(db, name);
         throw;
     }
     return db;
